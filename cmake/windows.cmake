@@ -1,0 +1,86 @@
+# The Windows program, its resources, its Windows-side tests and the portable folder.
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(CORVANA_ARCH win64)
+    set(FFMPEG_EXE ${CORVANA_DEPS_DIR}/ffmpeg-x64/ffmpeg.exe)
+else()
+    set(CORVANA_ARCH win32)
+    set(FFMPEG_EXE ${CORVANA_DEPS_DIR}/ffmpeg-ia32/ffmpeg.exe)
+endif()
+if(NOT EXISTS ${FFMPEG_EXE})
+    message(FATAL_ERROR "${FFMPEG_EXE} not found; run scripts/setup.sh")
+endif()
+
+# Images: each vector source becomes one .ico holding the sizes that keep it crisp from 100 % to
+# 200 % DPI; the program picks the size for the window's DPI at run time.
+set(IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
+set(SMALL_SIZES 16 20 24 28 32)
+set(LARGE_SIZES 64 80 96 112 128)
+set(IMAGE_SETS
+    "about:SMALL" "help:SMALL" "exit:SMALL" "feedback:SMALL" "folder32:SMALL" "folder32-gray:SMALL"
+    "setting_tools:SMALL" "file-sound:SMALL" "tick_button:SMALL" "arrow:SMALL"
+    "add-video:LARGE" "add-folder:LARGE" "envelope-letter-icon:LARGE" "sign-info-icon:LARGE"
+    "sign-question-icon:LARGE" "logo:LARGE" "cat:LARGE" "corvana:ICON")
+set(ICON_SIZES 16 20 24 32 40 48 64 256)
+set(IMAGE_FILES)
+foreach(entry IN LISTS IMAGE_SETS)
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 name)
+    list(GET parts 1 set)
+    set(svg ${CMAKE_SOURCE_DIR}/resources/images/${name}.svg)
+    set(ico ${IMAGE_DIR}/${name}.ico)
+    add_custom_command(OUTPUT ${ico}
+        COMMAND ${CMAKE_SOURCE_DIR}/cmake/render_icon.sh ${RSVG_CONVERT} ${IMAGEMAGICK_CONVERT} ${svg} ${ico} ${${set}_SIZES}
+        DEPENDS ${svg} ${CMAKE_SOURCE_DIR}/cmake/render_icon.sh
+        COMMENT "Rendering ${name}" VERBATIM)
+    list(APPEND IMAGE_FILES ${ico})
+endforeach()
+add_custom_target(corvana_images DEPENDS ${IMAGE_FILES})
+
+set(WIN_LIBS comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid version winhttp gdi32 user32 advapi32 uxtheme)
+
+file(GLOB_RECURSE WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp)
+list(FILTER WIN_SOURCES EXCLUDE REGEX "winmain_win\\.cpp$")
+add_library(corvana_win STATIC ${WIN_SOURCES})
+target_link_libraries(corvana_win PUBLIC corvana_core ${WIN_LIBS})
+target_include_directories(corvana_win PUBLIC resources)
+target_compile_definitions(corvana_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+
+set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/corvana.rc)
+set_source_files_properties(${RC_FILE} PROPERTIES
+    OBJECT_DEPENDS "${IMAGE_FILES};${CMAKE_SOURCE_DIR}/resources/corvana.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+add_executable(Corvana WIN32 src/app/winmain_win.cpp ${RC_FILE})
+target_include_directories(Corvana PRIVATE ${IMAGE_DIR} resources)
+target_link_libraries(Corvana PRIVATE corvana_win)
+target_link_options(Corvana PRIVATE -static -municode -mwindows)
+add_dependencies(Corvana corvana_images)
+
+# ffmpeg.exe and license.txt beside the program, in the build folder and in the portable folder.
+set(PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable/Corvana-${PROJECT_VERSION}-${CORVANA_ARCH})
+add_custom_command(TARGET Corvana POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${FFMPEG_EXE} $<TARGET_FILE_DIR:Corvana>/ffmpeg.exe
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/license.txt $<TARGET_FILE_DIR:Corvana>/license.txt
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PORTABLE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Corvana> ${FFMPEG_EXE}
+            ${CMAKE_SOURCE_DIR}/license.txt ${PORTABLE_DIR}/
+    VERBATIM)
+add_custom_target(package
+    COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Corvana-${PROJECT_VERSION}-${CORVANA_ARCH}.zip
+            --format=zip Corvana-${PROJECT_VERSION}-${CORVANA_ARCH}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/portable
+    DEPENDS Corvana
+    COMMENT "Packing the portable folder")
+
+# Windows-side tests: real windows, processes, files and registry, run once under Wine.
+file(GLOB_RECURSE WIN_TESTS CONFIGURE_DEPENDS tests/*_wintest.cpp)
+add_executable(corvana_win_tests ${WIN_TESTS} ${RC_FILE})
+target_include_directories(corvana_win_tests PRIVATE ${IMAGE_DIR} resources tests)
+target_link_libraries(corvana_win_tests PRIVATE corvana_win GTest::gtest GTest::gmock)
+target_link_options(corvana_win_tests PRIVATE -static -municode)
+target_compile_definitions(corvana_win_tests PRIVATE
+    CORVANA_BUILD_DIR="${CMAKE_BINARY_DIR}" CORVANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_dependencies(corvana_win_tests Corvana corvana_images)
+add_test(NAME windows COMMAND corvana_win_tests)
+set_tests_properties(core windows PROPERTIES TIMEOUT 1500)

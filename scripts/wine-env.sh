@@ -1,0 +1,35 @@
+# Sourced by the scripts that run Windows programs: the project's own Wine prefix, quiet, without
+# prompts for Mono or Gecko, and a virtual display when there is none.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${CORVANA_WINEPREFIX:-$root/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# Starts Xvfb on a free display number when DISPLAY is unset; sets CORVANA_XVFB_PID.
+corvana_ensure_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        CORVANA_XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+        return 1
+    done
+    return 1
+}
+
+# Creates the prefix once with its output detached (Wine's service processes would otherwise keep
+# a caller's pipes open) and keeps one wineserver alive until corvana_stop_wine.
+corvana_start_wine() {
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1 &
+}
+
+corvana_stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "${CORVANA_XVFB_PID:-}" ]; then kill "$CORVANA_XVFB_PID" 2>/dev/null || true; fi
+}
