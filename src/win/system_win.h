@@ -1,0 +1,29 @@
+// Small wrappers over Win32 calls used across the program: paths, files, error texts, DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace corvana {
+
+std::wstring ModulePath(HMODULE module = nullptr);
+// The path without its file name and without a trailing backslash (a drive root keeps its own).
+std::wstring FolderOf(std::wstring_view path);
+std::wstring WithTrailingBackslash(std::wstring path);
+
+bool FileExists(const std::wstring& path);       // a file, not a folder
+bool DirectoryExists(const std::wstring& path);  // a folder
+
+// The system's text for an error code, without the trailing line break.
+std::wstring SystemErrorText(DWORD code);
+// Raises AppError with the system's text for GetLastError().
+[[noreturn]] void RaiseLastError();
+
+std::wstring GetWindowTextString(HWND hwnd);
+std::wstring ShellFolderPath(int csidl);  // SHGetFolderPathW, empty when the shell has none
+
+inline int ScaleForDpi(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
+
+}  // namespace corvana
