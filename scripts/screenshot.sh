@@ -9,10 +9,12 @@ shift || true
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Corvana >/dev/null
 
+export CORVANA_WINEPREFIX="$root/build/wineprefix-test"
 . "$root/scripts/wine-env.sh"
 unset DISPLAY
 corvana_ensure_display
 corvana_start_wine
+corvana_unmanaged_windows
 trap corvana_stop_wine EXIT
 
 # A program folder of its own, so the screenshot starts from the defaults.

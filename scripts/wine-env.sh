@@ -29,6 +29,12 @@ corvana_start_wine() {
     wineserver -p </dev/null >/dev/null 2>&1 &
 }
 
+# For the tests' own prefix on a display without a window manager: windows that are not managed
+# close at once (otherwise Wine waits two seconds for a window manager at every hidden window).
+corvana_unmanaged_windows() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+}
+
 corvana_stop_wine() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${CORVANA_XVFB_PID:-}" ]; then kill "$CORVANA_XVFB_PID" 2>/dev/null || true; fi

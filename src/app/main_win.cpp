@@ -95,7 +95,7 @@ void AppendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); 
 }  // namespace
 
 TAppForm::TAppForm(std::wstring programPath)
-    : ProgramPath(programPath.empty() ? ModulePath() : std::move(programPath)) {}
+    : ProgramPath(programPath.empty() ? ModulePath() : std::move(programPath)), CommandLine(GetCommandLineW()) {}
 
 TAppForm::~TAppForm() {
     if (hwnd_) DestroyWindow(hwnd_);

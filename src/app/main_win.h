@@ -80,6 +80,7 @@ public:
 
     // ---- Program-wide values ----
     std::wstring ProgramPath;
+    std::wstring CommandLine;  // the process's command line; tests replace it before Create()
     std::wstring CompanyName, ProductName, AppCaption, AppVersion;
     std::wstring SettingsFolder;
     IniStore SettingsStore;

@@ -1,0 +1,237 @@
+#include "support/win_test_support.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "common/text.h"
+
+namespace corvana::test {
+
+namespace {
+
+std::wstring LinuxToWindowsPath(const char* linuxPath) {
+    std::wstring path = L"Z:" + *DecodeUtf8(linuxPath);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+}  // namespace
+
+TempFolder::TempFolder(const std::wstring& hint) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        path_ = std::wstring(temp) + hint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(++counter) + L"-" + std::to_wstring(GetTickCount());
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+    }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::wstring BuildDir() { return LinuxToWindowsPath(CORVANA_BUILD_DIR); }
+std::wstring SourceDir() { return LinuxToWindowsPath(CORVANA_SOURCE_DIR); }
+std::wstring BuiltProgram() { return BuildDir() + L"\\Corvana.exe"; }
+std::wstring BuiltFFmpeg() { return BuildDir() + L"\\ffmpeg.exe"; }
+
+std::wstring CopyProgramTo(const std::wstring& folder) {
+    const std::wstring target = folder + L"\\Corvana.exe";
+    CopyFileW(BuiltProgram().c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(h);
+    return bytes;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (h == INVALID_HANDLE_VALUE) return;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path.c_str());
+}
+
+static std::wstring Folder(int csidl) {
+    wchar_t path[MAX_PATH]{};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::wstring DesktopFolder() { return Folder(CSIDL_DESKTOP); }
+std::wstring AppDataFolder() { return Folder(CSIDL_APPDATA); }
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (condition()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+ProgramProcess::ProgramProcess(const std::wstring& exe, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_);
+}
+
+ProgramProcess::~ProgramProcess() {
+    Close();
+    if (pi_.hProcess) CloseHandle(pi_.hProcess);
+    if (pi_.hThread) CloseHandle(pi_.hThread);
+}
+
+HWND ProgramProcess::WaitForMainWindow(DWORD timeoutMs) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pi_.dwProcessId, nullptr};
+    PumpUntil(
+        [&] {
+            EnumWindows(
+                [](HWND hwnd, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(hwnd, &pid);
+                    wchar_t cls[64]{};
+                    GetClassNameW(hwnd, cls, 64);
+                    if (pid == s->pid && std::wstring(cls) == L"TAppForm" && IsWindowVisible(hwnd)) {
+                        s->found = hwnd;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr || HasEnded();
+        },
+        timeoutMs);
+    return search.found;
+}
+
+void ProgramProcess::Close() {
+    if (!pi_.hProcess || HasEnded()) return;
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == static_cast<DWORD>(lp)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+            return TRUE;
+        },
+        static_cast<LPARAM>(pi_.dwProcessId));
+    if (!HasEnded(10000)) {
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+}
+
+bool ProgramProcess::HasEnded(DWORD waitMs) const {
+    return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, waitMs) == WAIT_OBJECT_0;
+}
+
+std::wstring ControlText(HWND control) {
+    wchar_t buffer[4096]{};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &result);
+    return buffer;
+}
+
+MessageBoxWatcher::MessageBoxWatcher(int answer, DWORD processId)
+    : answer_(answer), processId_(processId), thread_([this] { Run(); }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+    stop_ = true;
+    thread_.join();
+}
+
+std::vector<MessageBoxWatcher::Box> MessageBoxWatcher::Boxes() const {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+size_t MessageBoxWatcher::Count() const {
+    std::lock_guard lock(mutex_);
+    return boxes_.size();
+}
+
+void MessageBoxWatcher::Run() {
+    while (!stop_) {
+        struct Search {
+            DWORD pid;
+            std::vector<HWND> dialogs;
+        } search{processId_, {}};
+        EnumWindows(
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                wchar_t cls[16]{};
+                GetClassNameW(hwnd, cls, 16);
+                if (pid == s->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd))
+                    s->dialogs.push_back(hwnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        for (HWND dialog : search.dialogs) {
+            {
+                std::lock_guard lock(mutex_);
+                if (std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) continue;
+                answered_.push_back(dialog);
+            }
+            Box box{ControlText(dialog), ControlText(GetDlgItem(dialog, 0xFFFF))};
+            {
+                std::lock_guard lock(mutex_);
+                boxes_.push_back(box);
+            }
+            const int answer = answer_;
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
+        }
+        Sleep(30);
+    }
+}
+
+}  // namespace corvana::test
