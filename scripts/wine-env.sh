@@ -26,6 +26,14 @@ corvana_ensure_display() {
 corvana_start_wine() {
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
+    # Debian's Wine does not find its own fonts (Tahoma, and Marlett for control glyphs such as
+    # the split buttons' arrows) until they are in the prefix's font folder.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/marlett.ttf" ]; then
+        mkdir -p "$fonts"
+        cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+        wineserver -k >/dev/null 2>&1 || true
+    fi
     wineserver -p </dev/null >/dev/null 2>&1 &
 }
 

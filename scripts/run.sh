@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the 64-bit Windows program and starts it under Wine.
+# Arguments go to the program; those that name files or folders on this machine, and the paths
+# after -input and -output, are turned into the absolute Windows paths Wine uses (Z:\...).
+# Without a display the program runs on a virtual one.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target Corvana
+
+. "$root/scripts/wine-env.sh"
+corvana_ensure_display
+trap corvana_stop_wine EXIT
+
+args=()
+next_is_path=0
+for arg in "$@"; do
+    if [ $next_is_path -eq 1 ] || [ -e "$arg" ]; then
+        arg=$(winepath -w "$(realpath -m -- "$arg")" 2>/dev/null)
+    fi
+    next_is_path=0
+    case "$arg" in -input|-output) next_is_path=1 ;; esac
+    args+=("$arg")
+done
+
+wine "$root/build/win64/Corvana.exe" "${args[@]}"
