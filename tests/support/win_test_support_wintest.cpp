@@ -125,43 +125,52 @@ ProgramProcess::~ProgramProcess() {
     if (pi_.hThread) CloseHandle(pi_.hThread);
 }
 
+namespace {
+
+// Windows of one process, optionally of one class and visible only.
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<WindowSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid) return TRUE;
+    if (s->className) {
+        wchar_t cls[64]{};
+        GetClassNameW(hwnd, cls, 64);
+        if (std::wstring(cls) != s->className || !IsWindowVisible(hwnd)) return TRUE;
+    }
+    s->found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
+    WindowSearch search{pid, className, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
 HWND ProgramProcess::WaitForMainWindow(DWORD timeoutMs) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{pi_.dwProcessId, nullptr};
+    HWND found = nullptr;
     PumpUntil(
         [&] {
-            EnumWindows(
-                [](HWND hwnd, LPARAM lp) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(lp);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(hwnd, &pid);
-                    wchar_t cls[64]{};
-                    GetClassNameW(hwnd, cls, 64);
-                    if (pid == s->pid && std::wstring(cls) == L"TAppForm" && IsWindowVisible(hwnd)) {
-                        s->found = hwnd;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || HasEnded();
+            const auto windows = WindowsOf(pi_.dwProcessId, L"TAppForm");
+            if (!windows.empty()) found = windows.front();
+            return found != nullptr || HasEnded();
         },
         timeoutMs);
-    return search.found;
+    return found;
 }
 
 void ProgramProcess::Close() {
     if (!pi_.hProcess || HasEnded()) return;
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == static_cast<DWORD>(lp)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
-            return TRUE;
-        },
-        static_cast<LPARAM>(pi_.dwProcessId));
+    for (HWND hwnd : WindowsOf(pi_.dwProcessId, nullptr)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
     if (!HasEnded(10000)) {
         TerminateProcess(pi_.hProcess, 1);
         WaitForSingleObject(pi_.hProcess, 5000);
@@ -199,23 +208,7 @@ size_t MessageBoxWatcher::Count() const {
 
 void MessageBoxWatcher::Run() {
     while (!stop_) {
-        struct Search {
-            DWORD pid;
-            std::vector<HWND> dialogs;
-        } search{processId_, {}};
-        EnumWindows(
-            [](HWND hwnd, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                wchar_t cls[16]{};
-                GetClassNameW(hwnd, cls, 16);
-                if (pid == s->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd))
-                    s->dialogs.push_back(hwnd);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        for (HWND dialog : search.dialogs) {
+        for (HWND dialog : WindowsOf(processId_, L"#32770")) {
             {
                 std::lock_guard lock(mutex_);
                 if (std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) continue;
