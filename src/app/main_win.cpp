@@ -117,7 +117,8 @@ void TAppForm::Create() {
     RECT rc{0, 0, Scale(601), Scale(535)};
     AdjustWindowRectExForDpi(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), TRUE,
                              static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
-    MONITORINFO mi{sizeof(mi)};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const int x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
