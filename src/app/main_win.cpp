@@ -212,7 +212,8 @@ void TAppForm::CreateControls() {
 
     // Panel3: the list.
     ListView1 = MakeControl(hwnd_, WC_LISTVIEWW, L"",
-                            WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                            WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+                                LVS_OWNERDATA,
                             IDC_ListView1, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(ListView1, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     LVCOLUMNW col{};
@@ -582,6 +583,8 @@ LRESULT TAppForm::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == ListView1) {
         if (header.code == LVN_COLUMNCLICK) return ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
         if (header.code == LVN_KEYDOWN) return ListView1KeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header));
+        if (header.code == LVN_GETDISPINFOW)
+            return ListView1Data(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
     } else if (header.code == BCN_DROPDOWN) {
         if (header.hwndFrom == Button2) ShowPopupBelow(Button2, PopupMenu2);
         if (header.hwndFrom == Button3) ShowPopupBelow(Button3, PopupMenu3);

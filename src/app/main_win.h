@@ -6,10 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/settings_store.h"
+#include "filelist/file_list_model.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
@@ -64,8 +67,17 @@ enum CommandId : int {
 
 enum TimerId : UINT_PTR { TimerChecker = 1, TimerParam = 2 };
 
+struct UpdateCheckState;
+class TNewVer;
+
 inline constexpr const wchar_t* kMainWindowClass = L"TAppForm";
 inline constexpr const wchar_t* kSettingsSection = L"Settings";
+
+class TFormAudioSettings;
+// Deletes an "Audio Settings" window; defined beside it so this header needs only its name.
+struct AudioSettingsDeleter {
+    void operator()(TFormAudioSettings* form) const;
+};
 
 class TAppForm : public BaseWindow<TAppForm> {
 public:
@@ -124,7 +136,23 @@ public:
     // Conversion
     void Button1Click();
     void TimerParamTimer();
+    // Converts one file; returns "OK" or "Error" and, with "Show Error Details" checked, shows
+    // the "ERROR" box for a failure before it returns.
+    std::wstring FFmpegIleDonustur(const std::wstring& Infile, const std::wstring& Outfile);
+    // Runs the program named first in CommandLine (found beside this program, then on the search
+    // path) in WorkDir and appends its output to CapturedOutput; its exit status, or nothing when
+    // it could not be started (CapturedOutput then says why).
+    std::optional<uint32_t> GetDosOutput(const std::wstring& CommandLine, const std::wstring& WorkDir);
     // File list
+    // The rows of ListView1 (a virtual list view that shows this model); the control keeps the
+    // selection. After changing rows outside Ekle, call FileListChanged.
+    FileListModel FileList;
+    void Ekle(const std::wstring& isim);
+    void KlasorYukle(const std::wstring& klasor);
+    void ScanFolder(const std::wstring& folder);
+    LRESULT ListView1Data(NMLVDISPINFOW& info);
+    // Tells ListView1 the model's row count and repaints it.
+    void FileListChanged();
     void AddFile1Click();
     void AddFolder1Click();
     void Clear1Click();
@@ -138,6 +166,17 @@ public:
     LRESULT ListView1KeyDown(const NMLVKEYDOWN& info);
     void FormDropFiles(HDROP drop);
     void AllowDragDrop();
+    // Sort state: the first click on "File" sorts from high to low, as if the unsorted list had
+    // been sorted by "File" from low to high. Sorted mode itself is FileList.IsSorted().
+    bool Descending = false;
+    int SortedColumn = 0;
+    // Sorts the rows by SortedColumn and Descending and enters sorted mode; the selection stays
+    // with its rows.
+    void SortFileList();
+    // The captions of the selected items, first to last.
+    std::vector<std::wstring> SelectedCaptions() const;
+    // Removes every item whose caption equals one of the paths exactly, in one pass.
+    void RemoveItemsByPath(const std::vector<std::wstring>& paths);
     // Output and audio options
     void Edit1Change();
     void CheckBoxSourceClick();
@@ -149,12 +188,24 @@ public:
     void RememberAudioSettings1Click();
     void ShowErrorDetails1Click();
     void ResettoDefaults1Click();
+    void ChangeMyFolder(const std::wstring& foldername);
+    // Writes an option to the store and flushes the file, unless "Reset to Defaults..." has handed
+    // the file over to the new instance: this one then keeps its options in memory only.
+    void WriteOption(const wchar_t* key, const std::wstring& value);
+    bool SettingsHandedOver = false;
+    // Every "Audio Settings" window opened so far; closed ones are only hidden.
+    std::vector<std::unique_ptr<TFormAudioSettings, AudioSettingsDeleter>> AudioSettingsForms;
     // Vendor services
     void TimerCheckerTimer();
     void UpdateNotifications1Click();
     void SendFeedback1Click();
     void About1Click();
     void Help2Click();
+    // Update check: started on the first TimerChecker tick, collected on the first tick after it ends.
+    bool CheckerStarted = false;
+    std::shared_ptr<UpdateCheckState> UpdateCheck;
+    std::wstring UpdateCheckEndpoint;  // host and path the check asks; empty: CheckEndpoint
+    std::shared_ptr<TNewVer> NewVer;   // the new-version notice, created at most once per run
     // Forwarding handlers
     void ToolButton3Click() { RunCommand(CMD_AddFile1); }
     void ToolButton1Click() { RunCommand(CMD_AddFolder1); }

@@ -1,8 +1,50 @@
-// Handling of the program's command line, once, right after start-up.
+// Handling of the program's command line, once, right after start-up: one file converted by
+// "-input" and "-output", or the list filled with the files and folders named.
 #include "app/main_win.h"
+#include "conversion/command_line.h"
+#include "conversion/console_runner_win.h"
+#include "conversion/ffmpeg_command.h"
+#include "filelist/supported_files.h"
+#include "win/system_win.h"
 
 namespace corvana {
 
-void TAppForm::TimerParamTimer() { KillTimer(hwnd_, TimerParam); }
+void TAppForm::TimerParamTimer() {
+    KillTimer(hwnd_, TimerParam);
+    const std::vector<std::wstring> arguments = ProgramArguments(CommandLine);
+    if (arguments.empty()) return;
+
+    const InputOutput cut = CutInputOutput(JoinArguments(arguments));
+    if (!cut.input.empty() && !cut.output.empty()) {
+        SetStatusText(L"Processing " + cut.input + L"...");
+        Application::ProcessMessages();
+        Ekle(cut.input);
+        if (!FileExists(cut.input)) {
+            SetStatusText(L"File not found!");
+            Application::ProcessMessages();
+            return;
+        }
+        ForceDirectories(FolderPart(cut.output));
+        if (FFmpegIleDonustur(cut.input, cut.output) != kResultError) {
+            Application::Terminate();
+        } else {
+            SetStatusText(kResultError);
+        }
+        return;
+    }
+
+    for (const auto& argument : arguments) {
+        if (DirectoryExists(argument)) {
+            KlasorYukle(argument);
+        } else if (IsSupportedFile(argument)) {
+            Ekle(argument);
+        }
+    }
+    if (FileList.Empty()) {
+        MessageBeep(0);
+        SetStatusText(L"Invalid Command Line Arguments!");
+        Application::ProcessMessages();
+    }
+}
 
 }  // namespace corvana

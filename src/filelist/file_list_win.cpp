@@ -1,10 +1,275 @@
-// Filling the file list: "Add Files...", "Add Folder...".
+// Filling the file list: Ekle, the folder scan, "Add Files..." and "Add Folder...", and the
+// virtual list view's view of the rows.
 #include "app/main_win.h"
+
+#include <cderr.h>
+#include <commdlg.h>
+#include <shlobj.h>
+#include <versionhelpers.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+
+#include "filelist/supported_files.h"
+#include "win/system_win.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace corvana {
 
-void TAppForm::AddFile1Click() {}
+namespace {
 
-void TAppForm::AddFolder1Click() {}
+std::vector<int> SelectedPositions(HWND list) {
+    std::vector<int> selected;
+    for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) != -1;) selected.push_back(i);
+    return selected;
+}
+
+void Select(HWND list, const std::vector<int>& positions) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int p : positions) ListView_SetItemState(list, p, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+// The selection follows its rows when rows are placed in the middle of the list (sorted mode).
+class KeepSelection {
+public:
+    KeepSelection(HWND list, const FileListModel& model) : list_(list), model_(model) {
+        for (int p : SelectedPositions(list)) ids_.push_back(model.At(static_cast<size_t>(p)).id);
+    }
+    void Restore() const {
+        if (ids_.empty()) return;
+        std::vector<int> positions;
+        for (uint64_t id : ids_)
+            if (const auto p = model_.PositionOf(id)) positions.push_back(static_cast<int>(*p));
+        Select(list_, positions);
+    }
+
+private:
+    HWND list_;
+    const FileListModel& model_;
+    std::vector<uint64_t> ids_;
+};
+
+}  // namespace
+
+void TAppForm::FileListChanged() {
+    ListView_SetItemCountEx(ListView1, static_cast<int>(FileList.Count()), LVSICF_NOSCROLL);
+    InvalidateRect(ListView1, nullptr, FALSE);
+}
+
+LRESULT TAppForm::ListView1Data(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= FileList.Count()) return 0;
+    const FileItem& row = FileList.At(static_cast<size_t>(item.iItem));
+    if (item.mask & LVIF_TEXT) {
+        // The row's own text, not a copy cut to the control's buffer: paths can be longer.
+        static const std::wstring kNone;
+        const std::wstring& text = item.iSubItem == 0 ? row.caption : item.iSubItem == 1 ? row.result : kNone;
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+    }
+    if (item.mask & LVIF_IMAGE) item.iImage = ImgFileSound;
+    return 0;
+}
+
+void TAppForm::Ekle(const std::wstring& isim) {
+    if (FileList.InBatch()) {
+        FileList.Add(isim);
+        return;
+    }
+    if (!FileList.IsSorted()) {
+        if (FileList.Add(isim))
+            ListView_SetItemCountEx(ListView1, static_cast<int>(FileList.Count()),
+                                    LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        return;
+    }
+    if (FileList.Contains(isim)) return;
+    const KeepSelection selection(ListView1, FileList);
+    FileList.Add(isim);
+    FileListChanged();
+    selection.Restore();
+}
+
+void TAppForm::ScanFolder(const std::wstring& folder) {
+    // Depth first in enumeration order: a subfolder is entered where its entry comes, before the
+    // next entry of its parent. An explicit stack keeps very deep trees off the call stack.
+    struct Level {
+        UniqueFindHandle find;
+        std::wstring prefix;
+    };
+    std::vector<Level> stack;
+    WIN32_FIND_DATAW fd;
+    const auto enter = [&](const std::wstring& pattern, const std::wstring& path) {
+        // No short names needed; larger batches per call.
+        UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                               FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) return false;
+        stack.push_back(Level{std::move(find), WithTrailingBackslash(path)});
+        return true;
+    };
+    if (!enter(folder + L"\\*", folder)) return;
+    for (;;) {
+        const std::wstring_view name = fd.cFileName;
+        bool entered = false;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (name != L"." && name != L"..") {
+                const std::wstring child = stack.back().prefix + std::wstring(name);
+                entered = enter(child + L"\\*", child);
+            }
+        } else if (IsSupportedFile(name)) {
+            const std::wstring& prefix = stack.back().prefix;
+            std::wstring& path = ScanList.emplace_back();
+            path.reserve(prefix.size() + name.size());
+            path.append(prefix).append(name);
+        }
+        if (entered) continue;
+        while (!stack.empty() && !FindNextFileW(stack.back().find.get(), &fd)) stack.pop_back();
+        if (stack.empty()) break;
+    }
+}
+
+void TAppForm::KlasorYukle(const std::wstring& klasor) {
+    SetStatusText(L"Loading Files...");
+    Application::SetBusyCursor(true);
+    Application::ProcessMessages();
+    ScopeExit idle([] { Application::SetBusyCursor(false); });
+
+    ScanList.clear();
+    LastFolder = klasor;
+    ScanFolder(klasor);
+
+    {
+        SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
+        const bool keep = FileList.IsSorted();
+        std::optional<KeepSelection> selection;
+        if (keep) selection.emplace(ListView1, FileList);
+        FileList.BeginBatch();
+        FileList.Reserve(ScanList.size());
+        ScopeExit resume([&] {
+            FileList.EndBatch();
+            FileListChanged();
+            if (selection) selection->Restore();
+            SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(ListView1, nullptr, TRUE);
+        });
+        for (const auto& path : ScanList) Ekle(path);
+    }
+    SetStatusText(L"");
+}
+
+void TAppForm::AddFile1Click() {
+    std::wstring filter = OpenDialogFilter;
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    filter.push_back(L'\0');
+    // Room for thousands of chosen files.
+    std::vector<wchar_t> names(1 << 20, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = names.data();
+    ofn.nMaxFile = static_cast<DWORD>(names.size());
+    ofn.lpstrDefExt = L"mp3";
+    ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    if (!GetOpenFileNameW(&ofn)) {
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            MessageBoxW(hwnd_, L"Too many files were chosen at once. Please add them in smaller groups.", L"WARNING",
+                        MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+
+    // One chosen file comes as its full path; several as the folder followed by the names.
+    std::vector<std::wstring> parts;
+    for (const wchar_t* p = names.data(); *p; p += wcslen(p) + 1) parts.emplace_back(p);
+    std::vector<std::wstring> files;
+    if (parts.size() == 1) {
+        files = parts;
+    } else {
+        const std::wstring folder = WithTrailingBackslash(parts[0]);
+        for (size_t i = 1; i < parts.size(); ++i) files.push_back(folder + parts[i]);
+    }
+
+    Application::SetBusyCursor(true);
+    ScopeExit idle([] { Application::SetBusyCursor(false); });
+    for (const auto& file : files) Ekle(file);
+}
+
+namespace {
+
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+// The drive part of a path: "C:" or "\\server\share"; empty when there is none.
+std::wstring DrivePart(const std::wstring& path) {
+    if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
+    if (path.rfind(L"\\\\", 0) == 0) {
+        const size_t server = path.find(L'\\', 2);
+        if (server == std::wstring::npos) return L"";
+        const size_t share = path.find(L'\\', server + 1);
+        return path.substr(0, share);
+    }
+    return L"";
+}
+
+}  // namespace
+
+void TAppForm::AddFolder1Click() {
+    ComPtr<IFileOpenDialog> dialog;
+    if (IsWindowsVistaOrGreater() &&
+        SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
+        dialog->SetTitle(L"Select folder:");
+        dialog->SetOkButtonLabel(L"Select");
+        FILEOPENDIALOGOPTIONS options = 0;
+        dialog->GetOptions(&options);
+        dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_ALLOWMULTISELECT | FOS_PATHMUSTEXIST);
+        if (!LastFolder.empty()) {
+            ComPtr<IShellItem> start;
+            if (SUCCEEDED(SHCreateItemFromParsingName(LastFolder.c_str(), nullptr, IID_PPV_ARGS(&start))))
+                dialog->SetDefaultFolder(start.Get());
+            dialog->SetFileName(LastFolder.c_str());
+        }
+        if (FAILED(dialog->Show(hwnd_))) return;
+        ComPtr<IShellItemArray> chosen;
+        if (FAILED(dialog->GetResults(&chosen))) return;
+        DWORD count = 0;
+        chosen->GetCount(&count);
+        std::vector<std::wstring> folders;
+        for (DWORD i = 0; i < count; ++i) {
+            ComPtr<IShellItem> item;
+            wchar_t* path = nullptr;
+            if (SUCCEEDED(chosen->GetItemAt(i, &item)) && SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+                folders.emplace_back(path);
+                CoTaskMemFree(path);
+            }
+        }
+        if (folders.empty()) return;
+        LastFolder = folders.front();
+        for (const auto& folder : folders) KlasorYukle(folder);
+        return;
+    }
+
+    // Systems before version 6: the classic browse dialog.
+    BROWSEINFOW bi{};
+    bi.hwndOwner = hwnd_;
+    bi.lpszTitle = L"Select folder:";
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    bi.lpfn = BrowseCallback;
+    bi.lParam = LastFolder.empty() ? 0 : reinterpret_cast<LPARAM>(LastFolder.c_str());
+    PIDLIST_ABSOLUTE root = nullptr;
+    const std::wstring drive = DrivePart(LastFolder);
+    if (!drive.empty()) SHParseDisplayName(WithTrailingBackslash(drive).c_str(), nullptr, &root, 0, nullptr);
+    bi.pidlRoot = root;
+    PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&bi);
+    if (root) CoTaskMemFree(root);
+    if (!picked) return;
+    wchar_t path[MAX_PATH]{};
+    const bool ok = SHGetPathFromIDListW(picked, path);
+    CoTaskMemFree(picked);
+    if (!ok) return;
+    LastFolder = path;
+    if (!LastFolder.empty()) KlasorYukle(LastFolder);
+}
 
 }  // namespace corvana

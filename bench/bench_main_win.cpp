@@ -1,0 +1,264 @@
+// Figures for the file list and the conversion run, measured in one process under the same
+// conditions as their floors:
+//  1. loading a tree of 100,000 supported files with KlasorYukle, against a bare
+//     FindFirstFileW/FindNextFileW walk of the same tree; then scrolling, sorting and thinning
+//     the loaded list;
+//  2. a run of "Convert" over 200 short files, against starting ffmpeg.exe directly on them.
+// Usage: corvana_bench.exe TREE_FOLDER [ROUNDS] [load|run]  (both parts without the last argument)
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/main_win.h"
+#include "conversion/console_runner_win.h"
+#include "win/system_win.h"
+
+using namespace corvana;
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+size_t BareWalk(const std::wstring& folder) {
+    size_t files = 0;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
+                files += BareWalk(folder + L"\\" + fd.cFileName);
+        } else {
+            ++files;
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return files;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::wstring MakeFolder(const std::wstring& parent, const std::wstring& name) {
+    const std::wstring path = parent + L"\\" + name;
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+void RemoveFiles(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + fd.cFileName).c_str());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+// ffmpeg.exe started the plain way: same command line, output thrown away, waited for.
+void RunDirect(const std::wstring& ffmpeg, const std::wstring& commandLine, const std::wstring& workDir) {
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = nul;
+    si.hStdError = nul;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = commandLine;
+    if (CreateProcessW(ffmpeg.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, workDir.c_str(), &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(nul);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        fwprintf(stderr, L"usage: corvana_bench.exe TREE_FOLDER [ROUNDS]\n");
+        return 2;
+    }
+    const std::wstring tree = argv[1];
+    const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 3;
+    const std::wstring part = argc > 3 ? argv[3] : L"";
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    // A program copy with ffmpeg.exe beside it, in a folder of its own.
+    const std::wstring buildDir = FolderOf(ModulePath());
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring home = MakeFolder(temp, L"corvana-bench-" + std::to_wstring(GetCurrentProcessId()));
+    const std::wstring exe = home + L"\\Corvana.exe", ffmpeg = home + L"\\ffmpeg.exe";
+    CopyFileW((buildDir + L"\\Corvana.exe").c_str(), exe.c_str(), FALSE);
+    if (!CreateHardLinkW(ffmpeg.c_str(), (buildDir + L"\\ffmpeg.exe").c_str(), nullptr))
+        CopyFileW((buildDir + L"\\ffmpeg.exe").c_str(), ffmpeg.c_str(), FALSE);
+
+    TAppForm form(exe);
+    form.CommandLine = L"\"" + exe + L"\"";
+    form.Create();
+    form.Show(SW_SHOWNOACTIVATE);
+    Pump();
+
+    // ---- 1. Loading the tree ----
+    if (part != L"run") {
+        std::vector<double> walks, loads, scans, loadRatios;
+        size_t files = 0;
+        BareWalk(tree);  // warm the file system's caches for both
+        for (int r = 0; r < rounds; ++r) {
+            double t = Now();
+            files = BareWalk(tree);
+            walks.push_back(Now() - t);
+
+            form.ScanList.clear();
+            t = Now();
+            form.ScanFolder(tree);
+            scans.push_back(Now() - t);
+
+            form.FileList.Clear();
+            form.FileListChanged();
+            Pump();
+            t = Now();
+            form.KlasorYukle(tree);
+            UpdateWindow(form.ListView1);
+            loads.push_back(Now() - t);
+            loadRatios.push_back(loads.back() / walks.back());
+        }
+        const size_t rows = form.FileList.Count();
+        wprintf(L"Folder load: %zu files in the tree, %zu rows in the list, %d rounds (medians)\n", files, rows,
+                rounds);
+        wprintf(L"  bare FindFirstFileW/FindNextFileW walk  %8.1f ms\n", Median(walks) * 1000);
+        wprintf(L"  ScanFolder alone                        %8.1f ms\n", Median(scans) * 1000);
+        wprintf(L"  KlasorYukle (scan + Ekle + list view)   %8.1f ms\n", Median(loads) * 1000);
+        wprintf(
+            L"  ratio load / walk                       %8.2f   (median of per-round ratios %.2f; target under 1.5)\n",
+            Median(loads) / Median(walks), Median(loadRatios));
+
+        // Scrolling the loaded list: one page down and a repaint, many times.
+        {
+            const int pages = 200;
+            const double t = Now();
+            for (int i = 0; i < pages; ++i) {
+                SendMessageW(form.ListView1, WM_VSCROLL, SB_PAGEDOWN, 0);
+                UpdateWindow(form.ListView1);
+            }
+            SendMessageW(form.ListView1, WM_VSCROLL, SB_BOTTOM, 0);
+            UpdateWindow(form.ListView1);
+            wprintf(L"  scrolling: %.2f ms per page (repainted), %d pages\n", (Now() - t) * 1000 / (pages + 1), pages);
+        }
+        // What the list model gives the list commands: a sort, select all, removing every second row.
+        {
+            double t = Now();
+            form.FileList.SetSortOrder([](const FileItem& a, const FileItem& b) { return a.caption > b.caption; });
+            form.FileListChanged();
+            UpdateWindow(form.ListView1);
+            const double sort = Now() - t;
+            t = Now();
+            ListView_SetItemState(form.ListView1, -1, LVIS_SELECTED, LVIS_SELECTED);
+            UpdateWindow(form.ListView1);
+            const double selectAll = Now() - t;
+            t = Now();
+            std::vector<size_t> every2nd;
+            for (size_t i = 1; i < form.FileList.Count(); i += 2) every2nd.push_back(i);
+            form.FileList.RemovePositions(every2nd);
+            const double remove = Now() - t;
+            t = Now();
+            ListView_SetItemState(form.ListView1, -1, 0, LVIS_SELECTED);
+            form.FileListChanged();
+            UpdateWindow(form.ListView1);
+            const double deselect = Now() - t;
+            wprintf(L"  sort of %zu rows (model + repaint) %.1f ms; select all in the list view %.1f ms\n", rows,
+                    sort * 1000, selectAll * 1000);
+            wprintf(L"  removing every second row: model %.1f ms, list view deselect + new count %.1f ms\n",
+                    remove * 1000, deselect * 1000);
+        }
+        form.FileList.Clear();
+        form.FileList.SetSortOrder(nullptr);
+        form.FileListChanged();
+    }
+    if (part == L"load") {
+        DeleteFileW(ffmpeg.c_str());
+        return 0;
+    }
+
+    // ---- 2. A run over 200 short files ----
+    const int count = 200;
+    const std::wstring sources = MakeFolder(home, L"sources");
+    const std::wstring direct = MakeFolder(home, L"direct");
+    const std::wstring converted = MakeFolder(home, L"converted");
+    const std::wstring tone = sources + L"\\tone.wav";
+    RunConsoleProgram(ffmpeg, L"ffmpeg.exe -y -v error -f lavfi -i sine=frequency=440:duration=0.5 \"" + tone + L"\"",
+                      home);
+    std::vector<std::wstring> files200;
+    for (int i = 0; i < count; ++i) {
+        files200.push_back(sources + L"\\short " + std::to_wstring(i) + L".wav");
+        CopyFileW(tone.c_str(), files200.back().c_str(), FALSE);
+    }
+    for (const auto& f : files200) form.Ekle(f);
+    SetWindowTextW(form.Edit1, converted.c_str());
+
+    std::vector<double> directTimes, runTimes, ratios;
+    for (int r = 0; r < rounds; ++r) {
+        RemoveFiles(direct);
+        double t = Now();
+        for (int i = 0; i < count; ++i) {
+            const std::wstring out = direct + L"\\short " + std::to_wstring(i) + L".mp3";
+            RunDirect(ffmpeg, L"ffmpeg.exe -y -vn -i \"" + files200[static_cast<size_t>(i)] + L"\" \"" + out + L"\"",
+                      home);
+        }
+        directTimes.push_back(Now() - t);
+
+        RemoveFiles(converted);
+        t = Now();
+        form.Button1Click();
+        runTimes.push_back(Now() - t);
+        ratios.push_back(runTimes.back() / directTimes.back());
+    }
+    size_t ok = 0;
+    for (size_t i = 0; i < form.FileList.Count(); ++i) ok += form.FileList.At(i).result == L"OK";
+    const double d = Median(directTimes), c = Median(runTimes);
+    wprintf(L"Conversion run: %d files of 0.5 s, WAV to MP3, %d rounds (medians), %zu rows OK\n", count, rounds, ok);
+    wprintf(L"  ffmpeg.exe started directly   %8.1f ms  (%.1f ms per file)\n", d * 1000, d * 1000 / count);
+    wprintf(L"  Corvana's run (Convert)       %8.1f ms  (%.1f ms per file)\n", c * 1000, c * 1000 / count);
+    wprintf(L"  Corvana's own time per file   %8.2f ms\n", (c - d) * 1000 / count);
+    wprintf(L"  ratio run / direct            %8.3f   (median of per-round ratios %.3f; target under 1.10)\n", c / d,
+            Median(ratios));
+    fflush(stdout);
+
+    form.FileList.Clear();
+    for (const auto& f : {sources, direct, converted}) {
+        RemoveFiles(f);
+        RemoveDirectoryW(f.c_str());
+    }
+    return 0;
+}

@@ -1,0 +1,100 @@
+#include "conversion/console_runner_win.h"
+#include "support/conversion_support.h"
+
+namespace corvana::test {
+namespace {
+
+class CommandLineConversion : public ConversionFixture {
+protected:
+    TempFolder work{L"cmdline"};
+    std::vector<std::wstring> Captions() const {
+        std::vector<std::wstring> c;
+        for (int i = 0; i < ListView_GetItemCount(form->ListView1); ++i) c.push_back(RowText(form->ListView1, i, 0));
+        return c;
+    }
+};
+
+// The program in a process of its own: converts and ends with exit status 0.
+TEST_F(CommandLineConversion, ConvertsOneFileAndEnds) {
+    MakeTone(work / L"a b.flac");
+    const std::wstring output = work / L"out dir\\a b.mp3";
+    std::wstring commandLine = L"\"" + exe + L"\" -input \"" + (work / L"a b.flac") + L"\" -output \"" + output + L"\"";
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               folder.Path().c_str(), &si, &pi));
+    UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    const bool ended = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(pi.hProcess, 1);
+    ASSERT_TRUE(ended);
+    DWORD status = 1;
+    GetExitCodeProcess(pi.hProcess, &status);
+    EXPECT_EQ(status, 0u);
+    EXPECT_TRUE(DecodesCleanly(output));
+}
+
+TEST_F(CommandLineConversion, UnquotedPathsWithSingleSpacesComeOutWhole) {
+    MakeTone(work / L"a b.flac");
+    Start(L"-input " + (work / L"a b.flac") + L" -output " + (work / L"o d\\a b.wav"));
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_TRUE(DecodesCleanly(work / L"o d\\a b.wav"));
+    EXPECT_EQ(Captions(), std::vector<std::wstring>{work / L"a b.flac"});
+}
+
+TEST_F(CommandLineConversion, AMissingInputStaysOpenWithFileNotFound) {
+    Start(L"-input \"" + (work / L"nothing.flac") + L"\" -output \"" + (work / L"new\\x.mp3") + L"\"");
+    EXPECT_EQ(form->StatusText(), L"File not found!");
+    EXPECT_FALSE(Application::Terminated());
+    EXPECT_EQ(Captions(), std::vector<std::wstring>{work / L"nothing.flac"});
+    EXPECT_FALSE(PathExists(work / L"new"));
+}
+
+// The job fails without touching the file already at the output: "Error", and the program stays.
+TEST_F(CommandLineConversion, AFailedJobOverAnExistingFileIsAnError) {
+    WriteFileBytes(work / L"noise.mp3", std::string(3000, '\x33'));
+    WriteFileBytes(work / L"existing.mp3", "keep me");
+    Start(L"-input \"" + (work / L"noise.mp3") + L"\" -output \"" + (work / L"existing.mp3") + L"\"");
+    EXPECT_EQ(form->StatusText(), L"Error");
+    EXPECT_FALSE(Application::Terminated());
+    EXPECT_EQ(ReadFileBytes(work / L"existing.mp3"), "keep me");
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"");
+}
+
+TEST_F(CommandLineConversion, AnOutputWithoutFolderIsReportedByTheStandardBox) {
+    MakeTone(work / L"a.wav");
+    MessageBoxWatcher watcher;
+    Start(L"-input \"" + (work / L"a.wav") + L"\" -output bare.mp3");
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
+    EXPECT_EQ(watcher.Boxes()[0].caption, L"Corvana");
+    EXPECT_EQ(watcher.Boxes()[0].text, L"Unable to create directory.");
+    EXPECT_FALSE(Application::Terminated());
+}
+
+TEST_F(CommandLineConversion, OtherArgumentsFillTheList) {
+    CreateDirectoryW((work / L"album").c_str(), nullptr);
+    WriteFileBytes(work / L"album\\1.mp3", "");
+    WriteFileBytes(work / L"album\\2.opus", "");
+    Start(L"-input \"" + (work / L"album") + L"\" \"" + (work / L"not here.flac") + L"\" notes.txt \"" +
+          (work / L"album") + L"\" relative.WAV");
+    EXPECT_EQ(Captions(),
+              (std::vector<std::wstring>{work / L"album\\1.mp3", work / L"not here.flac", L"relative.WAV"}));
+    EXPECT_EQ(form->LastFolder, work / L"album");
+    EXPECT_EQ(form->StatusText(), L"");
+    EXPECT_FALSE(Application::Terminated());
+}
+
+TEST_F(CommandLineConversion, NothingUsableSaysSo) {
+    CreateDirectoryW((work / L"empty").c_str(), nullptr);
+    Start(L"\"" + (work / L"empty") + L"\" readme.txt -output");
+    EXPECT_EQ(form->StatusText(), L"Invalid Command Line Arguments!");
+    EXPECT_TRUE(Captions().empty());
+}
+
+TEST_F(CommandLineConversion, NoArgumentsDoNothing) {
+    Start();
+    EXPECT_EQ(form->StatusText(), L"");
+    EXPECT_TRUE(Captions().empty());
+}
+
+}  // namespace
+}  // namespace corvana::test

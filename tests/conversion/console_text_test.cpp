@@ -1,0 +1,72 @@
+#include "conversion/console_text.h"
+
+#include <gtest/gtest.h>
+
+namespace corvana {
+namespace {
+
+// Stands in for the system's ANSI code page: Latin-1, one byte to one character.
+std::wstring Latin1(std::string_view bytes) {
+    std::wstring text;
+    for (unsigned char c : bytes) text += static_cast<wchar_t>(c);
+    return text;
+}
+
+struct SplitCase {
+    const wchar_t* text;
+    std::vector<std::wstring> lines;
+};
+
+class SplitLinesTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitLinesTest, BreaksOnlyAtLineBreaks) {
+    EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitLinesTest,
+    testing::Values(SplitCase{L"", {}}, SplitCase{L"one", {L"one"}}, SplitCase{L"a\r\nb\r\n", {L"a", L"b"}},
+                    SplitCase{L"a\nb", {L"a", L"b"}},
+                    // Progress lines end in a bare CR and stay lines of their own.
+                    SplitCase{L"size= 1kB\rsize= 2kB\rdone\n", {L"size= 1kB", L"size= 2kB", L"done"}},
+                    SplitCase{L"a\r\r\nb", {L"a", L"", L"b"}}, SplitCase{L"a\n\nb\n", {L"a", L"", L"b"}}));
+
+TEST(SplitLines, DropsZeroCharacters) {
+    EXPECT_EQ(SplitLines(std::wstring(L"x\0y\nz", 5)), (std::vector<std::wstring>{L"xy", L"z"}));
+}
+
+TEST(DecodeConsoleBytes, ValidUtf8IsReadAsUtf8) {
+    // "Input #0, from 'C:\ビデオ\café 🎵.flac':" as FFmpeg writes it.
+    const std::string bytes = "from 'C:\\\xE3\x83\x93\xE3\x83\x87\xE3\x82\xAA\\caf\xC3\xA9 \xF0\x9F\x8E\xB5.flac'";
+    EXPECT_EQ(DecodeConsoleBytes(bytes, Latin1), L"from 'C:\\\u30D3\u30C7\u30AA\\caf\u00E9 \U0001F3B5.flac'");
+}
+
+TEST(DecodeConsoleBytes, OtherBytesGoThroughTheAnsiCodePage) {
+    EXPECT_EQ(DecodeConsoleBytes("caf\xE9", Latin1), L"caf\u00E9");
+    EXPECT_EQ(DecodeConsoleBytes("\xC3", Latin1), L"\u00C3");
+}
+
+TEST(ConsoleCapture, ANameCutAcrossReadsAndALongLineComeOutWhole) {
+    // The bytes arrive in pieces of any size; collected first, they decode and split as one.
+    const std::string name = "caf\xC3\xA9-\xE6\x97\xA5\xE6\x9C\xAC.flac";
+    const std::string longLine(300, 'x');
+    const std::string output = "Input #0, from '" + name + "':\r\n" + longLine + "\nsize=1\rsize=2\r\n";
+    for (size_t piece : {1u, 7u, 255u}) {
+        std::string collected;
+        for (size_t i = 0; i < output.size(); i += piece) collected += output.substr(i, piece);
+        const auto lines = SplitLines(DecodeConsoleBytes(collected, Latin1));
+        ASSERT_EQ(lines.size(), 4u) << piece;
+        EXPECT_EQ(lines[0], L"Input #0, from 'caf\u00E9-\u65E5\u672C.flac':");
+        EXPECT_EQ(lines[1], std::wstring(300, L'x'));
+        EXPECT_EQ(lines[2], L"size=1");
+        EXPECT_EQ(lines[3], L"size=2");
+    }
+}
+
+TEST(ErrorDetailsText, InputTwoCarriageReturnsThenLinesWithCrLf) {
+    EXPECT_EQ(ErrorDetailsText(L"C:\\a.mp3", {L"one", L"two"}), L"C:\\a.mp3\r\rone\r\ntwo\r\n");
+    EXPECT_EQ(ErrorDetailsText(L"C:\\a.mp3", {}), L"C:\\a.mp3\r\r");
+}
+
+}  // namespace
+}  // namespace corvana

@@ -1,0 +1,128 @@
+#include "conversion/ffmpeg_command.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace corvana {
+namespace {
+
+struct BlockCase {
+    const wchar_t* parameters;
+    bool normalize;
+    const wchar_t* block;
+};
+
+class ParameterBlockTest : public testing::TestWithParam<BlockCase> {};
+
+TEST_P(ParameterBlockTest, FramesTheTrimmedParameters) {
+    EXPECT_EQ(ParameterBlock(GetParam().parameters, GetParam().normalize), GetParam().block);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParameterBlockTest,
+                         testing::Values(BlockCase{L"", false, L" "}, BlockCase{L"   ", false, L" "},
+                                         BlockCase{L"   ", true, L" -af loudnorm "},
+                                         BlockCase{L"", true, L" -af loudnorm "},
+                                         BlockCase{L"-b:a 192k ", false, L" -b:a 192k "},
+                                         BlockCase{L"-b:a 192k\r\n", false, L" -b:a 192k "},
+                                         BlockCase{L"\t-ar 44100", true, L" -ar 44100 -af loudnorm "},
+                                         BlockCase{L"-ac 2  -ar 48000", false, L" -ac 2  -ar 48000 "}));
+
+TEST(FFmpegCommandLine, QuotesBothPathsAroundTheBlock) {
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\in put\\a.flac", L"D:\\out\\a.mp3", L"", false),
+              L"ffmpeg.exe -y -vn -i \"C:\\in put\\a.flac\" \"D:\\out\\a.mp3\"");
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\100%PATH%.flac", L"C:\\o & p.wav", L" -b:a 128k", true),
+              L"ffmpeg.exe -y -vn -i \"C:\\100%PATH%.flac\" -b:a 128k -af loudnorm \"C:\\o & p.wav\"");
+}
+
+struct PartsCase {
+    const wchar_t* path;
+    const wchar_t* folder;
+    const wchar_t* base;
+    const wchar_t* extension;
+    const wchar_t* sourceFolder;
+};
+
+class PathPartsTest : public testing::TestWithParam<PartsCase> {};
+
+TEST_P(PathPartsTest, SplitsAtTheLastSeparatorAndDot) {
+    const auto& c = GetParam();
+    EXPECT_EQ(FolderPart(c.path), c.folder);
+    EXPECT_EQ(BaseName(c.path), c.base);
+    EXPECT_EQ(ExtensionPart(c.path), c.extension);
+    EXPECT_EQ(SourceFolder(c.path), c.sourceFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PathPartsTest,
+    testing::Values(PartsCase{L"C:\\music\\song.flac", L"C:\\music\\", L"song", L".flac", L"C:\\music"},
+                    PartsCase{L"C:\\a.b.c.flac", L"C:\\", L"a.b.c", L".flac", L"C:\\"},
+                    PartsCase{L"C:\\dir.x\\noext", L"C:\\dir.x\\", L"noext", L"", L"C:\\dir.x"},
+                    PartsCase{L"C:\\x\\.mp3", L"C:\\x\\", L"", L".mp3", L"C:\\x"},
+                    PartsCase{L"C:song (2).mp3", L"C:", L"song (2)", L".mp3", L"C:"},
+                    PartsCase{L"\\\\server\\share\\t.wav", L"\\\\server\\share\\", L"t", L".wav", L"\\\\server\\share"},
+                    PartsCase{L"bare.mp3", L"", L"bare", L".mp3", L""},
+                    PartsCase{L"C:\\x\\name.", L"C:\\x\\", L"name", L".", L"C:\\x"}));
+
+TEST(OutputPath, ExtensionFromFormatAndFolderJoin) {
+    EXPECT_EQ(OutputExtension(L"MP3"), L".mp3");
+    EXPECT_EQ(OutputExtension(L"EAC3"), L".eac3");
+    EXPECT_EQ(ComposeOutputPath(L"D:\\out", L"a.b.c", L".wav"), L"D:\\out\\a.b.c.wav");
+    // A target text ending in a backslash is used as it stands.
+    EXPECT_EQ(ComposeOutputPath(L"D:\\out\\", L"x", L".mp3"), L"D:\\out\\\\x.mp3");
+    EXPECT_EQ(ComposeOutputPath(L"", L"x", L".mp3"), L"x.mp3");
+}
+
+struct UniqueCase {
+    const wchar_t* path;
+    std::set<std::wstring> existing;
+    const wchar_t* expected;
+};
+
+class UniqueOutputNameTest : public testing::TestWithParam<UniqueCase> {};
+
+TEST_P(UniqueOutputNameTest, PicksTheFirstFreeCounter) {
+    const auto& c = GetParam();
+    const auto exists = [&](const std::wstring& p) { return c.existing.count(p) != 0; };
+    EXPECT_EQ(UniqueOutputName(c.path, exists), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UniqueOutputNameTest,
+    testing::Values(UniqueCase{L"D:\\o\\song.mp3", {}, L"D:\\o\\song.mp3"},
+                    UniqueCase{L"D:\\o\\song.mp3", {L"D:\\o\\song.mp3"}, L"D:\\o\\song (2).mp3"},
+                    UniqueCase{
+                        L"D:\\o\\song.mp3", {L"D:\\o\\song.mp3", L"D:\\o\\song (2).mp3"}, L"D:\\o\\song (3).mp3"},
+                    UniqueCase{L"D:\\o\\song (2).wav", {L"D:\\o\\song (2).wav"}, L"D:\\o\\song (2) (2).wav"},
+                    UniqueCase{L"D:\\o.d\\noext", {L"D:\\o.d\\noext"}, L"D:\\o.d\\noext (2)"},
+                    UniqueCase{L"a.b.mp3", {L"a.b.mp3", L"a.b (2).mp3"}, L"a.b (3).mp3"}));
+
+struct JudgeCase {
+    std::optional<uint32_t> exitStatus;
+    int64_t size;
+    bool existedBefore;
+    bool ok;
+    bool deleteOutput;
+};
+
+class JudgeJobTest : public testing::TestWithParam<JudgeCase> {};
+
+TEST_P(JudgeJobTest, NeedsExitStatusZeroAndANonEmptyFile) {
+    const auto& c = GetParam();
+    const JobOutcome outcome = JudgeJob(c.exitStatus, c.size, c.existedBefore);
+    EXPECT_EQ(outcome.ok, c.ok);
+    EXPECT_EQ(outcome.deleteOutput, c.deleteOutput);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, JudgeJobTest,
+                         testing::Values(JudgeCase{0u, 1000, false, true, false},
+                                         // FFmpeg failed half-way after writing some bytes.
+                                         JudgeCase{1u, 1000, false, false, true},
+                                         // A failed job over the user's own file leaves it alone.
+                                         JudgeCase{1u, 1000, true, false, false}, JudgeCase{0u, 0, false, false, true},
+                                         JudgeCase{0u, 0, true, false, false}, JudgeCase{0u, -1, false, false, false},
+                                         JudgeCase{std::nullopt, -1, false, false, false},
+                                         JudgeCase{std::nullopt, 500, true, false, false}));
+
+}  // namespace
+}  // namespace corvana

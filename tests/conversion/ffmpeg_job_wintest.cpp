@@ -1,0 +1,192 @@
+#include <windowsx.h>
+
+#include "common/text.h"
+#include "conversion/console_runner_win.h"
+#include "conversion/ffmpeg_command.h"
+#include "support/conversion_support.h"
+
+namespace corvana::test {
+namespace {
+
+using FFmpegJob = ConversionFixture;
+
+TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
+    Start();
+    TempFolder work(L"formats");
+    const std::wstring source = work / L"tone.wav";
+    MakeTone(source);
+    form->Ekle(source);
+    SetWindowTextW(form->Edit1, (work / L"out").c_str());
+    ASSERT_EQ(ComboBox_GetCount(form->ComboBox1), 14);
+    for (int i = 0; i < 14; ++i) {
+        ComboBox_SetCurSel(form->ComboBox1, i);
+        const std::wstring format = GetWindowTextString(form->ComboBox1);
+        form->Button1Click();
+        const std::wstring output = work / (L"out\\tone" + OutputExtension(format));
+        EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK") << format;
+        EXPECT_GT(FindFileSize(output), 0) << format;
+        EXPECT_TRUE(DecodesCleanly(output)) << format;
+    }
+}
+
+// Names the command interpreter would have expanded or split, and names with characters beyond
+// ASCII: each converts the file it names, and the source stays as it was.
+TEST_F(FFmpegJob, ConvertsTheFileItsNameSays) {
+    Start();
+    TempFolder work(L"names");
+    const std::vector<std::wstring> names = {L"100%PATH%.flac",
+                                             L"%USERNAME% live.wav",
+                                             L"a&b^c!(1)'x',y;z.ogg",
+                                             L"caf\u00E9 na\u00EFve.m4a",
+                                             L"\u65E5\u672C\u8A9E \U0001F3B5.flac",
+                                             L"a.b.c.wav",
+                                             L"noextension"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::wstring source = work / names[i];
+        const std::wstring made = work / (L"made" + std::to_wstring(i) + L".wav");
+        MakeTone(made);
+        ASSERT_TRUE(MoveFileW(made.c_str(), source.c_str())) << i;
+        const std::string before = ReadFileBytes(source);
+        const std::wstring output = work / (BaseName(names[i]) + L" out.mp3");
+        EXPECT_EQ(form->FFmpegIleDonustur(source, output), L"OK") << i;
+        EXPECT_TRUE(DecodesCleanly(output)) << i;
+        EXPECT_EQ(ReadFileBytes(source), before) << i;
+    }
+}
+
+// FFmpeg writes part of the output, then fails on a damaged stretch of the input (-xerror).
+TEST_F(FFmpegJob, AFailureAfterSomeOutputIsAnError) {
+    Start();
+    TempFolder work(L"halfway");
+    const std::wstring source = work / L"damaged.mp3";
+    MakeTone(source, 3);
+    std::string bytes = ReadFileBytes(source);
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i) bytes[i] = static_cast<char>(i * 7919);
+    WriteFileBytes(source, bytes);
+    form->FFmpegParameters = L"-xerror";
+
+    const std::wstring output = work / L"out.wav";
+    EXPECT_EQ(form->FFmpegIleDonustur(source, output), L"Error");
+    EXPECT_FALSE(PathExists(output)) << "the job's own partial file is removed";
+    ASSERT_FALSE(form->CapturedOutput.empty());
+    EXPECT_EQ(form->CapturedOutput.back(), L"FFmpeg ended with exit status 1.");
+
+    // A file that was there before the job is the user's: a failure never deletes it.
+    const std::wstring existing = work / L"existing.wav";
+    WriteFileBytes(existing, "the user's own file");
+    EXPECT_EQ(form->FFmpegIleDonustur(source, existing), L"Error");
+    EXPECT_TRUE(PathExists(existing));
+}
+
+TEST_F(FFmpegJob, BadInputsEndInErrorWithALogThatSaysWhy) {
+    Start();
+    TempFolder work(L"bad");
+    WriteFileBytes(work / L"empty.mp3", "");
+    std::string noise(20000, '\0');
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    WriteFileBytes(work / L"noise.mp3", noise);
+    WriteFileBytes(work / L"notes.txt", "just some words\r\n");
+    MakeTone(work / L"good.wav");
+    CreateDirectoryW((work / L"taken.mp3").c_str(), nullptr);
+
+    struct Case {
+        std::wstring source, output, parameters;
+    };
+    const std::vector<Case> cases = {
+        {work / L"missing.mp3", work / L"o1.mp3", L""},
+        {work / L"empty.mp3", work / L"o2.mp3", L""},
+        {work / L"noise.mp3", work / L"o3.mp3", L""},
+        {work / L"notes.txt", work / L"o4.mp3", L""},
+        {work / L"good.wav", work / L"o5.mp3", L"-b:a nonsense"},
+        {work / L"good.wav", work / L"taken.mp3", L""},
+        {work / L"good.wav", L"Q:\\no drive\\o7.mp3", L""},
+        {work / L"good.wav", work / L"good.wav", L""},
+    };
+    for (const auto& c : cases) {
+        form->FFmpegParameters = c.parameters;
+        EXPECT_EQ(form->FFmpegIleDonustur(c.source, c.output), L"Error") << c.source << L" -> " << c.output;
+        EXPECT_FALSE(form->CapturedOutput.empty()) << c.source;
+        EXPECT_FALSE(FileExists(c.output) && c.output != work / L"good.wav") << c.output;
+    }
+    EXPECT_TRUE(DirectoryExists(work / L"taken.mp3"));
+    EXPECT_TRUE(DecodesCleanly(work / L"good.wav")) << "the source is never touched";
+}
+
+TEST_F(FFmpegJob, SaysSoWhenFFmpegIsNowhere) {
+    // A program copy without ffmpeg.exe beside it, and a search path without one.
+    TempFolder bare(L"bare");
+    const std::wstring copy = CopyProgramTo(bare.Path());
+    wchar_t saved[32767];
+    const DWORD savedLength = GetEnvironmentVariableW(L"PATH", saved, 32767);
+    SetEnvironmentVariableW(L"PATH", L"C:\\windows\\system32;C:\\windows");
+    ScopeExit restore([&] { SetEnvironmentVariableW(L"PATH", savedLength ? saved : nullptr); });
+
+    TAppForm bareForm(copy);
+    bareForm.CommandLine = L"\"" + copy + L"\"";
+    bareForm.Create();
+    TempFolder work(L"nowhere");
+    MakeTone(work / L"a.wav");
+    EXPECT_EQ(bareForm.FFmpegIleDonustur(work / L"a.wav", work / L"a.mp3"), L"Error");
+    ASSERT_EQ(bareForm.CapturedOutput.size(), 1u);
+    EXPECT_EQ(bareForm.CapturedOutput[0],
+              L"ffmpeg.exe was not found beside the program (" + bare.Path() + L") or on the search path.");
+    EXPECT_FALSE(PathExists(work / L"a.mp3"));
+}
+
+TEST_F(FFmpegJob, FoundOnTheSearchPathWhenNotBesideTheProgram) {
+    TempFolder bare(L"bare");
+    const std::wstring copy = CopyProgramTo(bare.Path());
+    wchar_t saved[32767];
+    const DWORD savedLength = GetEnvironmentVariableW(L"PATH", saved, 32767);
+    SetEnvironmentVariableW(L"PATH", (L"C:\\windows\\system32;" + BuildDir()).c_str());
+    ScopeExit restore([&] { SetEnvironmentVariableW(L"PATH", savedLength ? saved : nullptr); });
+
+    TAppForm bareForm(copy);
+    bareForm.CommandLine = L"\"" + copy + L"\"";
+    bareForm.Create();
+    TempFolder work(L"onpath");
+    MakeTone(work / L"a.wav");
+    EXPECT_EQ(bareForm.FFmpegIleDonustur(work / L"a.wav", work / L"a.mp3"), L"OK");
+    EXPECT_TRUE(DecodesCleanly(work / L"a.mp3"));
+}
+
+// The box shows the input, two carriage returns and FFmpeg's log, with a line longer than one
+// pipe read and a non-ASCII path whole.
+TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
+    Start();
+    form->SetMenuChecked(CMD_ShowErrorDetails1, true);
+    TempFolder work(L"box");
+    const std::wstring sub = work / (std::wstring(120, L'd') + L" \u65E5\u672C\u8A9E caf\u00E9");
+    ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+    const std::wstring source = sub + L"\\" + std::wstring(100, L'n') + L" \U0001F3B5 \u00E9.wav";
+    MakeTone(source);
+    form->FFmpegParameters = L"-hide_banner -codec:a no_such_codec";
+
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(form->FFmpegIleDonustur(source, work / L"out.mp3"), L"Error");
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
+    const auto box = watcher.Boxes().front();
+    EXPECT_EQ(box.caption, L"ERROR");
+    const std::wstring inputLine = L"Input #0, wav, from '" + source + L"':";
+    EXPECT_EQ(box.text.rfind(source + L"\r\r", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find(L"\r\n" + inputLine + L"\r\n"), std::wstring::npos) << box.text;
+    EXPECT_GT(EncodeUtf8(inputLine).size(), 255u);
+    EXPECT_NE(std::find(form->CapturedOutput.begin(), form->CapturedOutput.end(), inputLine),
+              form->CapturedOutput.end());
+}
+
+TEST_F(FFmpegJob, NoBoxForASuccessOrWithoutShowErrorDetails) {
+    Start();
+    TempFolder work(L"nobox");
+    MakeTone(work / L"a.wav");
+    MessageBoxWatcher watcher;
+    form->SetMenuChecked(CMD_ShowErrorDetails1, true);
+    EXPECT_EQ(form->FFmpegIleDonustur(work / L"a.wav", work / L"a.mp3"), L"OK");
+    form->SetMenuChecked(CMD_ShowErrorDetails1, false);
+    EXPECT_EQ(form->FFmpegIleDonustur(work / L"missing.wav", work / L"b.mp3"), L"Error");
+    PumpFor(200);
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace corvana::test

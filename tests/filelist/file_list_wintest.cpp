@@ -1,0 +1,116 @@
+#include "support/conversion_support.h"
+
+namespace corvana::test {
+namespace {
+
+class FileList : public AppFixture {
+protected:
+    TempFolder work{L"list"};
+    std::vector<std::wstring> Captions() const {
+        std::vector<std::wstring> c;
+        for (int i = 0; i < ListView_GetItemCount(form->ListView1); ++i) c.push_back(RowText(form->ListView1, i, 0));
+        return c;
+    }
+    // Files are listed by the file system in the order it keeps; the scan must keep that order.
+    std::vector<std::wstring> Enumerated(const std::wstring& dir) const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) names.push_back(fd.cFileName);
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+        return names;
+    }
+};
+
+TEST_F(FileList, EkleRefusesOnlyAnExactDuplicate) {
+    Start();
+    form->Ekle(L"C:\\a.mp3");
+    form->Ekle(L"C:\\a.mp3");
+    form->Ekle(L"c:\\A.mp3");
+    form->Ekle(L"C:\\notes.txt");
+    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"C:\\a.mp3", L"c:\\A.mp3", L"C:\\notes.txt"}));
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"");
+    LVITEMW item{LVIF_IMAGE};
+    item.iItem = 1;
+    ASSERT_TRUE(ListView_GetItem(form->ListView1, &item));
+    EXPECT_EQ(item.iImage, ImgFileSound);
+}
+
+TEST_F(FileList, ALongPathShowsWhole) {
+    Start();
+    const std::wstring path = L"C:\\" + std::wstring(400, L'x') + L".mp3";
+    form->Ekle(path);
+    EXPECT_EQ(RowText(form->ListView1, 0, 0), path);
+}
+
+// Depth first in the file system's order; hidden files too; .opus and other types passed over.
+TEST_F(FileList, KlasorYukleScansDepthFirstInEnumerationOrder) {
+    Start();
+    const std::wstring root = work / L"music";
+    for (const wchar_t* d : {L"music", L"music\\b sub", L"music\\b sub\\inner", L"music\\z"})
+        ASSERT_TRUE(CreateDirectoryW((work / d).c_str(), nullptr));
+    for (const wchar_t* f :
+         {L"music\\a.MP3", L"music\\b.opus", L"music\\c.txt", L"music\\d.wav", L"music\\b sub\\x.flac",
+          L"music\\b sub\\inner\\y.ogg", L"music\\z\\w.wv", L"music\\e.mp3.bak"})
+        WriteFileBytes(work / f, "");
+    SetFileAttributesW((work / L"music\\d.wav").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    // What the scan must give: the file system's order, folders entered where they come.
+    std::vector<std::wstring> expected;
+    std::function<void(const std::wstring&)> walk = [&](const std::wstring& dir) {
+        for (const auto& name : Enumerated(dir)) {
+            const std::wstring path = dir + L"\\" + name;
+            if (DirectoryExists(path))
+                walk(path);
+            else if (name != L"b.opus" && name != L"c.txt" && name != L"e.mp3.bak")
+                expected.push_back(path);
+        }
+    };
+    walk(root);
+    ASSERT_EQ(expected.size(), 5u);
+
+    form->KlasorYukle(root);
+    EXPECT_EQ(Captions(), expected);
+    EXPECT_EQ(form->ScanList, expected);
+    EXPECT_EQ(form->LastFolder, root);
+    EXPECT_EQ(form->StatusText(), L"");
+    EXPECT_FALSE(Application::IsBusyCursor());
+
+    form->KlasorYukle(root + L"\\");
+    EXPECT_EQ(Captions(), expected) << "the same files once more add nothing";
+    form->KlasorYukle(root);
+    EXPECT_EQ(Captions().size(), 5u);
+}
+
+TEST_F(FileList, AMissingOrEmptyFolderAddsNothingButIsRemembered) {
+    Start();
+    CreateDirectoryW((work / L"empty").c_str(), nullptr);
+    for (const std::wstring& f : {work / L"empty", work / L"missing"}) {
+        form->KlasorYukle(f);
+        EXPECT_TRUE(Captions().empty());
+        EXPECT_EQ(form->LastFolder, f);
+        EXPECT_EQ(form->StatusText(), L"");
+    }
+}
+
+TEST_F(FileList, InSortedModeNewRowsTakeTheirPlaceAndTheSelectionFollowsItsRows) {
+    Start();
+    for (const wchar_t* n : {L"b.mp3", L"d.mp3"}) form->Ekle(work / n);
+    form->FileList.SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption < y.caption; });
+    form->FileListChanged();
+    ListView_SetItemState(form->ListView1, 1, LVIS_SELECTED, LVIS_SELECTED);  // d.mp3
+    form->Ekle(work / L"a.mp3");
+    CreateDirectoryW((work / L"c").c_str(), nullptr);
+    WriteFileBytes(work / L"c\\c.mp3", "");
+    form->KlasorYukle(work / L"c");
+    EXPECT_EQ(Captions(),
+              (std::vector<std::wstring>{work / L"a.mp3", work / L"b.mp3", work / L"c\\c.mp3", work / L"d.mp3"}));
+    EXPECT_EQ(ListView_GetNextItem(form->ListView1, -1, LVNI_SELECTED), 3);
+    EXPECT_EQ(ListView_GetSelectedCount(form->ListView1), 1u);
+}
+
+}  // namespace
+}  // namespace corvana::test
