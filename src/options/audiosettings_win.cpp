@@ -1,10 +1,275 @@
 // The "Audio Settings" dialog.
+#include "options/audiosettings_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
 #include "app/main_win.h"
+#include "resource.h"
+#include "win/images_win.h"
+#include "common/app_error.h"
+#include "win/system_win.h"
 
 namespace corvana {
 
-void TAppForm::Button3Click() { RunCommand(CMD_AudioSettings1); }
+namespace {
 
-void TAppForm::AudioSettings1Click() {}
+constexpr int kClientWidth = 708, kClientHeight = 346;  // at 96 DPI
+constexpr int kMargin = 16;
+constexpr int kLabelWidth = 112;
+constexpr int kRowTop = 20, kRowPitch = 40, kRowHeight = 20;
+constexpr int kButtonWidth = 96, kButtonHeight = 30;
+
+// The program's message loop gives dialog keys (Tab, arrows, Escape) to the main window only. A
+// message hook lets every open "Audio Settings" window handle its own keys, whichever loop is
+// running: the main one, a conversion run letting messages through, or a modal box.
+thread_local HHOOK t_keyHook = nullptr;
+thread_local int t_openForms = 0;
+
+bool IsAudioSettingsWindow(HWND hwnd) {
+    wchar_t cls[32]{};
+    GetClassNameW(hwnd, cls, 32);
+    return lstrcmpW(cls, kAudioSettingsClass) == 0;
+}
+
+LRESULT CALLBACK KeyHookProc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE) {
+        auto* msg = reinterpret_cast<MSG*>(lp);
+        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->hwnd) {
+            const HWND top = GetAncestor(msg->hwnd, GA_ROOT);
+            if (top && IsAudioSettingsWindow(top) && IsDialogMessageW(top, msg)) {
+                msg->message = WM_NULL;
+                msg->wParam = 0;
+                msg->lParam = 0;
+            }
+        }
+    }
+    return CallNextHookEx(t_keyHook, code, wp, lp);
+}
+
+HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0) {
+    return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+void AudioSettingsDeleter::operator()(TFormAudioSettings* form) const {
+    delete form;
+}
+
+TFormAudioSettings::TFormAudioSettings(TAppForm& owner) : owner_(owner) {
+    if (t_openForms++ == 0) t_keyHook = SetWindowsHookExW(WH_GETMESSAGE, KeyHookProc, nullptr, GetCurrentThreadId());
+}
+
+TFormAudioSettings::~TFormAudioSettings() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (--t_openForms == 0 && t_keyHook) {
+        UnhookWindowsHookEx(t_keyHook);
+        t_keyHook = nullptr;
+    }
+}
+
+HWND TFormAudioSettings::RadioButton(int number) const {
+    return number >= 0 && number < static_cast<int>(radioButtons_.size()) ? radioButtons_[static_cast<size_t>(number)]
+                                                                          : nullptr;
+}
+
+void TFormAudioSettings::Create() {
+    RegisterClassOnce(kAudioSettingsClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
+    CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAudioSettingsClass, L"Audio Settings",
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                    owner_.Handle(), nullptr, GetModuleHandleW(nullptr), this);
+    if (!hwnd_) RaiseLastError();
+
+    // Centred over the main window, kept on its monitor's work area.
+    RECT rc{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+    AdjustWindowRectExForDpi(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    RECT main{};
+    GetWindowRect(owner_.Handle(), &main);
+    int x = main.left + (main.right - main.left - w) / 2;
+    int y = main.top + (main.bottom - main.top - h) / 2;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromWindow(owner_.Handle(), MONITOR_DEFAULTTONEAREST), &mi);
+    x = std::max(static_cast<int>(mi.rcWork.left), std::min(x, static_cast<int>(mi.rcWork.right) - w));
+    y = std::max(static_cast<int>(mi.rcWork.top), std::min(y, static_cast<int>(mi.rcWork.bottom) - h));
+    SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetFocus(Edit1);
+}
+
+void TFormAudioSettings::CreateControls() {
+    // Each row is one group: its label starts the group, the buttons follow in screen order.
+    const auto& rows = AudioRows();
+    for (int row = 0; row < kAudioRowCount; ++row) {
+        RowLabels[static_cast<size_t>(row)] = MakeControl(hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label,
+                                                          WS_GROUP | SS_LEFT, IDC_AudioRowLabelBase + row);
+        bool first = true;
+        for (const auto& choice : rows[static_cast<size_t>(row)].choices) {
+            const DWORD style = BS_AUTORADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
+            radioButtons_[static_cast<size_t>(choice.control)] =
+                MakeControl(hwnd_, WC_BUTTONW, choice.caption, style, IDC_AudioRadioBase + choice.control);
+            first = false;
+        }
+        Button_SetCheck(radioButtons_[static_cast<size_t>(rows[static_cast<size_t>(row)].choices[0].control)],
+                        BST_CHECKED);
+    }
+    Label5 = MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioLabel5);
+    Edit1 = MakeControl(hwnd_, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, IDC_AudioEdit1, WS_EX_CLIENTEDGE);
+    Button1 =
+        MakeControl(hwnd_, WC_BUTTONW, L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, IDC_AudioButton1);
+    Button2 = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioButton2);
+}
+
+void TFormAudioSettings::ApplyDpi() {
+    font_.reset(CreateFontW(-Scale(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+}
+
+void TFormAudioSettings::Layout() {
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    const auto textWidth = [dc](HWND control) {
+        const std::wstring text = GetWindowTextString(control);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+
+    // A radio button is its circle, a gap and its caption; the buttons of a row run left to right
+    // and shrink their spacing when the captions are wide.
+    const int left = Scale(kMargin + kLabelWidth), right = Scale(kClientWidth - kMargin);
+    const int glyph = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi_) + Scale(6);
+    const auto& rows = AudioRows();
+    for (int row = 0; row < kAudioRowCount; ++row) {
+        const int y = Scale(kRowTop + row * kRowPitch);
+        MoveWindow(RowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
+                   Scale(kRowHeight - 3), TRUE);
+        const auto& choices = rows[static_cast<size_t>(row)].choices;
+        int total = 0;
+        for (const auto& choice : choices) total += glyph + textWidth(RadioButton(choice.control));
+        const int gaps = static_cast<int>(choices.size()) - 1;
+        const int gap = gaps > 0 ? std::clamp((right - left - total) / gaps, 0, Scale(24)) : 0;
+        int x = left;
+        for (const auto& choice : choices) {
+            const int width = glyph + textWidth(RadioButton(choice.control));
+            MoveWindow(RadioButton(choice.control), x, y, width, Scale(kRowHeight), TRUE);
+            x += width + gap;
+        }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+
+    const int editTop = Scale(kRowTop + kAudioRowCount * kRowPitch + 30);
+    MoveWindow(Label5, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17), TRUE);
+    MoveWindow(Edit1, Scale(kMargin), editTop, Scale(kClientWidth - 2 * kMargin), Scale(24), TRUE);
+    const int buttonTop = Scale(kClientHeight - kMargin - kButtonHeight);
+    const int closeLeft = Scale(kClientWidth - kMargin - kButtonWidth);
+    MoveWindow(Button2, closeLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
+    MoveWindow(Button1, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
+               TRUE);
+    saveImage_.reset(CreateImageList({IDI_SAVE}, Scale(16)));
+    BUTTON_IMAGELIST bil{saveImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageW(Button1, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+}
+
+void TFormAudioSettings::FormCreate() {
+    settingTextSilently_ = true;
+    SetWindowTextW(Edit1, owner_.FFmpegParameters.c_str());
+    settingTextSilently_ = false;
+    EnableWindow(Button1, !owner_.FFmpegParameters.empty());
+}
+
+void TFormAudioSettings::RadioButton1Click(HWND button) {
+    if (Button_GetCheck(button) != BST_CHECKED) return;
+    const auto& rows = AudioRows();
+    for (int row = 0; row < kAudioRowCount; ++row) {
+        const auto& choices = rows[static_cast<size_t>(row)].choices;
+        for (size_t i = 0; i < choices.size(); ++i) {
+            if (RadioButton(choices[i].control) != button) continue;
+            if (selection_[static_cast<size_t>(row)] == static_cast<int>(i)) return;
+            selection_[static_cast<size_t>(row)] = static_cast<int>(i);
+            SetWindowTextW(Edit1, ComposeAudioParameters(selection_).c_str());
+            EnableWindow(Button1, TRUE);
+            return;
+        }
+    }
+}
+
+void TFormAudioSettings::Edit1Change() {
+    if (!settingTextSilently_) EnableWindow(Button1, TRUE);
+}
+
+void TFormAudioSettings::Button1Click() {
+    const std::wstring text = GetWindowTextString(Edit1);
+    owner_.FFmpegParameters = text;
+    owner_.WriteOption(L"FFmpegParameters", text);
+    if (GetFocus() == Button1) SetFocus(Edit1);
+    EnableWindow(Button1, FALSE);
+}
+
+void TFormAudioSettings::Button2Click() {
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+LRESULT TFormAudioSettings::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            dpi_ = GetDpiForWindow(hwnd_);
+            CreateControls();
+            ApplyDpi();
+            FormCreate();
+            return 0;
+        case WM_COMMAND: {
+            const int id = LOWORD(wp), code = HIWORD(wp);
+            const HWND control = reinterpret_cast<HWND>(lp);
+            if (id == IDC_AudioEdit1 && code == EN_CHANGE) {
+                Edit1Change();
+            } else if (code == BN_CLICKED || control == nullptr) {
+                if (id == IDC_AudioButton1) {
+                    if (IsWindowEnabled(Button1)) Button1Click();
+                } else if (id == IDC_AudioButton2) {
+                    Button2Click();
+                } else if (id > IDC_AudioRadioBase &&
+                           id < IDC_AudioRadioBase + static_cast<int>(radioButtons_.size())) {
+                    RadioButton1Click(control ? control : GetDlgItem(hwnd_, id));
+                }
+            }
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wp);
+            ApplyDpi();
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
+            return 0;
+        }
+        case WM_CLOSE: Button2Click(); return 0;
+        default: break;
+    }
+    return DefaultProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Main window
+
+void TAppForm::Button3Click() {
+    RunCommand(CMD_AudioSettings1);
+}
+
+void TAppForm::AudioSettings1Click() {
+    std::unique_ptr<TFormAudioSettings, AudioSettingsDeleter> form(new TFormAudioSettings(*this));
+    form->Create();
+    AudioSettingsForms.push_back(std::move(form));
+}
 
 }  // namespace corvana

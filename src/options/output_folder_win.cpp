@@ -1,24 +1,77 @@
 // Where converted files go: the target-folder field, its split button and "Use Source Folder".
+#include "app/main_win.h"
+
+#include <versionhelpers.h>
 #include <windowsx.h>
 
-#include "app/main_win.h"
+#include "common/text.h"
+#include "conversion/console_runner_win.h"
+#include "options/folder_picker_win.h"
 #include "win/system_win.h"
 
 namespace corvana {
 
-void TAppForm::Edit1Change() { WriteSetting(L"Destination", GetWindowTextString(Edit1)); }
+namespace {
+
+// The shell would take a relative path from its own idea of the current folder; the folder just
+// created is the one below this process's current folder.
+std::wstring FullPathOf(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
+}  // namespace
+
+void TAppForm::Edit1Change() {
+    WriteOption(L"Destination", GetWindowTextString(Edit1));
+}
 
 void TAppForm::CheckBoxSourceClick() {
     const bool checked = Button_GetCheck(CheckBoxSource) == BST_CHECKED;
     ShowWindow(Edit1, checked ? SW_HIDE : SW_SHOW);
     ShowWindow(Button2, checked ? SW_HIDE : SW_SHOW);
-    WriteSetting(L"UseSourceFolder", checked ? L"ON" : L"OFF");
+    WriteOption(L"UseSourceFolder", checked ? L"ON" : L"OFF");
 }
 
-void TAppForm::Button2Click() { RunCommand(CMD_ChangeDirectory1); }
+void TAppForm::Button2Click() {
+    RunCommand(CMD_ChangeDirectory1);
+}
 
-void TAppForm::ChangeDirectory1Click() {}
+void TAppForm::ChangeDirectory1Click() {
+    if (!IsWindowsVistaOrGreater()) {
+        if (PickFolderClassic(hwnd_, LastFolder) && !LastFolder.empty()) ChangeMyFolder(LastFolder);
+        return;
+    }
+    if (const auto chosen = PickFolderWithItemDialog(hwnd_, LastFolder)) {
+        LastFolder = *chosen;
+        ChangeMyFolder(LastFolder);
+    }
+}
 
-void TAppForm::ShowinExplorer2Click() {}
+void TAppForm::ChangeMyFolder(const std::wstring& foldername) {
+    if (TrimControl(foldername).empty()) return;
+    LastFolder = foldername;
+    // Setting the same text again would still notify; only a real change is stored.
+    if (GetWindowTextString(Edit1) != foldername) SetWindowTextW(Edit1, foldername.c_str());
+}
+
+void TAppForm::ShowinExplorer2Click() {
+    const std::wstring target = GetWindowTextString(Edit1);
+    // A blank but non-empty text would resolve to the current folder; it names no folder.
+    if (!target.empty() && TrimControl(target).empty()) {
+        MessageBeep(0);
+        return;
+    }
+    if (!ForceDirectories(target)) {
+        MessageBeep(0);
+        return;
+    }
+    ShellExecuteW(hwnd_, L"explore", FullPathOf(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 }  // namespace corvana

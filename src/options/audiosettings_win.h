@@ -1,0 +1,66 @@
+// TFormAudioSettings: the modeless "Audio Settings" window that composes and saves the FFmpeg
+// parameter string. A new one is made at every opening; closing only hides it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "options/audio_parameters.h"
+#include "win/handles_win.h"
+#include "win/window_base_win.h"
+
+namespace corvana {
+
+class TAppForm;
+
+inline constexpr const wchar_t* kAudioSettingsClass = L"TFormAudioSettings";
+
+enum AudioSettingsControlId : int {
+    IDC_AudioRadioBase = 300,  // + the number of RadioButtonN
+    IDC_AudioEdit1 = 400,
+    IDC_AudioButton1,
+    IDC_AudioLabel5,
+    IDC_AudioRowLabelBase = 410,  // + the row
+    IDC_AudioButton2 = IDCANCEL,  // the cancel button: Escape closes the window
+};
+
+class TFormAudioSettings : public BaseWindow<TFormAudioSettings> {
+public:
+    explicit TFormAudioSettings(TAppForm& owner);
+    ~TFormAudioSettings() override;
+
+    // Creates the window centred over the main window (running FormCreate) and shows it.
+    void Create();
+
+    HWND Edit1 = nullptr, Button1 = nullptr, Button2 = nullptr, Label5 = nullptr;
+    std::array<HWND, kAudioRowCount> RowLabels{};
+    // RadioButtonN by its number (1 to 25; 19 and 24 do not exist).
+    HWND RadioButton(int number) const;
+
+    void FormCreate();
+    void RadioButton1Click(HWND button);
+    void Edit1Change();
+    void Button1Click();
+    void Button2Click();
+
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    friend class BaseWindow<TFormAudioSettings>;
+    void CreateControls();
+    void ApplyDpi();
+    void Layout();
+    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
+
+    TAppForm& owner_;
+    UINT dpi_ = 96;
+    std::array<HWND, 26> radioButtons_{};
+    AudioSelection selection_{};
+    bool settingTextSilently_ = false;
+    UniqueHfont font_;
+    UniqueHimagelist saveImage_;
+};
+
+}  // namespace corvana

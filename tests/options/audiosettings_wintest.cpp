@@ -1,0 +1,323 @@
+#include "options/audiosettings_win.h"
+
+#include <windowsx.h>
+
+#include "app/main_win.h"
+#include "common/text.h"
+#include "support/app_fixture.h"
+
+namespace corvana::test {
+namespace {
+
+// The dialog's radio buttons as the user sees them: control number, caption, row.
+struct Radio {
+    int number;
+    const wchar_t* caption;
+    int row;
+};
+constexpr Radio kRadios[] = {
+    {1, L"Auto", 0},
+    {2, L"128 Kbps", 0},
+    {3, L"160 Kbps", 0},
+    {4, L"192 Kbps", 0},
+    {5, L"256 Kbps", 0},
+    {6, L"320 Kbps", 0},
+    {25, L"Auto", 1},
+    {22, L"Variable Bit Rate (VBR)", 1},
+    {23, L"Average Bit Rate (ABR)", 1},
+    {15, L"Auto", 2},
+    {7, L"8 kHz", 2},
+    {8, L"16 kHz", 2},
+    {9, L"22.05 kHz", 2},
+    {10, L"32 kHz", 2},
+    {11, L"44.1 kHz", 2},
+    {12, L"48 kHz", 2},
+    {13, L"96 kHz", 2},
+    {14, L"192 kHz", 2},
+    {21, L"Auto", 3},
+    {16, L"Mono", 3},
+    {17, L"Stereo", 3},
+    {18, L"5.1 Surround", 3},
+    {20, L"7.1 Surround", 3},
+};
+constexpr int kAutoButtons[] = {1, 25, 15, 21};
+
+class AudioSettings : public AppFixture {
+protected:
+    TFormAudioSettings& Open() {
+        SendMessageW(form->Button3, BM_CLICK, 0, 0);
+        PumpFor(20);
+        return *form->AudioSettingsForms.back();
+    }
+    static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+    static bool Checked(HWND button) { return Button_GetCheck(button) == BST_CHECKED; }
+    static std::wstring Text(const TFormAudioSettings& d) { return GetWindowTextString(d.Edit1); }
+    static bool SaveEnabled(const TFormAudioSettings& d) { return IsWindowEnabled(d.Button1) != FALSE; }
+    // Types at the end of the field.
+    static void Type(const TFormAudioSettings& d, const std::wstring& text) {
+        const int end = GetWindowTextLengthW(d.Edit1);
+        Edit_SetSel(d.Edit1, end, end);
+        for (wchar_t c : text) SendMessageW(d.Edit1, WM_CHAR, c, 1);
+    }
+    void Restart() {
+        form.reset();
+        PumpFor(10);
+        Start();
+    }
+    std::string StoredParameters() {
+        const std::string file = ReadFileBytes(ini);
+        const size_t at = file.find("FFmpegParameters=");
+        if (at == std::string::npos) return "<none>";
+        const size_t end = file.find("\r\n", at);
+        return file.substr(at + 17, end - at - 17);
+    }
+};
+
+TEST_F(AudioSettings, WindowLooksAsDesigned) {
+    Start();
+    auto& d = Open();
+    EXPECT_EQ(GetWindowTextString(d.Handle()), L"Audio Settings");
+    EXPECT_TRUE(IsWindowVisible(d.Handle()));
+    EXPECT_EQ(GetWindow(d.Handle(), GW_OWNER), form->Handle());
+    const auto style = GetWindowLongPtrW(d.Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    RECT client;
+    GetClientRect(d.Handle(), &client);
+    const UINT dpi = GetDpiForWindow(d.Handle());
+    EXPECT_EQ(client.right, ScaleForDpi(708, dpi));
+    EXPECT_EQ(client.bottom, ScaleForDpi(346, dpi));
+    RECT main, dialog;
+    GetWindowRect(form->Handle(), &main);
+    GetWindowRect(d.Handle(), &dialog);
+    EXPECT_NEAR((dialog.left + dialog.right) / 2, (main.left + main.right) / 2, 1);
+    EXPECT_NEAR((dialog.top + dialog.bottom) / 2, (main.top + main.bottom) / 2, 1);
+
+    const wchar_t* labels[] = {L"Bitrate:", L"Bitrate Control:", L"Sampling Rate:", L"Audio Channels:"};
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(GetWindowTextString(d.RowLabels[row]), labels[row]);
+    EXPECT_EQ(GetWindowTextString(d.Label5), L"FFmpeg Parameters:");
+    EXPECT_EQ(GetWindowTextString(d.Button1), L"Save");
+    EXPECT_EQ(GetWindowTextString(d.Button2), L"Close");
+
+    // Rows top to bottom, buttons left to right, none overlapping and all inside the window.
+    RECT previous{};
+    int previousRow = -1;
+    for (const auto& radio : kRadios) {
+        const HWND button = d.RadioButton(radio.number);
+        ASSERT_NE(button, nullptr) << radio.number;
+        EXPECT_EQ(GetWindowTextString(button), radio.caption) << radio.number;
+        RECT rc;
+        GetWindowRect(button, &rc);
+        MapWindowPoints(nullptr, d.Handle(), reinterpret_cast<POINT*>(&rc), 2);
+        EXPECT_LE(rc.right, client.right) << radio.number;
+        if (radio.row == previousRow) {
+            EXPECT_EQ(rc.top, previous.top) << radio.number;
+            EXPECT_GE(rc.left, previous.right) << radio.number;
+        } else if (previousRow >= 0) {
+            EXPECT_GE(rc.top, previous.bottom) << radio.number;
+        }
+        previous = rc;
+        previousRow = radio.row;
+    }
+}
+
+struct OpenCase {
+    const char* name;
+    std::wstring parameters;
+    bool saveEnabled;
+};
+
+class AudioSettingsOpening : public AudioSettings, public testing::WithParamInterface<OpenCase> {};
+
+TEST_P(AudioSettingsOpening, ShowsTheCurrentStringWithEveryRowOnAuto) {
+    Start();
+    form->FFmpegParameters = GetParam().parameters;
+    auto& d = Open();
+    EXPECT_EQ(Text(d), GetParam().parameters);
+    EXPECT_EQ(SaveEnabled(d), GetParam().saveEnabled);
+    for (const auto& radio : kRadios)
+        EXPECT_EQ(Checked(d.RadioButton(radio.number)), std::wstring(radio.caption) == L"Auto") << radio.number;
+}
+
+INSTANTIATE_TEST_SUITE_P(Strings, AudioSettingsOpening,
+                         testing::Values(OpenCase{"Empty", L"", false}, OpenCase{"Set", L"-ac 2 -ar 48000", true},
+                                         OpenCase{"OnlyBlanks", L"  ", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ClickCase {
+    const char* name;
+    std::vector<int> clicks;
+    std::wstring expected;
+};
+
+class AudioSettingsComposition : public AudioSettings, public testing::WithParamInterface<ClickCase> {};
+
+TEST_P(AudioSettingsComposition, ReplacesTheFieldAndEnablesSave) {
+    Start();
+    auto& d = Open();
+    Type(d, L"typed by hand");
+    Click(d.Button1);
+    ASSERT_FALSE(SaveEnabled(d));
+    for (int number : GetParam().clicks) Click(d.RadioButton(number));
+    EXPECT_EQ(Text(d), GetParam().expected);
+    EXPECT_TRUE(SaveEnabled(d));
+    EXPECT_EQ(form->FFmpegParameters, L"typed by hand") << "only Save changes the string in force";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, AudioSettingsComposition,
+    testing::Values(ClickCase{"MonoAlone", {16}, L"-ac 1"}, ClickCase{"MonoThenAutoAgain", {16, 21}, L""},
+                    ClickCase{"TwentyTwoKilohertz", {9}, L"-ar 22050"},
+                    ClickCase{"AllFourRows", {17, 4, 11, 22}, L"-ac 2 -b:a 192k -ar 44100 -q:a 0"},
+                    ClickCase{"LaterChoiceInARowWins", {2, 6, 23, 13}, L"-b:a 320k -ar 96000 -abr 1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AudioSettings, ChoosingTheSelectedButtonAgainKeepsTypedText) {
+    Start();
+    auto& d = Open();
+    Click(d.RadioButton(16));
+    Type(d, L" -vol 2");
+    Click(d.RadioButton(16));
+    Click(d.RadioButton(1));
+    EXPECT_EQ(Text(d), L"-ac 1 -vol 2");
+}
+
+struct SaveCase {
+    const char* name;
+    std::wstring text;
+};
+
+class AudioSettingsSave : public AudioSettings, public testing::WithParamInterface<SaveCase> {};
+
+TEST_P(AudioSettingsSave, StoresTheTextAsItIs) {
+    Start();
+    form->FFmpegParameters = L"-ac 6";
+    auto& d = Open();
+    SetWindowTextW(d.Edit1, GetParam().text.c_str());
+    EXPECT_TRUE(SaveEnabled(d));
+    Click(d.Button1);
+    EXPECT_EQ(form->FFmpegParameters, GetParam().text);
+    EXPECT_EQ(StoredParameters(), EncodeUtf8(GetParam().text));
+    EXPECT_FALSE(SaveEnabled(d));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, AudioSettingsSave,
+                         testing::Values(SaveCase{"Empty", L""}, SaveCase{"SurroundingSpaces", L"  -ac 1 -ar 8000  "},
+                                         SaveCase{"NotValidated", L"-this is not ffmpeg \"at all"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
+    Start();
+    form->FFmpegParameters = L"-ac 2";
+    const std::string file = ReadFileBytes(ini);
+    auto& first = Open();
+    Click(first.RadioButton(16));
+    Type(first, L" more");
+    Click(first.Button2);
+    EXPECT_FALSE(IsWindowVisible(first.Handle()));
+    EXPECT_TRUE(IsWindow(first.Handle())) << "closing only hides";
+    EXPECT_EQ(form->FFmpegParameters, L"-ac 2");
+    EXPECT_EQ(ReadFileBytes(ini), file);
+
+    auto& second = Open();
+    EXPECT_NE(second.Handle(), first.Handle());
+    EXPECT_EQ(Text(second), L"-ac 2");
+    EXPECT_TRUE(Checked(second.RadioButton(21)));
+    EXPECT_FALSE(Checked(second.RadioButton(16)));
+}
+
+TEST_F(AudioSettings, EscapeAndTheCloseBoxHide) {
+    Start();
+    auto& d = Open();
+    SetFocus(d.Edit1);
+    PostMessageW(d.Edit1, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(d.Handle()); }, 3000));
+    auto& other = Open();
+    SendMessageW(other.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindowVisible(other.Handle()));
+    EXPECT_TRUE(IsWindow(other.Handle()));
+}
+
+TEST_F(AudioSettings, TabAndArrowKeysMoveThroughTheDialog) {
+    Start();
+    auto& d = Open();
+    SetFocus(d.RadioButton(1));
+    PostMessageW(d.RadioButton(1), WM_KEYDOWN, VK_RIGHT, 0x014D0001);
+    PumpFor(50);
+    EXPECT_EQ(GetFocus(), d.RadioButton(2));
+    EXPECT_EQ(Text(d), L"-b:a 128k");
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PumpFor(50);
+    EXPECT_NE(GetFocus(), d.RadioButton(2));
+    EXPECT_EQ(GetAncestor(GetFocus(), GA_ROOT), d.Handle());
+}
+
+TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
+    Start();
+    auto& first = Open();
+    auto& second = Open();
+    ASSERT_EQ(form->AudioSettingsForms.size(), 2u);
+    EXPECT_TRUE(IsWindowVisible(first.Handle()));
+    EXPECT_TRUE(IsWindowVisible(second.Handle()));
+    EXPECT_TRUE(IsWindowEnabled(form->Handle())) << "the main window stays usable";
+
+    Click(first.RadioButton(16));
+    Click(second.RadioButton(12));
+    EXPECT_EQ(Text(first), L"-ac 1");
+    EXPECT_EQ(Text(second), L"-ar 48000");
+    Click(first.Button1);
+    EXPECT_EQ(form->FFmpegParameters, L"-ac 1");
+    Click(second.Button1);
+    EXPECT_EQ(form->FFmpegParameters, L"-ar 48000");
+    EXPECT_EQ(StoredParameters(), "-ar 48000");
+}
+
+TEST_F(AudioSettings, MenuItemOpensOneToo) {
+    Start();
+    form->RunCommand(CMD_AudioSettings1);
+    ASSERT_EQ(form->AudioSettingsForms.size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(form->AudioSettingsForms.front()->Handle()));
+}
+
+TEST_F(AudioSettings, FailedSaveShowsTheErrorAndKeepsSaveEnabled) {
+    Start();
+    auto& d = Open();
+    Click(d.RadioButton(17));
+    const std::string before = ReadFileBytes(ini);
+    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxWatcher watcher;
+        Click(d.Button1);
+        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
+        EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
+        EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
+    }
+    CloseHandle(lock);
+    EXPECT_EQ(form->FFmpegParameters, L"-ac 2");
+    EXPECT_TRUE(SaveEnabled(d));
+    EXPECT_EQ(ReadFileBytes(ini), before);
+}
+
+TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
+    Start();
+    auto& d = Open();
+    Click(d.RadioButton(16));
+    Click(d.Button1);
+    form->RunCommand(CMD_RememberAudioSettings1);
+    Restart();
+    EXPECT_EQ(form->FFmpegParameters, L"-ac 1");
+
+    form->RunCommand(CMD_RememberAudioSettings1);
+    EXPECT_EQ(form->FFmpegParameters, L"-ac 1") << "the option acts at the next start only";
+    Restart();
+    EXPECT_EQ(form->FFmpegParameters, L"");
+    EXPECT_EQ(StoredParameters(), "-ac 1") << "the saved string stays in the file";
+
+    form->RunCommand(CMD_RememberAudioSettings1);
+    Restart();
+    EXPECT_EQ(form->FFmpegParameters, L"-ac 1") << "turning it on later brings back the string saved long before";
+}
+
+}  // namespace
+}  // namespace corvana::test

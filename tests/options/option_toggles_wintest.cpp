@@ -1,0 +1,148 @@
+#include "common/text.h"
+#include "support/app_fixture.h"
+#include "support/dialog_watcher.h"
+#include "support/program_instances.h"
+
+namespace corvana::test {
+namespace {
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+std::string DefaultFile() {
+    return kBom + "[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) + "\r\n\r\n";
+}
+
+struct ToggleCase {
+    const char* name;
+    int command;
+    const char* key;
+};
+
+class OptionToggle : public AppFixture, public testing::WithParamInterface<ToggleCase> {
+protected:
+    std::string FileWith(const std::string& value) {
+        return kBom + "[Settings]\r\nDestination=C:\\Out\r\n" + GetParam().key + "=" + value + "\r\n\r\n";
+    }
+    void Click() { SendMessageW(form->Handle(), WM_COMMAND, GetParam().command, 0); }
+};
+
+TEST_P(OptionToggle, EachClickFlipsTheMarkAndStoresIt) {
+    WriteFileBytes(ini, FileWith("ON"));
+    Start();
+    EXPECT_TRUE(form->IsMenuChecked(GetParam().command));
+    Click();
+    EXPECT_FALSE(form->IsMenuChecked(GetParam().command));
+    EXPECT_EQ(ReadFileBytes(ini), FileWith("OFF"));
+    Click();
+    EXPECT_TRUE(form->IsMenuChecked(GetParam().command));
+    EXPECT_EQ(ReadFileBytes(ini), FileWith("ON"));
+}
+
+TEST_P(OptionToggle, OnlyUpperCaseOnCountsAsOn) {
+    WriteFileBytes(ini, FileWith("on"));
+    Start();
+    EXPECT_FALSE(form->IsMenuChecked(GetParam().command));
+    Click();
+    EXPECT_TRUE(form->IsMenuChecked(GetParam().command));
+    EXPECT_EQ(ReadFileBytes(ini), FileWith("ON"));
+}
+
+TEST_P(OptionToggle, FailedWriteShowsTheErrorAndKeepsTheNewMark) {
+    WriteFileBytes(ini, FileWith("OFF"));
+    Start();
+    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxWatcher watcher;
+        Click();
+        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
+        EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
+        EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
+    }
+    CloseHandle(lock);
+    EXPECT_TRUE(form->IsMenuChecked(GetParam().command));
+    EXPECT_EQ(form->SettingsStore.ReadString(L"Settings", *DecodeUtf8(GetParam().key), L""), L"ON");
+    EXPECT_EQ(ReadFileBytes(ini), FileWith("OFF"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, OptionToggle,
+                         testing::Values(ToggleCase{"RememberAudioSettings", CMD_RememberAudioSettings1,
+                                                    "RememberAudioSettings"},
+                                         ToggleCase{"ShowErrorDetails", CMD_ShowErrorDetails1, "ShowErrorDetails"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct RefuseCase {
+    const char* name;
+    DialogWatcher::Action answer;
+};
+
+class ResetRefused : public AppFixture, public testing::WithParamInterface<RefuseCase> {};
+
+TEST_P(ResetRefused, ChangesNothing) {
+    const std::string file = kBom + "[Settings]\r\nDestination=C:\\Kept\r\nShowErrorDetails=ON\r\n\r\n";
+    WriteFileBytes(ini, file);
+    Start();
+    DialogWatcher watcher(GetParam().answer);
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Seen().front().caption, L"Confirmation");
+    EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
+    EXPECT_FALSE(Application::Terminated());
+    PumpFor(500);
+    EXPECT_EQ(ReadFileBytes(ini), file);
+    EXPECT_EQ(FindInstance(exe, 0).window, nullptr) << "no second copy";
+    form->RunCommand(CMD_ShowErrorDetails1);
+    EXPECT_EQ(ReadFileBytes(ini), kBom + "[Settings]\r\nDestination=C:\\Kept\r\nShowErrorDetails=OFF\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ResetRefused,
+                         testing::Values(RefuseCase{"No", DialogWatcher::Press(IDNO)},
+                                         RefuseCase{"Escape", DialogWatcher::PressEscape()},
+                                         RefuseCase{"CloseBox", DialogWatcher::UseCloseBox()}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using Reset = AppFixture;
+
+TEST_F(Reset, YesRestartsWithDefaultsAndEndsTheFirstCopy) {
+    WriteFileBytes(ini, kBom +
+                            "[Settings]\r\nDestination=C:\\Old\r\nRememberAudioSettings=ON\r\n"
+                            "FFmpegParameters=-ac 1\r\nShowErrorDetails=ON\r\nUseSourceFolder=ON\r\n\r\n");
+    ProgramProcess first(exe);
+    const HWND window = first.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    MessageBoxWatcher watcher(IDYES, first.ProcessId());
+    PostMessageW(window, WM_COMMAND, CMD_ResettoDefaults1, 0);
+    EXPECT_TRUE(PumpUntil([&] { return first.HasEnded(); }, 20000)) << "the first copy ends";
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Boxes().front().caption, L"Confirmation");
+    EXPECT_EQ(watcher.Boxes().front().text, L"Restart Application?");
+
+    const Instance second = WaitForInstance(exe, first.ProcessId());
+    ASSERT_NE(second.window, nullptr) << "a new copy of the same program file starts";
+    EXPECT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == DefaultFile(); }, 10000)) << ReadFileBytes(ini);
+    CloseInstance(second);
+}
+
+// While the first copy is still alive (a run it has to finish, for instance), an option changed
+// there must not put the old settings back over the file of the new copy.
+TEST_F(Reset, TheEndingCopyNoLongerWritesTheFile) {
+    WriteFileBytes(ini, kBom + "[Settings]\r\nDestination=C:\\Old\r\nShowErrorDetails=ON\r\n\r\n");
+    Start();
+    DialogWatcher watcher(DialogWatcher::Press(IDYES));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
+    EXPECT_TRUE(Application::Terminated());
+    const Instance second = WaitForInstance(exe);
+    ASSERT_NE(second.window, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == DefaultFile(); }, 10000));
+
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
+    SendMessageW(form->CheckBoxSource, BM_CLICK, 0, 0);
+    SetWindowTextW(form->Edit1, L"C:\\Changed");
+    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails1));
+    EXPECT_FALSE(IsWindowVisible(form->Edit1));
+    EXPECT_EQ(ReadFileBytes(ini), DefaultFile());
+    CloseInstance(second);
+}
+
+}  // namespace
+}  // namespace corvana::test

@@ -1,0 +1,184 @@
+// The options of the output panel, the "Audio Settings" dialog and the Settings menu, seen in
+// real conversions.
+#include <windowsx.h>
+
+#include "options/audiosettings_win.h"
+#include "support/conversion_support.h"
+#include "common/text.h"
+#include "support/dialog_watcher.h"
+#include "support/program_instances.h"
+
+namespace corvana::test {
+namespace {
+
+struct WavFormat {
+    int channels = 0;
+    int sampleRate = 0;
+};
+
+// Channels and rate from the "fmt " chunk of a WAV file.
+WavFormat ReadWavFormat(const std::wstring& path) {
+    const std::string bytes = ReadFileBytes(path);
+    const auto u16 = [&](size_t at) {
+        return static_cast<int>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
+    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const int size = u32(at + 4);
+        if (bytes.compare(at, 4, "fmt ") == 0 && at + 16 <= bytes.size()) return {u16(at + 10), u32(at + 12)};
+        at += 8 + static_cast<size_t>(size) + (size & 1);
+    }
+    return {};
+}
+
+class OptionsInConversion : public ConversionFixture {
+protected:
+    TempFolder work{L"options"};
+    std::wstring out = work / L"out";
+
+    void SetUp() override {
+        ConversionFixture::SetUp();
+        Start();
+        ComboBox_SetCurSel(form->ComboBox1, 1);  // WAV
+        SetWindowTextW(form->Edit1, out.c_str());
+    }
+    std::wstring StereoTone(const std::wstring& name) {
+        const std::wstring path = work / name;
+        RunBuiltFFmpeg(L"-y -v error -f lavfi -i sine=frequency=440:duration=0.5 -ac 2 -ar 44100 \"" + path + L"\"",
+                       BuildDir());
+        return path;
+    }
+    // Composes the string in a new "Audio Settings" window from the given radio buttons, saves it
+    // and closes the window.
+    void SaveChoice(const std::vector<int>& radios) {
+        SendMessageW(form->Button3, BM_CLICK, 0, 0);
+        auto& dialog = *form->AudioSettingsForms.back();
+        for (int number : radios) SendMessageW(dialog.RadioButton(number), BM_CLICK, 0, 0);
+        SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
+        SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
+    }
+    void SaveText(const std::wstring& text) {
+        SendMessageW(form->Button3, BM_CLICK, 0, 0);
+        auto& dialog = *form->AudioSettingsForms.back();
+        SetWindowTextW(dialog.Edit1, text.c_str());
+        SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
+        SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
+    }
+    void Convert() { SendMessageW(form->Button1, BM_CLICK, 0, 0); }
+};
+
+struct ChoiceCase {
+    const char* name;
+    std::vector<int> radios;
+    WavFormat expected;
+};
+
+class SavedAudioChoice : public OptionsInConversion, public testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(SavedAudioChoice, ShapesTheNextOutput) {
+    const std::wstring source = StereoTone(L"tone.flac");
+    form->Ekle(source);
+    Convert();
+    const WavFormat before = ReadWavFormat(out + L"\\tone.wav");
+    EXPECT_EQ(before.channels, 2);
+    EXPECT_EQ(before.sampleRate, 44100);
+
+    SaveChoice(GetParam().radios);
+    Convert();
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
+    const WavFormat after = ReadWavFormat(out + L"\\tone (2).wav");
+    EXPECT_EQ(after.channels, GetParam().expected.channels);
+    EXPECT_EQ(after.sampleRate, GetParam().expected.sampleRate);
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, SavedAudioChoice,
+                         testing::Values(ChoiceCase{"Mono", {16}, {1, 44100}},
+                                         ChoiceCase{"TwentyTwoKilohertz", {9}, {2, 22050}},
+                                         ChoiceCase{"MonoAtEightKilohertz", {16, 7}, {1, 8000}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
+    form->Ekle(StereoTone(L"tone.flac"));
+    SendMessageW(form->Button3, BM_CLICK, 0, 0);
+    SendMessageW(form->AudioSettingsForms.back()->RadioButton(16), BM_CLICK, 0, 0);
+    Convert();
+    EXPECT_EQ(ReadWavFormat(out + L"\\tone.wav").channels, 2);
+}
+
+TEST_F(OptionsInConversion, UseSourceFolderPutsTheOutputBesideItsSource) {
+    const std::wstring source = StereoTone(L"beside.flac");
+    form->Ekle(source);
+    SendMessageW(form->CheckBoxSource, BM_CLICK, 0, 0);
+    Convert();
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
+    EXPECT_TRUE(FileExists(work / L"beside.wav"));
+    EXPECT_FALSE(DirectoryExists(out));
+}
+
+TEST_F(OptionsInConversion, RejectedParametersGiveErrorAndNoFile) {
+    form->Ekle(StereoTone(L"tone.flac"));
+    SaveText(L"-ar banana");
+    MessageBoxWatcher watcher;
+    Convert();
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"Error");
+    EXPECT_FALSE(FileExists(out + L"\\tone.wav"));
+    PumpFor(100);
+    EXPECT_EQ(watcher.Count(), 0u) << "no details while \"Show Error Details\" is off";
+}
+
+// The mark is read for every failing file: switched on, the next failure shows its details; switched
+// off while the run waits on a details box, the run's later failures show none.
+TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
+    const std::wstring first = StereoTone(L"first.flac");
+    const std::wstring second = StereoTone(L"second.flac");
+    form->Ekle(first);
+    form->Ekle(second);
+    SaveText(L"-ar banana");
+    form->RunCommand(CMD_ShowErrorDetails1);
+
+    const HWND main = form->Handle();
+    std::atomic<int> answered{0};
+    DialogWatcher watcher([&](const DialogSnapshot& box) {
+        if (answered++ == 0) PostMessageW(main, WM_COMMAND, CMD_ShowErrorDetails1, 0);
+        DialogWatcher::Press(IDOK)(box);
+    });
+    Convert();
+    PumpFor(200);
+    ASSERT_EQ(watcher.Count(), 1u);
+    const DialogSnapshot box = watcher.Seen().front();
+    EXPECT_EQ(box.caption, L"ERROR");
+    EXPECT_NE(box.text.find(first), std::wstring::npos) << box.text;
+    EXPECT_NE(box.text.find(L"banana"), std::wstring::npos) << box.text;
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->ListView1, 1, 1), L"Error");
+    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails1));
+}
+
+// "Reset to Defaults..." while a run is going: the new copy starts at once with the defaults, this
+// one converts the rest of its list, and nothing it does afterwards brings the old settings back.
+TEST_F(OptionsInConversion, ResetDuringARunLetsTheRunFinish) {
+    form->Ekle(StereoTone(L"first.flac"));
+    form->Ekle(StereoTone(L"second.flac"));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
+    DialogWatcher watcher(DialogWatcher::Press(IDYES));
+    // Taken up by the run's first pause for messages, before the first job.
+    PostMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
+    Convert();
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
+    EXPECT_EQ(RowText(form->ListView1, 1, 1), L"OK");
+    EXPECT_TRUE(FileExists(out + L"\\second.wav"));
+
+    const Instance second = WaitForInstance(exe);
+    ASSERT_NE(second.window, nullptr);
+    const std::string defaults = "\xEF\xBB\xBF[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) + "\r\n\r\n";
+    EXPECT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == defaults; }, 10000));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
+    EXPECT_EQ(ReadFileBytes(ini), defaults);
+    CloseInstance(second);
+}
+
+}  // namespace
+}  // namespace corvana::test

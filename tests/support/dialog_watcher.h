@@ -1,0 +1,169 @@
+// Watches for dialog windows ("#32770") of this process from another thread, records what each
+// one shows (caption, text, buttons, default button, every child control) and then acts on it:
+// presses a button, presses Escape, uses the close box, or anything else a test needs.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/win_test_support.h"
+
+namespace corvana::test {
+
+struct DialogControl {
+    HWND hwnd;
+    int id;
+    std::wstring className;
+    std::wstring text;
+    LONG_PTR style;
+    RECT rect;  // on the screen
+};
+
+struct DialogSnapshot {
+    HWND hwnd = nullptr;
+    std::wstring caption;
+    std::wstring text;                   // the message text (control 0xFFFF) of a message box
+    std::vector<DialogControl> buttons;  // push buttons, left to right
+    std::vector<DialogControl> controls;
+    int defaultId = 0;  // the button drawn as the default one, else what the dialog reports
+    bool closeBoxEnabled = false;
+    HICON icon = nullptr;  // the picture of the first icon control
+};
+
+class DialogWatcher {
+public:
+    using Action = std::function<void(const DialogSnapshot&)>;
+
+    // Acts on every new dialog of this process whose caption is captionFilter (any when empty).
+    explicit DialogWatcher(Action action, std::wstring captionFilter = L"")
+        : action_(std::move(action)), filter_(std::move(captionFilter)), thread_([this] { Run(); }) {}
+    ~DialogWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    std::vector<DialogSnapshot> Seen() const {
+        std::lock_guard lock(mutex_);
+        return seen_;
+    }
+    size_t Count() const {
+        std::lock_guard lock(mutex_);
+        return seen_.size();
+    }
+
+    // Actions.
+    static Action Press(int id) {
+        return [id](const DialogSnapshot& d) {
+            PostMessageW(d.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, id)));
+        };
+    }
+    static Action PressEscape() { return PressKey(VK_ESCAPE); }
+    // The key goes to the control that has the focus, as typed keys do.
+    static Action PressKey(WPARAM key) {
+        return [key](const DialogSnapshot& d) {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            GetGUIThreadInfo(GetWindowThreadProcessId(d.hwnd, nullptr), &info);
+            const HWND target = info.hwndFocus ? info.hwndFocus : d.hwnd;
+            PostMessageW(target, WM_KEYDOWN, key, 0x00010001);
+            PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0010001));
+        };
+    }
+    static Action UseCloseBox() {
+        return [](const DialogSnapshot& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); };
+    }
+
+    static DialogSnapshot Snapshot(HWND dialog) {
+        DialogSnapshot s;
+        s.hwnd = dialog;
+        s.caption = ControlText(dialog);
+        s.text = ControlText(GetDlgItem(dialog, 0xFFFF));
+        DWORD_PTR def = 0;
+        SendMessageTimeoutW(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 5000, &def);
+        if (HIWORD(def) == DC_HASDEFID) s.defaultId = LOWORD(def);
+        const UINT state = GetMenuState(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        s.closeBoxEnabled = state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM lp) -> BOOL {
+                auto* snapshot = reinterpret_cast<DialogSnapshot*>(lp);
+                DialogControl c{
+                    child, GetDlgCtrlID(child), L"", ControlText(child), GetWindowLongPtrW(child, GWL_STYLE), {}};
+                wchar_t cls[64]{};
+                GetClassNameW(child, cls, 64);
+                c.className = cls;
+                GetWindowRect(child, &c.rect);
+                snapshot->controls.push_back(c);
+                const LONG_PTR type = c.style & BS_TYPEMASK;
+                if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child) &&
+                    (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
+                    snapshot->buttons.push_back(c);
+                if (lstrcmpiW(cls, L"Static") == 0 && (c.style & SS_TYPEMASK) == SS_ICON && !snapshot->icon) {
+                    DWORD_PTR icon = 0;
+                    SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+                    snapshot->icon = reinterpret_cast<HICON>(icon);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        std::stable_sort(s.buttons.begin(), s.buttons.end(),
+                         [](const auto& a, const auto& b) { return a.rect.left < b.rect.left; });
+        for (const auto& b : s.buttons)
+            if ((b.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) s.defaultId = b.id;
+        return s;
+    }
+
+private:
+    void Run() {
+        std::vector<HWND> handled;
+        while (!stop_) {
+            struct Search {
+                std::vector<HWND> dialogs;
+            } search;
+            EnumWindows(
+                [](HWND hwnd, LPARAM lp) -> BOOL {
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(hwnd, &pid);
+                    wchar_t cls[16]{};
+                    GetClassNameW(hwnd, cls, 16);
+                    if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd))
+                        reinterpret_cast<Search*>(lp)->dialogs.push_back(hwnd);
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            for (HWND dialog : search.dialogs) {
+                if (std::find(handled.begin(), handled.end(), dialog) != handled.end()) continue;
+                // Let the dialog finish setting itself up on its own thread first.
+                Sleep(150);
+                if (!filter_.empty() && ControlText(dialog) != filter_) continue;
+                handled.push_back(dialog);
+                DialogSnapshot snapshot = Snapshot(dialog);
+                {
+                    std::lock_guard lock(mutex_);
+                    seen_.push_back(snapshot);
+                }
+                action_(snapshot);
+            }
+            Sleep(30);
+        }
+    }
+
+    Action action_;
+    std::wstring filter_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<DialogSnapshot> seen_;
+    std::thread thread_;
+};
+
+}  // namespace corvana::test
