@@ -1,10 +1,191 @@
-// The background update check.
+// The background update check: the worker, the main window's timer that starts it and collects
+// its result, and the menu item that switches the notifications.
+#include "vendor/check_win.h"
+
+#include <thread>
+
 #include "app/main_win.h"
+#include "vendor/newversion_win.h"
+#include "vendor/web_request_win.h"
 
 namespace corvana {
 
-void TAppForm::TimerCheckerTimer() {}
+// ---------------------------------------------------------------------------------------------
+// The stored values
 
-void TAppForm::UpdateNotifications1Click() {}
+bool RegistryUpdateStore::Open(const std::wstring& keyPath) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    key_.reset(key);
+    return true;
+}
+
+std::optional<std::wstring> RegistryUpdateStore::ReadString(std::wstring_view name) {
+    if (!key_) return std::nullopt;
+    const std::wstring valueName(name);
+    // A value can grow between the two calls; a few rounds settle it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExW(key_.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LSTATUS status = RegQueryValueExW(key_.get(), valueName.c_str(), nullptr, &type,
+                                                reinterpret_cast<BYTE*>(text.data()), &bytes);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+        text.resize(bytes / sizeof(wchar_t));
+        // The stored text may or may not carry its terminating zero.
+        if (const size_t end = text.find(L'\0'); end != std::wstring::npos) text.resize(end);
+        return text;
+    }
+    return std::nullopt;
+}
+
+void RegistryUpdateStore::WriteString(std::wstring_view name, std::wstring_view value) {
+    if (!key_) return;
+    const std::wstring valueName(name), text(value);
+    RegSetValueExW(key_.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring UpdateStoreKeyPath(const std::wstring& companyName, const std::wstring& productName) {
+    return L"Software\\" + companyName + L"\\" + productName + L"\\Settings";
+}
+
+// ---------------------------------------------------------------------------------------------
+// System facts
+
+std::wstring SystemCheckEnvironment::MachineIdentifier() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                      &key) != ERROR_SUCCESS)
+        return {};
+    UniqueHkey owner(key);
+    wchar_t text[64] = {};
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key, L"MachineGuid", nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return {};
+    const std::wstring id(text);
+    return IsMachineIdentifier(id) ? id : std::wstring();
+}
+
+UpdateStore* SystemCheckEnvironment::OpenUpdateStore() {
+    return store_.Open(keyPath_) ? &store_ : nullptr;
+}
+
+std::wstring SystemCheckEnvironment::Today() {
+    wchar_t text[128] = {};
+    if (GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, text, 128, nullptr) == 0) return {};
+    return text;
+}
+
+std::wstring SystemCheckEnvironment::OsDescription() {
+    OsVersionInfo info;
+    using RtlGetVersionProc = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    // The documented GetVersionEx answers what the manifest declares, not what runs.
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    if (rtlGetVersion && rtlGetVersion(&version) == 0) {
+        info.major = version.dwMajorVersion;
+        info.minor = version.dwMinorVersion;
+        info.build = version.dwBuildNumber;
+        info.servicePack = version.wServicePackMajor;
+        info.server = version.wProductType != VER_NT_WORKSTATION;
+    }
+#ifdef _WIN64
+    info.is64Bit = true;
+#else
+    BOOL wow64 = FALSE;
+    info.is64Bit = IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+    return FormatOsDescription(info);
+}
+
+std::wstring SystemCheckEnvironment::LocaleName() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) <= 1) return L"xx";
+    return name;
+}
+
+std::wstring SystemCheckEnvironment::PostForm(const std::wstring& address, const WebForm& form, int timeoutMs) {
+    return corvana::PostForm(address, form, timeoutMs);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The worker
+
+void TChecker::Start(std::shared_ptr<UpdateCheckState> state) noexcept {
+    try {
+        auto* checker = new TChecker(state);
+        try {
+            std::thread([checker] {
+                checker->Execute();
+                delete checker;
+            }).detach();
+        } catch (...) {
+            delete checker;
+            throw;
+        }
+    } catch (...) {
+        state->results.UpdateCheckDone.store(true, std::memory_order_release);
+    }
+}
+
+void TChecker::Execute() noexcept {
+    state_->results.UpdateCheckDone.store(false, std::memory_order_relaxed);
+    CheckNow();
+}
+
+void TChecker::CheckNow() noexcept {
+    SystemCheckEnvironment env(state_->store, state_->keyPath);
+    PerformUpdateCheck(state_->inputs, env, state_->results);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The main window's side
+
+void TAppForm::TimerCheckerTimer() {
+    if (!CheckerStarted) {
+        CheckerStarted = true;
+        UpdateCheck = std::make_shared<UpdateCheckState>();
+        UpdateCheck->inputs.AppCaption = AppCaption;
+        UpdateCheck->inputs.AppVersion = AppVersion;
+        if (!UpdateCheckEndpoint.empty()) UpdateCheck->inputs.Endpoint = UpdateCheckEndpoint;
+        UpdateCheck->keyPath = UpdateStoreKeyPath(CompanyName, ProductName);
+        TChecker::Start(UpdateCheck);
+        return;
+    }
+    if (!UpdateCheck || !UpdateCheck->results.UpdateCheckDone.load(std::memory_order_acquire)) return;
+
+    KillTimer(hwnd_, TimerChecker);
+    const UpdateCheckResults& results = UpdateCheck->results;
+    if (results.NotificationsSwitchable) {
+        SetMenuEnabled(CMD_UpdateNotifications1, true);
+        if (results.ShowUpdate == 0) SetMenuChecked(CMD_UpdateNotifications1, false);
+    }
+    if (results.NewVersionAvailable) {
+        NewVer = std::make_shared<TNewVer>(ProductName, results.LatestVersion, results.DownloadURL, hwnd_);
+        NewVer->Create();
+    }
+}
+
+void TAppForm::UpdateNotifications1Click() {
+    const bool on = !IsMenuChecked(CMD_UpdateNotifications1);
+    SetMenuChecked(CMD_UpdateNotifications1, on);
+    // The worker's key handle is free once the check is over (the item is disabled until then);
+    // when the worker could not open the key, it is tried once more here.
+    RegistryUpdateStore ownStore;
+    RegistryUpdateStore* store = UpdateCheck ? &UpdateCheck->store : &ownStore;
+    if (!store->IsOpen()) store->Open(UpdateStoreKeyPath(CompanyName, ProductName));
+    store->WriteString(L"ShowUpdate", on ? L"1" : L"0");
+}
 
 }  // namespace corvana

@@ -1,0 +1,72 @@
+// The update-check worker and what it shares with the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "vendor/update_check.h"
+#include "win/handles_win.h"
+
+namespace corvana {
+
+// The update values under the program's per-user key (HKEY_CURRENT_USER).
+class RegistryUpdateStore : public UpdateStore {
+public:
+    // Opens the key, creating it when missing; false when that fails.
+    bool Open(const std::wstring& keyPath);
+    bool IsOpen() const { return static_cast<bool>(key_); }
+    std::optional<std::wstring> ReadString(std::wstring_view name) override;
+    void WriteString(std::wstring_view name, std::wstring_view value) override;
+
+private:
+    UniqueHkey key_;
+};
+
+// "Software\<company>\<product>\Settings": the key the update values live in.
+std::wstring UpdateStoreKeyPath(const std::wstring& companyName, const std::wstring& productName);
+
+// Everything one check shares between the worker and the main window. Held by both, so that a
+// worker still waiting for the service outlives a window that has closed.
+struct UpdateCheckState {
+    UpdateCheckInputs inputs;
+    std::wstring keyPath;
+    RegistryUpdateStore store;  // the worker's until UpdateCheckDone, the window's afterwards
+    UpdateCheckResults results;
+};
+
+// The worker thread: runs one check and frees itself when it ends.
+class TChecker {
+public:
+    // Starts the worker at once. When no thread can be started the check is over at once, with
+    // nothing to tell.
+    static void Start(std::shared_ptr<UpdateCheckState> state) noexcept;
+
+    void Execute() noexcept;
+    void CheckNow() noexcept;
+
+private:
+    explicit TChecker(std::shared_ptr<UpdateCheckState> state) : state_(std::move(state)) {}
+    std::shared_ptr<UpdateCheckState> state_;
+};
+
+// The real system facts and service behind a check.
+class SystemCheckEnvironment : public UpdateCheckEnvironment {
+public:
+    SystemCheckEnvironment(RegistryUpdateStore& store, std::wstring keyPath)
+        : store_(store), keyPath_(std::move(keyPath)) {}
+    std::wstring MachineIdentifier() override;
+    UpdateStore* OpenUpdateStore() override;
+    std::wstring Today() override;
+    std::wstring OsDescription() override;
+    std::wstring LocaleName() override;
+    std::wstring PostForm(const std::wstring& address, const WebForm& form, int timeoutMs) override;
+
+private:
+    RegistryUpdateStore& store_;
+    std::wstring keyPath_;
+};
+
+}  // namespace corvana

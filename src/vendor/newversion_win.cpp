@@ -1,0 +1,321 @@
+#include "vendor/newversion_win.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <windowsx.h>
+
+#include "resource.h"
+#include "vendor/web_request.h"
+#include "vendor/web_request_win.h"
+#include "win/images_win.h"
+
+namespace corvana {
+
+int64_t CloseCountdown = 11;
+
+namespace {
+
+enum : int { IDC_Image1 = 100, IDC_Label1, IDC_Label2, IDC_Button1 };
+
+constexpr int kClientWidth = 320, kClientHeight = 68;
+
+HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+    return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+HFONT MakeFont(int pixels, int weight, bool underline) {
+    return CreateFontW(-pixels, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+}
+
+// The visual style's value of a system colour, or the classic one when no style is active.
+COLORREF ThemeColor(HWND hwnd, int index) {
+    if (HTHEME theme = OpenThemeData(hwnd, L"WINDOW")) {
+        const COLORREF color = GetThemeSysColor(theme, index);
+        CloseThemeData(theme);
+        return color;
+    }
+    return GetSysColor(index);
+}
+
+}  // namespace
+
+TNewVer::TNewVer(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow)
+    : productName_(std::move(productName)),
+      latestVersion_(std::move(latestVersion)),
+      downloadURL_(std::move(downloadURL)),
+      mainWindow_(mainWindow) {}
+
+TNewVer::~TNewVer() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void TNewVer::Create() {
+    RegisterClassOnce(kNewVersionWindowClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
+    // A tool window gets no taskbar button; "no activate" keeps the focus where the user has it.
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kNewVersionWindowClass, L"",
+                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, kClientWidth, kClientHeight, nullptr, nullptr,
+                    GetModuleHandleW(nullptr), this);
+    if (!hwnd_) return;
+    SetTimer(hwnd_, TimerStart, 1, nullptr);
+    SetTimer(hwnd_, TimerClose, 1000, nullptr);
+    SetTimer(hwnd_, TimerLink, 100, nullptr);
+}
+
+void TNewVer::CreateControls() {
+    Image1 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW, IDC_Image1);
+    Label1 = MakeChild(hwnd_, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_Label1);
+    Label2 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, IDC_Label2);
+    Button1 = MakeChild(hwnd_, WC_BUTTONW, L"", BS_OWNERDRAW, IDC_Button1);
+    for (HWND control : {Image1, Label1})
+        SetWindowSubclass(control, DragSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TNewVer::FormCreate() {
+    dpi_ = GetDpiForWindow(hwnd_);
+    CreateControls();
+    font_.reset(MakeFont(Scale(11), FW_NORMAL, false));
+    titleFont_.reset(MakeFont(Scale(13), FW_BOLD, false));
+    linkFont_.reset(MakeFont(Scale(13), FW_NORMAL, true));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    SendMessageW(Label2, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
+
+    // 1. The program's icon.
+    icon_.reset(LoadImageIcon(IDI_CORVANA, Scale(48)));
+
+    // 2. Top right of the primary screen.
+    const int width = Scale(kClientWidth), height = Scale(kClientHeight);
+    SetWindowPos(hwnd_, nullptr, GetSystemMetrics(SM_CXSCREEN) - width - Scale(5), Scale(5), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+
+    // 3., 4.
+    SetWindowTextW(Label1, L"UPDATE AVAILABLE");
+    const std::wstring link = L"Click to download " + productName_ + L" " + latestVersion_;
+    SetWindowTextW(Label2, link.c_str());
+    linkColor_ = ThemeColor(hwnd_, COLOR_WINDOWTEXT);
+}
+
+RECT TNewVer::Panel2Rect() const {
+    // Panel1's raised border, Image1 with its margins on the left, Panel3 on the right.
+    const int border = Scale(2);
+    return RECT{border + Scale(3 + 60 + 3), border, Scale(kClientWidth) - border - Scale(22),
+                Scale(kClientHeight) - border};
+}
+
+void TNewVer::Layout() {
+    const int border = Scale(2);
+    const int inner = Scale(kClientHeight) - 2 * border;
+    MoveWindow(Image1, border + Scale(3), border + (inner - Scale(60)) / 2, Scale(60), Scale(60), FALSE);
+    MoveWindow(Button1, Scale(kClientWidth) - border - Scale(22), border, Scale(22), Scale(22), FALSE);
+    const RECT panel2 = Panel2Rect();
+    const int titleHeight = Scale(16);
+    MoveWindow(Label1, panel2.left + Scale(3), panel2.top + Scale(3), panel2.right - panel2.left - Scale(6),
+               titleHeight, FALSE);
+    const int linkTop = panel2.top + Scale(3) + titleHeight;
+    MoveWindow(Label2, panel2.left, linkTop, panel2.right - panel2.left, panel2.bottom - linkTop, FALSE);
+}
+
+void TNewVer::DrawItem(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT rc = item.rcItem;
+    if (item.hwndItem == Image1) {
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        const int size = Scale(48);
+        DrawIconEx(dc, (rc.left + rc.right - size) / 2, (rc.top + rc.bottom - size) / 2, icon_.get(), size, size, 0,
+                   nullptr, DI_NORMAL);
+    } else if (item.hwndItem == Label2) {
+        // Transparent over the panel; the text centred both ways, wrapped at word ends.
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        wchar_t text[512] = {};
+        GetWindowTextW(Label2, text, 512);
+        HGDIOBJ old = SelectObject(dc, linkFont_.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, linkColor_);
+        RECT measure = rc;
+        DrawTextW(dc, text, -1, &measure, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        const int textHeight = measure.bottom - measure.top;
+        RECT target = rc;
+        target.top += std::max(0, static_cast<int>(rc.bottom - rc.top) - textHeight) / 2;
+        DrawTextW(dc, text, -1, &target, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+    } else if (item.hwndItem == Button1) {
+        // A flat button with a cross.
+        const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+        DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT | (pressed ? DFCS_PUSHED : 0));
+        const int inset = Scale(7), shift = pressed ? 1 : 0;
+        HPEN pen = CreatePen(PS_SOLID, std::max(1, Scale(2)), GetSysColor(COLOR_BTNTEXT));
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, rc.left + inset + shift, rc.top + inset + shift, nullptr);
+        LineTo(dc, rc.right - inset + shift, rc.bottom - inset + shift);
+        MoveToEx(dc, rc.right - inset - 1 + shift, rc.top + inset + shift, nullptr);
+        LineTo(dc, rc.left + inset - 1 + shift, rc.bottom - inset + shift);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
+}
+
+void TNewVer::TimerStartTimer() {
+    KillTimer(hwnd_, TimerStart);
+    AnimateWindow(hwnd_, 100, AW_CENTER | AW_HOR_POSITIVE | AW_HOR_NEGATIVE);
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    // The notice never keeps the activation, should the system have handed it over.
+    if (mainWindow_ && IsWindow(mainWindow_) && GetActiveWindow() == hwnd_) SetActiveWindow(mainWindow_);
+}
+
+void TNewVer::TimerCloseTimer() {
+    --CloseCountdown;
+    if (CloseCountdown > 0) return;
+    KillTimer(hwnd_, TimerClose);
+    AnimateWindow(hwnd_, 100, AW_HIDE | AW_CENTER);
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TNewVer::TimerLinkTimer() {
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(Label2, &pt);
+    RECT rc;
+    GetClientRect(Label2, &rc);
+    const COLORREF color = ThemeColor(hwnd_, PtInRect(&rc, pt) ? COLOR_MENUHILIGHT : COLOR_WINDOWTEXT);
+    if (color != linkColor_) {
+        linkColor_ = color;
+        InvalidateRect(Label2, nullptr, FALSE);
+    }
+}
+
+std::wstring TNewVer::LinkAddress() const {
+    // The address came from the network: anything but a web page (a local file, a program) would be
+    // run by the shell, so it counts as no address at all.
+    return IsWebAddress(downloadURL_) ? downloadURL_ : std::wstring(HomePageFallback);
+}
+
+void TNewVer::Label2Click() {
+    OpenWebAddress(LinkAddress());
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TNewVer::Button1Click() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TNewVer::FormClose() {
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+void TNewVer::FormMouseDown(HWND sender, UINT button, POINT pos) {
+    if (button == MK_RBUTTON) return;
+    ClientToScreen(sender, &pos);
+    dragging = true;
+    DragAnchor = pos;
+    SetCapture(sender);
+}
+
+void TNewVer::FormMouseMove(HWND sender, POINT pos) {
+    if (!dragging) return;
+    ClientToScreen(sender, &pos);
+    RECT rc;
+    GetWindowRect(hwnd_, &rc);
+    SetWindowPos(hwnd_, nullptr, rc.left + pos.x - DragAnchor.x, rc.top + pos.y - DragAnchor.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DragAnchor = pos;
+}
+
+void TNewVer::FormMouseUp(HWND) {
+    dragging = false;
+    if (GetCapture() && (GetCapture() == hwnd_ || GetParent(GetCapture()) == hwnd_)) ReleaseCapture();
+}
+
+// Mouse messages of the window itself and of the controls that drag it.
+bool TNewVer::HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp) {
+    const POINT pos{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    switch (msg) {
+        case WM_LBUTTONDOWN: FormMouseDown(sender, MK_LBUTTON, pos); return true;
+        case WM_MBUTTONDOWN: FormMouseDown(sender, MK_MBUTTON, pos); return true;
+        case WM_XBUTTONDOWN:
+            FormMouseDown(sender, GET_XBUTTON_WPARAM(wp) == XBUTTON1 ? MK_XBUTTON1 : MK_XBUTTON2, pos);
+            return true;
+        case WM_RBUTTONDOWN: FormMouseDown(sender, MK_RBUTTON, pos); return true;
+        case WM_MOUSEMOVE: FormMouseMove(sender, pos); return true;
+        case WM_LBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP:
+        case WM_RBUTTONUP: FormMouseUp(sender); return true;
+        case WM_CAPTURECHANGED: dragging = false; return false;
+        default: return false;
+    }
+}
+
+LRESULT CALLBACK TNewVer::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<TNewVer*>(data);
+    bool handled = false;
+    Application::Guarded([&] { handled = self->HandleMouse(hwnd, msg, wp, lp); });
+    if (handled) return 0;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, DragSubclassProc, 1);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT TNewVer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE: FormCreate(); return 0;
+        case WM_PAINT: {
+            // Panel1: a raised border round the whole window.
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            RECT rc;
+            GetClientRect(hwnd_, &rc);
+            DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_DRAWITEM: DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wp) == Label2 || reinterpret_cast<HWND>(wp) == Button1) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lp) == Label2 && HIWORD(wp) == STN_CLICKED)
+                Label2Click();
+            else if (reinterpret_cast<HWND>(lp) == Button1 && HIWORD(wp) == BN_CLICKED)
+                Button1Click();
+            return 0;
+        case WM_TIMER:
+            if (wp == TimerStart)
+                TimerStartTimer();
+            else if (wp == TimerClose)
+                TimerCloseTimer();
+            else if (wp == TimerLink)
+                TimerLinkTimer();
+            return 0;
+        case WM_CLOSE: FormClose(); return 0;
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            // Panel2 (the space round the two labels) carries no drag handlers.
+            const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            const RECT panel2 = Panel2Rect();
+            if (PtInRect(&panel2, pt)) return 0;
+            HandleMouse(hwnd_, msg, wp, lp);
+            return msg == WM_XBUTTONDOWN ? TRUE : 0;
+        }
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_CAPTURECHANGED: HandleMouse(hwnd_, msg, wp, lp); return msg == WM_XBUTTONUP ? TRUE : 0;
+        default: break;
+    }
+    return DefaultProc(msg, wp, lp);
+}
+
+}  // namespace corvana
