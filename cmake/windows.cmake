@@ -17,12 +17,13 @@ endif()
 # 200 % DPI; the program picks the size for the window's DPI at run time.
 set(IMAGE_DIR ${CMAKE_BINARY_DIR}/images)
 set(SMALL_SIZES 16 20 24 28 32)
+set(MEDIUM_SIZES 32 40 48 56 64)
 set(LARGE_SIZES 64 80 96 112 128)
 set(IMAGE_SETS
     "about:SMALL" "help:SMALL" "exit:SMALL" "feedback:SMALL" "folder32:SMALL" "folder32-gray:SMALL"
-    "setting_tools:SMALL" "file-sound:SMALL" "tick_button:SMALL" "arrow:SMALL"
+    "setting_tools:SMALL" "file-sound:SMALL" "tick_button:SMALL" "arrow:SMALL" "save:SMALL"
     "add-video:LARGE" "add-folder:LARGE" "envelope-letter-icon:LARGE" "sign-info-icon:LARGE"
-    "sign-question-icon:LARGE" "logo:LARGE" "cat:LARGE" "corvana:ICON")
+    "sign-question-icon:LARGE" "logo:LARGE" "cat:LARGE" "like:MEDIUM" "dislike:MEDIUM" "corvana:ICON")
 set(ICON_SIZES 16 20 24 32 40 48 64 256)
 set(IMAGE_FILES)
 foreach(entry IN LISTS IMAGE_SETS)
@@ -84,3 +85,6 @@ target_compile_definitions(corvana_win_tests PRIVATE
 add_dependencies(corvana_win_tests Corvana corvana_images)
 add_test(NAME windows COMMAND corvana_win_tests)
 set_tests_properties(core windows PROPERTIES TIMEOUT 1500)
+
+# Benchmarks (bench/run.sh builds and runs them; not part of the default build or the tests).
+add_subdirectory(${CMAKE_SOURCE_DIR}/bench ${CMAKE_BINARY_DIR}/bench)

@@ -14,6 +14,7 @@
 #define IDI_FILE_SOUND 108
 #define IDI_TICK_BUTTON 109
 #define IDI_ARROW 110
+#define IDI_SAVE 111
 
 // Large images (tool bar, about box)
 #define IDI_ADD_VIDEO 201
@@ -23,3 +24,7 @@
 #define IDI_SIGN_QUESTION 205
 #define IDI_LOGO 206
 #define IDI_CAT 207
+
+// Medium images (feedback choices)
+#define IDI_LIKE 301
+#define IDI_DISLIKE 302

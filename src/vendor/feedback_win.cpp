@@ -1,8 +1,336 @@
-// The feedback form.
+#include "vendor/feedback_win.h"
+
+#include <windowsx.h>
+
 #include "app/main_win.h"
+#include "common/text.h"
+#include "resource.h"
+#include "vendor/web_request.h"
+#include "vendor/web_request_win.h"
+#include "win/images_win.h"
+#include "win/modal_win.h"
+#include "win/system_win.h"
 
 namespace corvana {
 
-void TAppForm::SendFeedback1Click() {}
+namespace {
+
+constexpr const wchar_t* kFormClass = L"TFeedbackForm";
+constexpr const wchar_t* kChoiceClass = L"TFeedbackChoice";
+constexpr SIZE kClient{525, 326};
+enum : int { kMemoId = 101, kMailId, kSendId };
+
+LRESULT CALLBACK ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* form = reinterpret_cast<TFeedbackForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form || msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    Application::Guarded([&] { result = form->ChoiceMessage(hwnd, msg, wp, lp); });
+    return result;
+}
+
+void RegisterChoiceClass() {
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), kChoiceClass, &wc)) return;
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ChoiceProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
+    wc.lpszClassName = kChoiceClass;
+    RegisterClassExW(&wc);
+}
+
+HFONT MakeTahoma(int height, int weight = FW_NORMAL) {
+    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+}
+
+// Esc in the message, on "Send" or in the e-mail field closes the form; in the e-mail field the
+// typed character itself is swallowed.
+LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+    if ((msg == WM_KEYDOWN || msg == WM_CHAR) && wp == VK_ESCAPE) {
+        if (msg == WM_KEYDOWN) reinterpret_cast<TFeedbackForm*>(form)->Close();
+        return 0;
+    }
+    if (msg == WM_GETDLGCODE && lp) {
+        const auto* key = reinterpret_cast<const MSG*>(lp);
+        if (key->message == WM_KEYDOWN && key->wParam == VK_ESCAPE)
+            return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+TFeedbackForm::TFeedbackForm(const TAppForm& app)
+    : Endpoint(FeedbackEndpoint), TimeoutMs(kFeedbackTimeoutMs), app_(app),
+      colour4_(GetSysColor(COLOR_BTNFACE)), colour5_(GetSysColor(COLOR_BTNFACE)) {}
+
+TFeedbackForm::~TFeedbackForm() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void TFeedbackForm::Create(HWND owner) {
+    RegisterClassOnce(kFormClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
+    RegisterChoiceClass();
+    dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT rc{0, 0, Scale(kClient.cx), Scale(kClient.cy)};
+    AdjustWindowRectExForDpi(&rc, style, FALSE, exStyle, dpi_);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &mi);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    CreateWindowExW(exStyle, kFormClass, L"", style, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2,
+                    mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2, w, h, owner, nullptr,
+                    GetModuleHandleW(nullptr), this);
+    if (!hwnd_) RaiseLastError();
+}
+
+void TFeedbackForm::ShowModal(HWND owner) {
+    Create(owner);
+    SetFocus(Memo1);
+    RunModal(hwnd_, owner);
+}
+
+void TFeedbackForm::Close() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void TFeedbackForm::FormCreate() {
+    SetWindowTextW(hwnd_, (app_.ProductName + L" feedback").c_str());
+    SetWindowTextW(Panel4, L"I like it!");
+    SetWindowTextW(Panel5, L"I dislike it!");
+    SetWindowTextW(Label1, L"We would really appreciate your feedback.");
+    SetWindowTextW(Label2, L"What did you like or dislike?");
+    SetWindowTextW(Label3, L"Include my e-mail:");
+    SetWindowTextW(BitBtn1, L"Send");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The two choices: a click on a plain one selects it and clears the other; a click on a selected
+// one clears it. Only the left button counts.
+
+bool TFeedbackForm::IsSelected(HWND panel) const {
+    return (panel == Panel4 ? colour4_ : colour5_) != GetSysColor(COLOR_BTNFACE);
+}
+
+FeedbackChoice TFeedbackForm::Choice() const {
+    if (IsSelected(Panel4)) return FeedbackChoice::Like;
+    if (IsSelected(Panel5)) return FeedbackChoice::Dislike;
+    return FeedbackChoice::None;
+}
+
+void TFeedbackForm::ToggleChoice(HWND clicked, HWND other) {
+    auto colourOf = [this](HWND panel) -> COLORREF& { return panel == Panel4 ? colour4_ : colour5_; };
+    if (IsSelected(clicked)) {
+        colourOf(clicked) = GetSysColor(COLOR_BTNFACE);
+    } else {
+        colourOf(clicked) = GetSysColor(COLOR_HIGHLIGHT);
+        if (IsSelected(other)) colourOf(other) = GetSysColor(COLOR_BTNFACE);
+    }
+    InvalidateRect(Panel4, nullptr, TRUE);
+    InvalidateRect(Panel5, nullptr, TRUE);
+}
+
+void TFeedbackForm::Image1MouseDown(UINT button) {
+    if (button == WM_LBUTTONDOWN) ToggleChoice(Panel4, Panel5);
+}
+
+void TFeedbackForm::Image2MouseDown(UINT button) {
+    if (button == WM_LBUTTONDOWN) ToggleChoice(Panel5, Panel4);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TFeedbackForm::BitBtn1Click() {
+    const std::wstring text = TrimControl(GetWindowTextString(Memo1));
+    if (text.empty()) {
+        SetFocus(Memo1);
+        MessageBeep(0);
+        return;
+    }
+    const std::wstring mail = TrimControl(GetWindowTextString(Edit1));
+    if (!mail.empty() && !IsValidEmail(mail)) {
+        SetFocus(Edit1);
+        MessageBoxW(hwnd_, L"Invalid e-mail address!", L"Failure", MB_OK | MB_ICONERROR);
+        return;
+    }
+
+    bool received = false;
+    try {
+        const WebForm form =
+            FeedbackRequest(app_.AppCaption, app_.AppVersion, Choice(), GetWindowTextString(Memo1), mail);
+        Application::SetBusyCursor(true);
+        ScopeExit restore([] { Application::SetBusyCursor(false); });
+        const VendorReply reply = SendVendorRequest(Endpoint, form, TimeoutMs, PostForm);
+        received = reply.text && IsFeedbackReceived(*reply.text);
+    } catch (const std::exception&) {
+        received = false;
+    }
+
+    if (received) {
+        MessageBoxW(hwnd_, L"Your feedback is received.\r\rThank you!", L"Success", MB_OK | MB_ICONINFORMATION);
+        Close();
+    } else {
+        MessageBoxW(hwnd_, L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.",
+                    L"Failure", MB_OK | MB_ICONERROR);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout and painting
+
+void TFeedbackForm::LayOut() {
+    font16_.reset(MakeTahoma(Scale(16)));
+    font13_.reset(MakeTahoma(Scale(13)));
+    bold13_.reset(MakeTahoma(Scale(13), FW_BOLD));
+    like_.reset(LoadImageIcon(IDI_LIKE, Scale(32)));
+    dislike_.reset(LoadImageIcon(IDI_DISLIKE, Scale(32)));
+    sendImage_.reset(CreateImageList({IDI_FEEDBACK}, Scale(16)));
+    BUTTON_IMAGELIST bil{sendImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageW(BitBtn1, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+    for (HWND h : {Label1, BitBtn1}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font16_.get()), TRUE);
+    for (HWND h : {Memo1, Label3, Edit1}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font13_.get()), TRUE);
+    SendMessageW(Label2, WM_SETFONT, reinterpret_cast<WPARAM>(bold13_.get()), TRUE);
+
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int w = client.right, h = client.bottom, m = Scale(3);
+    // Top strip: the two choices.
+    const int strip = Scale(46);
+    MoveWindow(Panel5, w - Scale(256) + m, m, Scale(256) - 2 * m, strip - 2 * m, TRUE);
+    MoveWindow(Panel4, m, m, w - Scale(256) - 2 * m, strip - 2 * m, TRUE);
+    int y = strip;
+    MoveWindow(Label1, m, y + m, w - 2 * m, Scale(20), TRUE);
+    y += Scale(20) + 2 * m;
+    MoveWindow(Label2, Scale(3), y, w - 2 * m, Scale(17), TRUE);
+    y += Scale(17);
+    // Bottom strips: the button row, and the e-mail row above it.
+    const int buttonRow = h - Scale(39);
+    MoveWindow(BitBtn1, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
+    const int mailRow = buttonRow - Scale(30);
+    MoveWindow(Label3, m, mailRow, Scale(110), Scale(30), TRUE);
+    MoveWindow(Edit1, m + Scale(110), mailRow + (Scale(30) - Scale(22)) / 2, w - Scale(110) - 2 * m, Scale(22), TRUE);
+    MoveWindow(Memo1, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
+}
+
+void TFeedbackForm::PaintChoice(HWND panel, HDC dc) {
+    RECT r;
+    GetClientRect(panel, &r);
+    const bool selected = IsSelected(panel);
+    HBRUSH fill = CreateSolidBrush(panel == Panel4 ? colour4_ : colour5_);
+    FillRect(dc, &r, fill);
+    DeleteObject(fill);
+    DrawEdge(dc, &r, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const int size = Scale(32);
+    const int top = (r.bottom - size) / 2;
+    DrawIconEx(dc, Scale(6), top, panel == Panel4 ? like_.get() : dislike_.get(), size, size, 0, nullptr, DI_NORMAL);
+    RECT text = r;
+    text.left = Scale(6) + size + Scale(8);
+    HGDIOBJ old = SelectObject(dc, font16_.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::wstring caption = GetWindowTextString(panel);
+    DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+}
+
+LRESULT TFeedbackForm::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(panel, &ps);
+        PaintChoice(panel, dc);
+        EndPaint(panel, &ps);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (panel == Panel4) Image1MouseDown(msg);
+        else Image2MouseDown(msg);
+        return 0;
+    default:
+        return DefWindowProcW(panel, msg, wp, lp);
+    }
+}
+
+LRESULT TFeedbackForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: {
+        dpi_ = GetDpiForWindow(hwnd_);
+        const auto instance = GetModuleHandleW(nullptr);
+        auto make = [&](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
+            return CreateWindowExW(ex, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
+        };
+        // Creation order is the tab order: the message first.
+        Memo1 = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, kMemoId,
+                     WS_EX_CLIENTEDGE);
+        Edit1 = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
+        BitBtn1 = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
+        Panel4 = make(kChoiceClass, 0);
+        Panel5 = make(kChoiceClass, 0);
+        Label1 = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+        Label2 = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+        Label3 = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
+        SendMessageW(Memo1, EM_SETLIMITTEXT, 10000, 0);
+        SendMessageW(Edit1, EM_SETLIMITTEXT, 100, 0);
+        for (HWND h : {Memo1, Edit1, BitBtn1})
+            SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        LayOut();
+        FormCreate();
+        return 0;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wp) == kSendId && HIWORD(wp) == BN_CLICKED) BitBtn1Click();
+        else if (LOWORD(wp) == IDCANCEL) Close();
+        return 0;
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wp);
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        LayOut();
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // Like a dialog: the focus comes back to where it was, for instance to the e-mail field
+        // after the box that said it is invalid.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+        } else if (savedFocus_ && IsWindow(savedFocus_)) {
+            SetFocus(savedFocus_);
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (Application::IsBusyCursor()) {
+            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_DESTROY:
+        for (HWND h : {Memo1, Edit1, BitBtn1}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
+        return 0;
+    default:
+        break;
+    }
+    return DefaultProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TAppForm::SendFeedback1Click() {
+    TFeedbackForm form(*this);
+    form.ShowModal(hwnd_);
+}
 
 }  // namespace corvana

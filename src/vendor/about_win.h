@@ -1,0 +1,85 @@
+// TAboutBox: the about box, a black tool window with the logo, the product and version, "OK",
+// "Info" with its menu, the home-page link, the falling-characters animation around the central
+// panel and a hidden picture behind it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "vendor/about.h"
+#include "win/handles_win.h"
+#include "win/window_base_win.h"
+
+namespace corvana {
+
+class TAppForm;
+
+class TAboutBox : public BaseWindow<TAboutBox> {
+public:
+    explicit TAboutBox(const TAppForm& app);
+    ~TAboutBox() override;
+
+    // Creates the window (running FormCreate) without showing it.
+    void Create(HWND owner);
+    // Creates, shows modally and destroys.
+    void ShowModal(HWND owner);
+    void Close();
+
+    // ---- Controls ----
+    HWND Panel1 = nullptr, PanelEgg = nullptr, BitBtn1 = nullptr, BitBtn2 = nullptr, Hints = nullptr;
+    HMENU PopupMenu1 = nullptr;
+
+    // ---- Handlers ----
+    void FormCreate();
+    void FormResize();
+    void tmTimerTimer();
+    void TimerEggTimer();
+    void Image1DblClick();
+    void ImageEggDblClick();
+    void BitBtn1Click() { Close(); }
+    void BitBtn2Click();
+    void ShowDropDownMenu(HWND button, HMENU menu);
+    void Credits1Click();
+    void Howtouninstall1Click();
+    void LicensePrivacyPolicy1Click();
+    void Label5Click();
+    void HighDPIImageYukle();
+
+    // ---- State that tests look at ----
+    std::wstring Label2Text() const { return label2_; }
+    bool EggTimerRunning() const { return eggTimerRunning_; }
+    const RainAnimation& Rain() const { return rain_; }
+    int LogoImageHeight() const { return logoSize_; }
+    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
+    // Panel-relative rectangles of the painted parts (at the current DPI).
+    RECT Image1Rect() const;
+    RECT Label5Rect() const;
+
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Messages of the two panels, which are painted and handled here.
+    LRESULT PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    void LayOut();
+    void PaintPanel(HWND panel, HDC dc);
+    void DrawButton(const DRAWITEMSTRUCT& item);
+    bool StartDrag(HWND from, UINT msg);
+    void ContinueDrag();
+    void EndDrag();
+
+    const TAppForm& app_;
+    UINT dpi_ = 96;
+    std::wstring label2_;
+    RainAnimation rain_;
+    bool eggTimerRunning_ = false;
+    bool dragging_ = false;
+    POINT dragAnchor_{};
+    bool linkPressed_ = false;
+    DropDownGuard dropDownGuard_;
+    int logoSize_ = 0;
+    UniqueHfont font_, bigFont_, linkFont_, rainFont_;
+    UniqueHicon logo_, cat_, appIcon_, arrow_;
+};
+
+}  // namespace corvana

@@ -1,0 +1,57 @@
+// TFeedbackForm: the modal form that sends the user's feedback to the maker's service.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "vendor/feedback.h"
+#include "win/handles_win.h"
+#include "win/window_base_win.h"
+
+namespace corvana {
+
+class TAppForm;
+
+class TFeedbackForm : public BaseWindow<TFeedbackForm> {
+public:
+    explicit TFeedbackForm(const TAppForm& app);
+    ~TFeedbackForm() override;
+
+    void Create(HWND owner);
+    void ShowModal(HWND owner);
+    void Close();
+
+    // Where the form goes (host and path, no scheme); tests point it at a stand-in service.
+    std::wstring Endpoint;
+    int TimeoutMs;
+
+    HWND Panel4 = nullptr, Panel5 = nullptr, Label1 = nullptr, Label2 = nullptr, Memo1 = nullptr, Label3 = nullptr,
+         Edit1 = nullptr, BitBtn1 = nullptr;
+
+    void FormCreate();
+    void Image1MouseDown(UINT button);  // "I like it!" and its picture
+    void Image2MouseDown(UINT button);  // "I dislike it!" and its picture
+    void BitBtn1Click();
+    bool IsSelected(HWND panel) const;
+    FeedbackChoice Choice() const;
+
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    void ToggleChoice(HWND clicked, HWND other);
+    void LayOut();
+    void PaintChoice(HWND panel, HDC dc);
+    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
+
+    const TAppForm& app_;
+    UINT dpi_ = 96;
+    HWND savedFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
+    COLORREF colour4_, colour5_;  // a panel whose colour is not the button face counts as selected
+    UniqueHfont font16_, font13_, bold13_;
+    UniqueHicon like_, dislike_;
+    UniqueHimagelist sendImage_;
+};
+
+}  // namespace corvana

@@ -1,0 +1,213 @@
+#include "vendor/about_win.h"
+
+#include "support/app_fixture.h"
+#include "support/browser_log.h"
+#include "common/text.h"
+#include "vendor/about.h"
+
+namespace corvana::test {
+namespace {
+
+class AboutBox : public AppFixture {
+protected:
+    std::unique_ptr<TAboutBox> box;
+    void OpenBox() {
+        Start();
+        box = std::make_unique<TAboutBox>(*form);
+        box->Create(form->Handle());
+        ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
+        PumpFor(20);
+    }
+    void TearDown() override {
+        box.reset();
+        AppFixture::TearDown();
+    }
+    int Panel1Left() const {
+        RECT r;
+        GetWindowRect(box->Panel1, &r);
+        MapWindowPoints(nullptr, box->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r.left;
+    }
+    void DoubleClickIcon() {
+        const RECT icon = box->Image1Rect();
+        SendMessageW(box->Panel1, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(icon.left + 4, icon.top + 4));
+    }
+};
+
+TEST_F(AboutBox, ShowsTheProductAndVersion) {
+    OpenBox();
+    EXPECT_EQ(GetWindowTextString(box->Handle()), L"About Corvana");
+    EXPECT_EQ(box->Label2Text(), L"Corvana 1.7");
+    EXPECT_EQ(GetWindowTextString(box->BitBtn1), L"OK");
+    EXPECT_EQ(GetWindowTextString(box->BitBtn2), L"Info");
+    EXPECT_TRUE(GetWindowLongPtrW(box->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    RECT client;
+    GetClientRect(box->Handle(), &client);
+    EXPECT_EQ(client.right, box->Scale(446));
+    EXPECT_EQ(client.bottom, box->Scale(374));
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->BitBtn1) << "OK comes first";
+    std::vector<std::wstring> items;
+    for (int i = 0; i < GetMenuItemCount(box->PopupMenu1); ++i) {
+        wchar_t text[64]{};
+        GetMenuStringW(box->PopupMenu1, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        items.push_back(text);
+    }
+    EXPECT_EQ(items, (std::vector<std::wstring>{L"Acknowledgements...", L"How to uninstall...", L"License..."}));
+}
+
+TEST_F(AboutBox, AnimationGridKeepsTheSizeCapturedAtCreation) {
+    OpenBox();
+    RECT outer;
+    GetWindowRect(box->Handle(), &outer);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    EXPECT_EQ(box->Rain().BitmapWidth(), width);
+    EXPECT_EQ(box->Rain().MatrixWidth(), width / 8);
+    EXPECT_EQ(box->Rain().MatrixHeight(), height / 12);
+    EXPECT_EQ(box->Rain().Drops().size(), static_cast<size_t>(2 * (width / 8)));
+    ASSERT_TRUE(PumpUntil([&] { return box->Rain().TickCount() >= 3; }, 3000)) << "the 50 ms timer runs";
+
+    SetWindowPos(box->Handle(), nullptr, 0, 0, width + 200, height + 100, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(box->Rain().MatrixWidth(), width / 8);
+    EXPECT_EQ(box->Rain().Drops().size(), static_cast<size_t>(2 * (width / 8)));
+}
+
+TEST_F(AboutBox, DpiChangeRendersThePicturesAnewButKeepsTheGrid) {
+    OpenBox();
+    const int matrixWidth = box->Rain().MatrixWidth();
+    const int before = box->LogoImageHeight();
+    RECT window;
+    GetWindowRect(box->Handle(), &window);
+    RECT suggested{window.left, window.top, window.left + 920, window.top + 800};
+    SendMessageW(box->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(box->LogoImageHeight(), 2 * before);
+    EXPECT_EQ(box->Rain().MatrixWidth(), matrixWidth);
+}
+
+TEST_F(AboutBox, HiddenPictureSlidesOutOnceAndBack) {
+    OpenBox();
+    const int home = Panel1Left();
+    EXPECT_FALSE(IsWindowVisible(box->PanelEgg));
+    DoubleClickIcon();
+    EXPECT_TRUE(IsWindowVisible(box->PanelEgg));
+    EXPECT_TRUE(box->EggTimerRunning());
+    DoubleClickIcon();  // a second double-click during the slide starts nothing new
+    SendMessageW(box->PanelEgg, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));  // ignored while sliding
+    EXPECT_TRUE(IsWindowVisible(box->PanelEgg));
+    ASSERT_TRUE(PumpUntil([&] { return !box->EggTimerRunning(); }, 10000));
+    RECT client;
+    GetClientRect(box->Handle(), &client);
+    EXPECT_GT(Panel1Left(), client.right) << "the panel has left the window";
+    EXPECT_EQ((Panel1Left() - home) % 5, 0) << "it moves in steps of five pixels";
+
+    SendMessageW(box->PanelEgg, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(IsWindowVisible(box->PanelEgg));
+    EXPECT_EQ(Panel1Left(), (client.right - box->Scale(350)) / 2);
+}
+
+TEST_F(AboutBox, OkAndEscapeClose) {
+    OpenBox();
+    SendMessageW(box->Panel1, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(box->BitBtn1));
+    EXPECT_FALSE(IsWindow(box->Handle()));
+    for (bool onInfo : {false, true}) {
+        box = std::make_unique<TAboutBox>(*form);
+        box->Create(form->Handle());
+        MSG escape{onInfo ? box->BitBtn2 : box->BitBtn1, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        EXPECT_TRUE(IsDialogMessageW(box->Handle(), &escape));  // as the modal loop hands it over
+        PumpFor(20);
+        EXPECT_FALSE(IsWindow(box->Handle())) << (onInfo ? "Esc on Info" : "Esc on OK");
+    }
+}
+
+TEST_F(AboutBox, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
+    TempFolder spaced(L"my programs");
+    form = std::make_unique<TAppForm>(CopyProgramTo(spaced.Path()));
+    form->Create();
+    WriteFileBytes(spaced / L"license.txt", "Licence text");
+    box = std::make_unique<TAboutBox>(*form);
+    box->Create(form->Handle());
+    box->LicensePrivacyPolicy1Click();
+    HWND notepad = nullptr;
+    const auto opened = [&] {
+        notepad = FindWindowW(L"Notepad", nullptr);
+        return notepad && AsciiLowerCase(GetWindowTextString(notepad)).find(L"license.txt") != std::wstring::npos;
+    };
+    EXPECT_TRUE(PumpUntil(opened, 15000)) << "Notepad shows the licence file";
+    if (notepad) {
+        PostMessageW(notepad, WM_CLOSE, 0, 0);
+        PumpUntil([&] { return !IsWindow(notepad); }, 5000);
+    }
+}
+
+TEST_F(AboutBox, LicenseMissingSaysSo) {
+    OpenBox();
+    MessageBoxWatcher watcher;
+    box->LicensePrivacyPolicy1Click();
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Boxes()[0].caption, L"License");
+    EXPECT_EQ(watcher.Boxes()[0].text, L"File not found!");
+    EXPECT_TRUE(IsWindow(box->Handle())) << "the box stays open";
+}
+
+TEST_F(AboutBox, DraggingMovesTheWindowExceptWithTheRightButton) {
+    OpenBox();
+    RECT before, after;
+    GetWindowRect(box->Handle(), &before);
+    SendMessageW(box->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    SetCursorPos(before.left + 60, before.top + 60);
+    SendMessageW(box->Handle(), WM_MOUSEMOVE, 0, 0);
+    GetWindowRect(box->Handle(), &after);
+    EXPECT_EQ(after.left, before.left);
+
+    POINT start{before.left + 20, before.top + 20};
+    SetCursorPos(start.x, start.y);
+    SendMessageW(box->Panel1, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));
+    SetCursorPos(start.x + 30, start.y + 15);
+    SendMessageW(box->Panel1, WM_MOUSEMOVE, MK_MBUTTON, 0);
+    SendMessageW(box->Panel1, WM_MBUTTONUP, 0, 0);
+    GetWindowRect(box->Handle(), &after);
+    EXPECT_EQ(after.left - before.left, 30);
+    EXPECT_EQ(after.top - before.top, 15);
+}
+
+TEST_F(AboutBox, LinksOpenTheMakersPages) {
+    OpenBox();
+    const std::string host = CORVANA_MAKER_HOST;
+    struct {
+        void (TAboutBox::*command)();
+        std::string opened;
+    } cases[] = {
+        {&TAboutBox::Label5Click, "http://" + host + "/"},
+        {&TAboutBox::Credits1Click, "https://" + host + "/blog/credits-and-acknowledgements/"},
+        {&TAboutBox::Howtouninstall1Click, "http://" + host + "/blog/how-to-uninstall-kaldern-software/"},
+    };
+    for (const auto& c : cases) {
+        BrowserLog browser;
+        (box.get()->*c.command)();
+        ASSERT_TRUE(browser.WaitForText());
+        EXPECT_EQ(browser.Text(), c.opened + "\n");
+    }
+}
+
+using OnlineHelp = AppFixture;
+
+TEST_F(OnlineHelp, MenuToolButtonAndF1OpenTheHelpPage) {
+    Start();
+    const std::string expected = std::string("http://") + CORVANA_MAKER_HOST + "/help/corvana/\n";
+    const std::function<void()> ways[] = {
+        [&] { form->RunCommand(CMD_Help2); },
+        [&] { SendMessageW(form->Handle(), WM_COMMAND, CMD_ToolButton4, reinterpret_cast<LPARAM>(form->ToolBar1)); },
+        [&] {
+            PostMessageW(form->ListView1, WM_KEYDOWN, VK_F1, 0);
+            Application::ProcessMessages();
+        },
+    };
+    for (const auto& way : ways) {
+        BrowserLog browser;
+        way();
+        ASSERT_TRUE(browser.WaitForText());
+        EXPECT_EQ(browser.Text(), expected);
+    }
+}
+
+}  // namespace
+}  // namespace corvana::test

@@ -1,0 +1,177 @@
+// The feedback form with real windows against the stand-in service.
+#include "vendor/feedback_win.h"
+
+#include "support/app_fixture.h"
+#include "support/maker_standin.h"
+
+namespace corvana::test {
+namespace {
+
+class FeedbackForm : public AppFixture {
+protected:
+    static void SetUpTestSuite() { service = new MakerStandIn(); }
+    static void TearDownTestSuite() {
+        delete service;
+        service = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(service->Running()) << "the stand-in service did not start";
+        service->SetBehaviour("");
+        service->SetBody("OK");
+        service->ClearRequests();
+        Start();
+        box = std::make_unique<TFeedbackForm>(*form);
+        box->Endpoint = service->Endpoint(L"/php/feedback.php");
+        box->Create(form->Handle());
+        ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
+    }
+    void TearDown() override {
+        box.reset();
+        AppFixture::TearDown();
+    }
+    // Presses "Send" the way the button does; the watcher answers the box that follows.
+    std::vector<MessageBoxWatcher::Box> Send() {
+        MessageBoxWatcher watcher;
+        SendMessageW(box->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box->BitBtn1), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(box->BitBtn1));
+        PumpFor(20);
+        return watcher.Boxes();
+    }
+    std::vector<std::wstring> SentLines() {
+        for (const auto& r : service->Requests())
+            if (r.path == "/php/feedback.php" && r.method == "POST") return DecodeFormBody(r.body);
+        return {};
+    }
+    static MakerStandIn* service;
+    std::unique_ptr<TFeedbackForm> box;
+};
+MakerStandIn* FeedbackForm::service = nullptr;
+
+const std::wstring kFailure =
+    L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.";
+
+TEST_F(FeedbackForm, OpensEmptyWithItsTexts) {
+    EXPECT_EQ(GetWindowTextString(box->Handle()), L"Corvana feedback");
+    EXPECT_EQ(GetWindowTextString(box->Panel4), L"I like it!");
+    EXPECT_EQ(GetWindowTextString(box->Panel5), L"I dislike it!");
+    EXPECT_EQ(GetWindowTextString(box->Label1), L"We would really appreciate your feedback.");
+    EXPECT_EQ(GetWindowTextString(box->Label2), L"What did you like or dislike?");
+    EXPECT_EQ(GetWindowTextString(box->Label3), L"Include my e-mail:");
+    EXPECT_EQ(GetWindowTextString(box->BitBtn1), L"Send");
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->Memo1) << "the message comes first";
+    EXPECT_EQ(box->Choice(), FeedbackChoice::None);
+    RECT client;
+    GetClientRect(box->Handle(), &client);
+    EXPECT_EQ(client.right, MulDiv(525, static_cast<int>(form->Dpi()), 96));
+}
+
+TEST_F(FeedbackForm, ChoicesExcludeEachOtherAndOnlyTheLeftButtonCounts) {
+    box->Image1MouseDown(WM_RBUTTONDOWN);
+    EXPECT_EQ(box->Choice(), FeedbackChoice::None);
+    SendMessageW(box->Panel4, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(box->Choice(), FeedbackChoice::Like);
+    SendMessageW(box->Panel5, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
+    EXPECT_FALSE(box->IsSelected(box->Panel4));
+    SendMessageW(box->Panel5, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
+    SendMessageW(box->Panel5, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(box->Choice(), FeedbackChoice::None);
+}
+
+TEST_F(FeedbackForm, BlankMessageSendsNothing) {
+    SetWindowTextW(box->Memo1, L"  \r\n\t \r\n");
+    SetWindowTextW(box->Edit1, L"not an address");
+    EXPECT_TRUE(Send().empty()) << "no box: a beep, and the e-mail is not looked at";
+    EXPECT_EQ(GetFocus(), box->Memo1);
+    EXPECT_TRUE(service->Requests().empty());
+}
+
+TEST_F(FeedbackForm, InvalidEmailIsRefusedBeforeSending) {
+    for (const wchar_t* mail : {L"two@@mail.example", L"m\u00FCller@mail.example", L"nopoint@example"}) {
+        SetWindowTextW(box->Memo1, L"Works well");
+        SetWindowTextW(box->Edit1, mail);
+        const auto boxes = Send();
+        ASSERT_EQ(boxes.size(), 1u) << mail;
+        EXPECT_EQ(boxes[0].caption, L"Failure");
+        EXPECT_EQ(boxes[0].text, L"Invalid e-mail address!");
+        EXPECT_EQ(GetFocus(), box->Edit1);
+    }
+    EXPECT_TRUE(service->Requests().empty());
+    EXPECT_TRUE(IsWindow(box->Handle()));
+}
+
+TEST_F(FeedbackForm, SentIntactAndTheSuccessBoxClosesTheForm) {
+    const std::wstring message = L"Fast & simple = good +1\r\n\u00C7ok g\u00FCzel \u2764 100%";
+    SetWindowTextW(box->Memo1, (L"  " + message + L"\r\n").c_str());
+    SetWindowTextW(box->Edit1, L" first.last+x@my-host.mail.example ");
+    SendMessageW(box->Panel4, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    service->SetBody("OK\r\n");
+    const auto boxes = Send();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Success");
+    EXPECT_EQ(boxes[0].text, L"Your feedback is received.\r\rThank you!");
+    EXPECT_FALSE(IsWindow(box->Handle()));
+    EXPECT_EQ(SentLines(), (std::vector<std::wstring>{L"cmd=feedback", L"appname=KALDERN - Corvana", L"version=1.7",
+                                                      L"feedback=I like it!\r" + message,
+                                                      L"email=first.last+x@my-host.mail.example"}));
+}
+
+TEST_F(FeedbackForm, NoEmailLineWithoutAnAddress) {
+    SetWindowTextW(box->Memo1, L"Hello");
+    SetWindowTextW(box->Edit1, L"    ");
+    service->SetBody("  OK  ");
+    const auto boxes = Send();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Success");
+    EXPECT_EQ(SentLines(), (std::vector<std::wstring>{L"cmd=feedback", L"appname=KALDERN - Corvana", L"version=1.7",
+                                                      L"feedback=Hello"}));
+}
+
+TEST_F(FeedbackForm, AnythingButOkKeepsTheFormWithItsText) {
+    struct {
+        const char* behaviour;
+        const char* body;
+    } cases[] = {{"", "ok"}, {"", "OK."}, {"status=500\n", "OK"}, {"", ""}, {"mode=reset\n", "OK"}};
+    const std::wstring message(10000, L'x');
+    SetWindowTextW(box->Memo1, message.c_str());
+    for (const auto& c : cases) {
+        service->SetBehaviour(c.behaviour);
+        service->SetBody(c.body);
+        const auto boxes = Send();
+        ASSERT_EQ(boxes.size(), 1u) << c.behaviour << c.body;
+        EXPECT_EQ(boxes[0].caption, L"Failure");
+        EXPECT_EQ(boxes[0].text, kFailure);
+        ASSERT_TRUE(IsWindow(box->Handle()));
+        EXPECT_EQ(GetWindowTextString(box->Memo1), message) << "nothing typed is lost";
+    }
+}
+
+TEST_F(FeedbackForm, ServiceDownIsAFailure) {
+    box->Endpoint = L"127.0.0.1:9/php/feedback.php";  // nothing listens on the discard port
+    SetWindowTextW(box->Memo1, L"Hello");
+    const auto boxes = Send();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kFailure);
+    EXPECT_TRUE(IsWindow(box->Handle()));
+    EXPECT_FALSE(Application::IsBusyCursor()) << "the busy cursor is restored";
+}
+
+TEST_F(FeedbackForm, EscapeClosesFromTheMessageTheAddressAndSend) {
+    for (int which = 0; which < 3; ++which) {
+        if (!box) {
+            box = std::make_unique<TFeedbackForm>(*form);
+            box->Create(form->Handle());
+        }
+        HWND target = which == 0 ? box->Memo1 : which == 1 ? box->Edit1 : box->BitBtn1;
+        SetWindowTextW(box->Memo1, L"typed");
+        MSG escape{target, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        if (!IsDialogMessageW(box->Handle(), &escape)) SendMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0);
+        PumpFor(10);
+        EXPECT_FALSE(IsWindow(box->Handle())) << which;
+        box.reset();
+    }
+}
+
+}  // namespace
+}  // namespace corvana::test
