@@ -7,19 +7,39 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvana {
 
 inline constexpr const wchar_t* kResultOK = L"OK";
 inline constexpr const wchar_t* kResultError = L"Error";
 
+// What FFmpeg says about the source's first audio stream.
+struct SourceAudio {
+    int sampleRate = 0;
+    std::wstring sampleFormat;  // "s16", "s32", "fltp"...; empty when FFmpeg named none we know
+};
+
 // The user's parameters (plus " -af loudnorm" when normalising), trimmed of blanks and control
 // characters and framed by one blank on each side; a single blank when nothing is left.
-std::wstring ParameterBlock(std::wstring_view parameters, bool normalize);
+// keep: when normalising, the filter ends in "aformat" with the source's sampling rate and sample
+// format, because loudnorm works at 192 kHz in floating point and would otherwise hand that on
+// to the output. Where the output format cannot carry the rate, FFmpeg still converts to one it
+// can. Ignored without normalisation.
+std::wstring ParameterBlock(std::wstring_view parameters, bool normalize,
+                            const std::optional<SourceAudio>& keep = std::nullopt);
 
 // "ffmpeg.exe -y -vn -i" + quoted input + parameter block + quoted output.
 std::wstring FFmpegCommandLine(std::wstring_view infile, std::wstring_view outfile, std::wstring_view parameters,
-                               bool normalize);
+                               bool normalize, const std::optional<SourceAudio>& keep = std::nullopt);
+
+// True when the parameters choose the output's sampling rate themselves ("-ar", also with a
+// stream specifier such as "-ar:a").
+bool SetsSampleRate(std::wstring_view parameters);
+
+// The first audio stream in FFmpeg's description of its input
+// ("Stream #0:0: Audio: flac, 44100 Hz, stereo, s16"); empty when there is none or it has no rate.
+std::optional<SourceAudio> FirstAudioStream(const std::vector<std::wstring>& ffmpegLog);
 
 // The pieces an output path is made of. A file name is what follows the last backslash or colon;
 // its extension starts at its last dot.

@@ -10,6 +10,20 @@
 
 namespace corvana {
 
+namespace {
+
+// The input's first audio stream, as FFmpeg describes the input when it is given no output; empty
+// when FFmpeg cannot be found or names no rate.
+std::optional<SourceAudio> LearnSourceAudio(const std::wstring& infile, const std::wstring& programFolder) {
+    const std::wstring ffmpeg = FindProgram(L"ffmpeg.exe", programFolder);
+    if (ffmpeg.empty()) return std::nullopt;
+    const ConsoleRun run =
+        RunConsoleProgram(ffmpeg, L"ffmpeg.exe -hide_banner -nostdin -i \"" + infile + L"\"", programFolder);
+    return FirstAudioStream(SplitLines(RedecodeAsUtf8(run.output)));
+}
+
+}  // namespace
+
 std::optional<uint32_t> TAppForm::GetDosOutput(const std::wstring& CommandLine, const std::wstring& WorkDir) {
     // The program is started directly, not through the command interpreter, so that nothing in
     // a path (such as %NAME%) is expanded or taken as a command.
@@ -35,10 +49,20 @@ std::wstring TAppForm::FFmpegIleDonustur(const std::wstring& Infile, const std::
     bool success = false;
     try {
         const std::wstring workDir = FolderOf(ProgramPath);
-        const std::wstring commandLine =
-            FFmpegCommandLine(Infile, Outfile, FFmpegParameters, Button_GetCheck(CheckBoxVolume) == BST_CHECKED);
+        const bool normalize = Button_GetCheck(CheckBoxVolume) == BST_CHECKED;
+        // Normalising runs at 192 kHz in floating point and would hand that on: keep the source's
+        // rate and sample format unless the user's parameters choose a rate.
+        std::optional<SourceAudio> keep;
+        if (normalize && !SetsSampleRate(FFmpegParameters)) keep = LearnSourceAudio(Infile, workDir);
         const bool existedBefore = FileExists(Outfile);
-        const std::optional<uint32_t> status = GetDosOutput(commandLine, workDir);
+        std::optional<uint32_t> status =
+            GetDosOutput(FFmpegCommandLine(Infile, Outfile, FFmpegParameters, normalize, keep), workDir);
+        if (keep && status && *status != 0) {
+            // Should an encoder refuse what was kept, the job runs once more as it would have
+            // without it, so keeping the source's rate never makes a job fail.
+            CapturedOutput.clear();
+            status = GetDosOutput(FFmpegCommandLine(Infile, Outfile, FFmpegParameters, normalize), workDir);
+        }
         const int64_t size = FileExists(Outfile) ? FindFileSize(Outfile) : -1;
         const JobOutcome outcome = JudgeJob(status, size, existedBefore);
         // Say why in the log when FFmpeg's own output may not.

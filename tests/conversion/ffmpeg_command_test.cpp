@@ -35,6 +35,60 @@ TEST(FFmpegCommandLine, QuotesBothPathsAroundTheBlock) {
               L"ffmpeg.exe -y -vn -i \"C:\\100%PATH%.flac\" -b:a 128k -af loudnorm \"C:\\o & p.wav\"");
 }
 
+TEST(FFmpegCommandLine, NormalisingKeepsTheLearnedRateAndNothingElseChanges) {
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\a.mp3", L"", true, SourceAudio{44100, L"s16"}),
+              L"ffmpeg.exe -y -vn -i \"C:\\a.flac\" -af loudnorm,aformat=sample_fmts=s16:sample_rates=44100 "
+              L"\"C:\\a.mp3\"");
+    EXPECT_EQ(ParameterBlock(L" -ac 1", true, SourceAudio{22050, L""}),
+              L" -ac 1 -af loudnorm,aformat=sample_rates=22050 ");
+    // Without normalisation the command is exactly what it always was, rate or not.
+    for (const wchar_t* parameters : {L"", L"  -b:a 128k ", L"-ar 22100"}) {
+        EXPECT_EQ(FFmpegCommandLine(L"in", L"out", parameters, false, SourceAudio{44100, L"s16"}),
+                  FFmpegCommandLine(L"in", L"out", parameters, false));
+        EXPECT_EQ(ParameterBlock(parameters, true, std::nullopt), ParameterBlock(parameters, true));
+    }
+}
+
+TEST(FFmpegCommandLine, ParametersThatSetTheRate) {
+    struct {
+        const wchar_t* parameters;
+        bool sets;
+    } cases[] = {{L"-ar 22100", true},        {L"-ac 1 -ar 48000", true}, {L"\t-ar:a 8000", true},
+                 {L"", false},                {L"-b:a 128k", false},      {L"-ac 1 -arate 5", false},
+                 {L"-metadata title=-ar", false}, {L"x-ar 5", false}};
+    for (const auto& c : cases) EXPECT_EQ(SetsSampleRate(c.parameters), c.sets) << c.parameters;
+}
+
+TEST(FFmpegLog, FirstAudioStreamsRateAndSampleFormat) {
+    struct {
+        std::vector<std::wstring> log;
+        int rate;  // 0: no stream found
+        const wchar_t* format;
+    } cases[] = {
+        {{L"Input #0, flac, from 'C:\\M\u00FCzik\\a 44100 Hz.flac':",
+          L"  Duration: 00:00:03.00, start: 0.000000, bitrate: 246 kb/s",
+          L"    Stream #0:0: Audio: flac, 96000 Hz, stereo, s32 (24 bit)",
+          L"    Stream #0:1: Audio: mp3, 44100 Hz, mono, fltp, 64 kb/s"},
+         96000, L"s32"},
+        {{L"    Stream #0:0(und): Video: h264 (High), yuv420p, 1280x720, 25 fps",
+          L"    Stream #0:1(eng): Audio: aac (LC) (mp4a / 0x6134706D), 22050 Hz, mono, fltp, 69 kb/s (default)"},
+         22050, L"fltp"},
+        {{L"    Stream #0:0: Audio: pcm_s16le ([1][0][0][0] / 0x0001), 44100 Hz, 1 channels, s16, 705 kb/s"}, 44100,
+         L"s16"},
+        {{L"    Stream #0:0: Audio: opus, 48000 Hz, 5.1(side), fltp"}, 48000, L"fltp"},
+        {{L"    Stream #0:0: Audio: wmapro, 44100 Hz, stereo, unknownfmt"}, 44100, L""},
+        {{L"C:\\x.mp3: Invalid data found when processing input"}, 0, L""},
+        {{L"    Stream #0:0: Audio: none"}, 0, L""},
+    };
+    for (const auto& c : cases) {
+        const auto stream = FirstAudioStream(c.log);
+        ASSERT_EQ(stream.has_value(), c.rate != 0) << c.log.back();
+        if (!stream) continue;
+        EXPECT_EQ(stream->sampleRate, c.rate);
+        EXPECT_EQ(stream->sampleFormat, c.format);
+    }
+}
+
 struct PartsCase {
     const wchar_t* path;
     const wchar_t* folder;
