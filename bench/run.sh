@@ -30,10 +30,6 @@ fi
 
 export CORVANA_WINEPREFIX="$build/wineprefix"
 . "$root/scripts/wine-env.sh"
-unset DISPLAY
-corvana_ensure_display
-corvana_start_wine
-corvana_unmanaged_windows
-trap corvana_stop_wine EXIT
+corvana_test_session
 cd "$build"
 wine "$build/corvana_bench.exe" "$(winepath -w "$tree")" "$rounds" ${3:-}

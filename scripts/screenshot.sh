@@ -11,11 +11,7 @@ cmake --build --preset win64 --target Corvana >/dev/null
 
 export CORVANA_WINEPREFIX="$root/build/wineprefix-test"
 . "$root/scripts/wine-env.sh"
-unset DISPLAY
-corvana_ensure_display
-corvana_start_wine
-corvana_unmanaged_windows
-trap corvana_stop_wine EXIT
+corvana_test_session
 
 # A program folder of its own, so the screenshot starts from the defaults.
 folder=$(mktemp -d)

@@ -19,9 +19,5 @@ ctest --preset native "$@"
 
 export CORVANA_WINEPREFIX="$root/build/wineprefix-test"
 . scripts/wine-env.sh
-unset DISPLAY  # a display of the tests' own, so no window of theirs lands on the user's screen
-corvana_ensure_display
-corvana_start_wine
-corvana_unmanaged_windows
-trap corvana_stop_wine EXIT
+corvana_test_session
 ctest --preset win64 "$@"

@@ -47,3 +47,13 @@ corvana_stop_wine() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${CORVANA_XVFB_PID:-}" ]; then kill "$CORVANA_XVFB_PID" 2>/dev/null || true; fi
 }
+
+# A Wine session of the tests' own: a virtual display (never the user's screen), the prefix started
+# once with unmanaged windows, and everything stopped when the calling script ends.
+corvana_test_session() {
+    unset DISPLAY
+    corvana_ensure_display
+    corvana_start_wine
+    corvana_unmanaged_windows
+    trap corvana_stop_wine EXIT
+}

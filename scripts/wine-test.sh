@@ -7,10 +7,6 @@ build=$(realpath "$1")
 shift
 export CORVANA_WINEPREFIX="$build/wineprefix"
 . "$(dirname "$0")/wine-env.sh"
-unset DISPLAY
-corvana_ensure_display
-corvana_start_wine
-corvana_unmanaged_windows
-trap corvana_stop_wine EXIT
+corvana_test_session
 cd "$build"
 wine "$build/corvana_win_tests.exe" "$@"

@@ -114,16 +114,11 @@ void TAppForm::Create() {
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_.get()));
 
     // Client area of 601 x 535 at 96 DPI, centred on the screen.
-    RECT rc{0, 0, Scale(601), Scale(535)};
-    AdjustWindowRectExForDpi(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), TRUE,
-                             static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    const int x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
-    const int y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
-    SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT rc = CenteredWindowRect(hwnd_, Scale(601), Scale(535),
+                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), true, dpi_);
+    SetWindowPos(hwnd_, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 

@@ -124,15 +124,9 @@ void TAboutBox::Create(HWND owner) {
     dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-    RECT rc{0, 0, Scale(kClient.cx), Scale(kClient.cy)};
-    AdjustWindowRectExForDpi(&rc, style, FALSE, exStyle, dpi_);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &mi);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    CreateWindowExW(exStyle, kAboutClass, L"", style, mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2,
-                    mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2, w, h, owner, nullptr,
-                    GetModuleHandleW(nullptr), this);
+    const RECT rc = CenteredWindowRect(owner, Scale(kClient.cx), Scale(kClient.cy), style, exStyle, false, dpi_);
+    CreateWindowExW(exStyle, kAboutClass, L"", style, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, owner,
+                    nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) RaiseLastError();
 }
 

@@ -70,4 +70,17 @@ std::wstring ShellFolderPath(int csidl) {
     return result;
 }
 
+RECT CenteredWindowRect(HWND nearWindow, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
+                        UINT dpi) {
+    RECT rc{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectExForDpi(&rc, style, hasMenu, exStyle, dpi);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromWindow(nearWindow, MONITOR_DEFAULTTOPRIMARY), &mi);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const int x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
+    const int y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
+    return {x, y, x + w, y + h};
+}
+
 }  // namespace corvana

@@ -24,6 +24,11 @@ std::wstring SystemErrorText(DWORD code);
 std::wstring GetWindowTextString(HWND hwnd);
 std::wstring ShellFolderPath(int csidl);  // SHGetFolderPathW, empty when the shell has none
 
+// The outer rectangle of a window whose client area has the given size at the given DPI, centred
+// in the work area of the monitor that holds nearWindow (the primary monitor when there is none).
+RECT CenteredWindowRect(HWND nearWindow, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
+                        UINT dpi);
+
 inline int ScaleForDpi(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 
 }  // namespace corvana
