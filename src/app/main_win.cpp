@@ -479,7 +479,7 @@ void TAppForm::ApplyStoredSettings() {
 
 void TAppForm::WriteSetting(const wchar_t* key, const std::wstring& value) {
     SettingsStore.WriteString(kSettingsSection, key, value);
-    FlushSettings();
+    if (!SettingsHandedOver) FlushSettings();
 }
 
 void TAppForm::FlushSettings() { SaveSettingsFile(SettingsPath(), SettingsStore); }

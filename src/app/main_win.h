@@ -111,8 +111,11 @@ public:
 
     // ---- Settings ----
     std::wstring SettingsPath() const { return SettingsFolder + L"settings.ini"; }
-    // Writes one key of section "Settings" and flushes the file at once.
+    // Writes one key of section "Settings" and flushes the file at once, unless "Reset to
+    // Defaults..." has handed the file over to the new instance: this one then keeps its options
+    // in memory only.
     void WriteSetting(const wchar_t* key, const std::wstring& value);
+    bool SettingsHandedOver = false;
     void FlushSettings();
 
     // ---- Small accessors shared by the handlers ----
@@ -189,10 +192,6 @@ public:
     void ShowErrorDetails1Click();
     void ResettoDefaults1Click();
     void ChangeMyFolder(const std::wstring& foldername);
-    // Writes an option to the store and flushes the file, unless "Reset to Defaults..." has handed
-    // the file over to the new instance: this one then keeps its options in memory only.
-    void WriteOption(const wchar_t* key, const std::wstring& value);
-    bool SettingsHandedOver = false;
     // Every "Audio Settings" window opened so far; closed ones are only hidden.
     std::vector<std::unique_ptr<TFormAudioSettings, AudioSettingsDeleter>> AudioSettingsForms;
     // Vendor services

@@ -210,7 +210,7 @@ void TFormAudioSettings::Edit1Change() {
 void TFormAudioSettings::Button1Click() {
     const std::wstring text = GetWindowTextString(Edit1);
     owner_.FFmpegParameters = text;
-    owner_.WriteOption(L"FFmpegParameters", text);
+    owner_.WriteSetting(L"FFmpegParameters", text);
     if (GetFocus() == Button1) SetFocus(Edit1);
     EnableWindow(Button1, FALSE);
 }

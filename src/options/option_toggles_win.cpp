@@ -8,21 +8,16 @@
 
 namespace corvana {
 
-void TAppForm::WriteOption(const wchar_t* key, const std::wstring& value) {
-    SettingsStore.WriteString(kSettingsSection, key, value);
-    if (!SettingsHandedOver) FlushSettings();
-}
-
 void TAppForm::RememberAudioSettings1Click() {
     const bool checked = IsMenuChecked(CMD_RememberAudioSettings1);
     SetMenuChecked(CMD_RememberAudioSettings1, !checked);
-    WriteOption(L"RememberAudioSettings", checked ? L"OFF" : L"ON");
+    WriteSetting(L"RememberAudioSettings", checked ? L"OFF" : L"ON");
 }
 
 void TAppForm::ShowErrorDetails1Click() {
     const bool checked = IsMenuChecked(CMD_ShowErrorDetails1);
     SetMenuChecked(CMD_ShowErrorDetails1, !checked);
-    WriteOption(L"ShowErrorDetails", checked ? L"OFF" : L"ON");
+    WriteSetting(L"ShowErrorDetails", checked ? L"OFF" : L"ON");
 }
 
 void TAppForm::ResettoDefaults1Click() {

@@ -28,14 +28,14 @@ std::wstring FullPathOf(const std::wstring& path) {
 }  // namespace
 
 void TAppForm::Edit1Change() {
-    WriteOption(L"Destination", GetWindowTextString(Edit1));
+    WriteSetting(L"Destination", GetWindowTextString(Edit1));
 }
 
 void TAppForm::CheckBoxSourceClick() {
     const bool checked = Button_GetCheck(CheckBoxSource) == BST_CHECKED;
     ShowWindow(Edit1, checked ? SW_HIDE : SW_SHOW);
     ShowWindow(Button2, checked ? SW_HIDE : SW_SHOW);
-    WriteOption(L"UseSourceFolder", checked ? L"ON" : L"OFF");
+    WriteSetting(L"UseSourceFolder", checked ? L"ON" : L"OFF");
 }
 
 void TAppForm::Button2Click() {
