@@ -176,6 +176,8 @@ public:
     // Sorts the rows by SortedColumn and Descending and enters sorted mode; the selection stays
     // with its rows.
     void SortFileList();
+    // Unselects every item of ListView1, also where very many are selected.
+    void ClearFileListSelection();
     // The captions of the selected items, first to last.
     std::vector<std::wstring> SelectedCaptions() const;
     // Removes every item whose caption equals one of the paths exactly, in one pass.

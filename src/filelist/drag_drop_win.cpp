@@ -1,10 +1,83 @@
 // Files and folders dropped on the window.
 #include "app/main_win.h"
 
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "filelist/supported_files.h"
+#include "win/system_win.h"
+
 namespace corvana {
 
-void TAppForm::AllowDragDrop() {}
+namespace {
 
-void TAppForm::FormDropFiles(HDROP drop) { DragFinish(drop); }
+using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT message, DWORD flag);
+
+constexpr UINT kCopyGlobalData = 0x0049;  // how the system hands drop data between processes
+
+// A path of any length: a longer path cut to a fixed buffer could name another, existing folder.
+std::wstring DroppedPath(HDROP drop, UINT index) {
+    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+    std::wstring path(length, L'\0');
+    if (length == 0) return path;
+    const UINT copied = DragQueryFileW(drop, index, path.data(), length + 1);
+    path.resize(std::min(copied, length));
+    return path;
+}
+
+// Lets drops from the file manager through when this program runs with higher rights. The
+// filter function exists from Windows Vista on, so it is looked up at run time.
+void AllowDragDrop(HWND window, bool enable) {
+    const HMODULE user32 = LoadLibraryW(L"user32.dll");
+    if (!user32) return;
+    const auto change = reinterpret_cast<ChangeWindowMessageFilterProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+    if (!change) return;
+    DragAcceptFiles(window, enable);
+    change(WM_DROPFILES, MSGFLT_ADD);
+    change(kCopyGlobalData, MSGFLT_ADD);
+}
+
+}  // namespace
+
+void TAppForm::AllowDragDrop() {
+    corvana::AllowDragDrop(hwnd_, true);
+}
+
+void TAppForm::FormDropFiles(HDROP drop) {
+    const UniqueHdrop finish(drop);
+    DefaultProc(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+
+    // A drop is one change of the list: its rows are shown together at the end instead of the
+    // list view being updated for each file. In sorted mode they are sorted in then, to the same
+    // places one-by-one insertion would give, and the selection stays with its rows.
+    std::vector<uint64_t> selectedIds;
+    if (FileList.IsSorted())
+        for (int i = -1; (i = ListView_GetNextItem(ListView1, i, LVNI_SELECTED)) != -1;)
+            selectedIds.push_back(FileList.At(static_cast<size_t>(i)).id);
+    FileList.BeginBatch();
+    ScopeExit show([&] {
+        FileList.EndBatch();
+        if (!selectedIds.empty()) ClearFileListSelection();
+        FileListChanged();
+        for (uint64_t id : selectedIds)
+            if (const auto row = FileList.PositionOf(id))
+                ListView_SetItemState(ListView1, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
+    });
+    for (UINT i = 0; i < count; ++i) {
+        // One item that fails does not stop the others, and says nothing.
+        try {
+            const std::wstring path = DroppedPath(drop, i);
+            if (path.empty()) continue;
+            if (DirectoryExists(path))
+                KlasorYukle(path);
+            else if (IsSupportedFile(path))
+                Ekle(path);
+        } catch (...) {
+        }
+    }
+}
 
 }  // namespace corvana

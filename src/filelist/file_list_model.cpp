@@ -12,6 +12,12 @@ std::optional<size_t> FileListModel::Add(std::wstring caption) {
     item->id = nextId_++;
 
     size_t position = rows_.size();
+    if (less_ && batch_ == 0 && orderStale_) {
+        // Results written since the last sort may have put rows out of order: sort them all.
+        rows_.push_back(std::move(item));
+        SortRows();
+        return PositionOf(raw->id);
+    }
     if (less_ && batch_ == 0) {
         const auto at = std::upper_bound(rows_.begin(), rows_.end(), raw,
                                          [this](const FileItem* a, const auto& b) { return less_(*a, *b); });
@@ -59,17 +65,20 @@ bool FileListModel::SetResult(uint64_t id, std::wstring result) {
     const auto position = PositionOf(id);
     if (!position) return false;
     rows_[*position]->result = std::move(result);
+    if (less_) orderStale_ = true;
     return true;
 }
 
 void FileListModel::ClearResults() {
     for (auto& row : rows_) row->result.clear();
+    if (less_) orderStale_ = true;
 }
 
 void FileListModel::Clear() {
     captions_.clear();
     positions_.clear();
     positionsValid_ = true;
+    orderStale_ = false;
     rows_.clear();
 }
 
@@ -102,6 +111,7 @@ void FileListModel::SortRows() {
         rows_.begin(), rows_.end(),
         [this](const std::unique_ptr<FileItem>& a, const std::unique_ptr<FileItem>& b) { return less_(*a, *b); });
     positionsValid_ = false;
+    orderStale_ = false;
 }
 
 }  // namespace corvana

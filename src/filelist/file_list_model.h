@@ -67,6 +67,9 @@ private:
     uint64_t nextId_ = 1;
     int batch_ = 0;
     bool batchAdded_ = false;
+    // Results changed after the last sort: the rows need not be in order any more (a result is
+    // written in place, so a run moves no row), and the next addition sorts them all.
+    bool orderStale_ = false;
     Less less_;
 };
 

@@ -19,7 +19,8 @@ TEST_F(CommandLineConversion, ConvertsOneFileAndEnds) {
     MakeTone(work / L"a b.flac");
     const std::wstring output = work / L"out dir\\a b.mp3";
     std::wstring commandLine = L"\"" + exe + L"\" -input \"" + (work / L"a b.flac") + L"\" -output \"" + output + L"\"";
-    STARTUPINFOW si{sizeof(si)};
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                folder.Path().c_str(), &si, &pi));

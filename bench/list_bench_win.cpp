@@ -1,0 +1,161 @@
+// Figures for the list commands on a list of 100,000 items, through the real handlers of the
+// main window: sorting by either column, "Select All", re-sorting a selection, "Remove from List"
+// of every second item, and one addition in sorted mode. Each figure includes the list view's
+// repaint.
+// Usage: corvana_list_bench.exe [ROUNDS] [ITEMS]
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/main_win.h"
+#include "win/system_win.h"
+
+using namespace corvana;
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Paths as a music collection gives them, in a shuffled order, with results of a past run.
+void Fill(TAppForm& form, size_t items, unsigned seed) {
+    std::vector<std::wstring> paths;
+    paths.reserve(items);
+    for (size_t i = 0; i < items; ++i)
+        paths.push_back(L"C:\\Users\\Listener\\Music\\Artist " + std::to_wstring(i / 1000) + L"\\Album " +
+                        std::to_wstring(i / 100 % 10) + L"\\" + std::to_wstring(i % 100) + L" Track_Title.mp3");
+    std::mt19937 random(seed);
+    std::shuffle(paths.begin(), paths.end(), random);
+    form.FileList.BeginBatch();
+    form.FileList.Reserve(items);
+    for (const auto& p : paths) form.Ekle(p);
+    form.FileList.EndBatch();
+    static const wchar_t* const kResults[] = {L"", L"OK", L"Error"};
+    for (size_t i = 0; i < form.FileList.Count(); ++i)
+        form.FileList.SetResult(form.FileList.At(i).id, kResults[random() % 3]);
+    form.FileListChanged();
+    UpdateWindow(form.ListView1);
+}
+
+void ClickColumn(TAppForm& form, int column) {
+    NMLISTVIEW info{};
+    info.hdr.hwndFrom = form.ListView1;
+    info.hdr.code = LVN_COLUMNCLICK;
+    info.iItem = -1;
+    info.iSubItem = column;
+    form.ListView1ColumnClick(info);
+}
+
+// As many single clicks with Ctrl would leave it: every second item selected.
+void SelectEverySecond(TAppForm& form, int count) {
+    SendMessageW(form.ListView1, WM_SETREDRAW, FALSE, 0);
+    form.ClearFileListSelection();
+    for (int i = 1; i < count; i += 2) ListView_SetItemState(form.ListView1, i, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(form.ListView1, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(form.ListView1, nullptr, TRUE);
+}
+
+template <typename F>
+double Time(TAppForm& form, F&& f) {
+    const double t = Now();
+    f();
+    UpdateWindow(form.ListView1);
+    Pump();
+    return Now() - t;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+    const size_t items = argc > 2 ? static_cast<size_t>(std::max(2, _wtoi(argv[2]))) : 100000;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    // A program copy in a folder of its own, so that its settings stay there.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring home = std::wstring(temp) + L"corvana-list-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(home.c_str(), nullptr);
+    const std::wstring exe = home + L"\\Corvana.exe";
+    CopyFileW((FolderOf(ModulePath()) + L"\\Corvana.exe").c_str(), exe.c_str(), FALSE);
+
+    TAppForm form(exe);
+    form.CommandLine = L"\"" + exe + L"\"";
+    form.Create();
+    form.Show(SW_SHOWNOACTIVATE);
+    Pump();
+
+    std::vector<double> fill, sortFileDown, sortFileUp, sortResult, selectAll, sortAllSelected, selectHalf,
+        sortHalfSelected, remove, append;
+    size_t left = 0;
+    for (int r = 0; r < rounds; ++r) {
+        form.RunCommand(CMD_Clear1);
+        // Each round starts unsorted, as after a start of the program.
+        form.FileList.SetSortOrder(nullptr);
+        form.SortedColumn = 0;
+        form.Descending = false;
+        fill.push_back(Time(form, [&] { Fill(form, items, 1234u + static_cast<unsigned>(r)); }));
+        const int count = static_cast<int>(form.FileList.Count());
+
+        sortFileDown.push_back(Time(form, [&] { ClickColumn(form, 0); }));  // Z to A
+        sortFileUp.push_back(Time(form, [&] { ClickColumn(form, 0); }));    // A to Z
+        sortResult.push_back(Time(form, [&] { ClickColumn(form, 1); }));
+        selectAll.push_back(Time(form, [&] { form.RunCommand(CMD_SelectAll1); }));
+        sortAllSelected.push_back(Time(form, [&] { ClickColumn(form, 0); }));
+        selectHalf.push_back(Time(form, [&] { SelectEverySecond(form, count); }));
+        sortHalfSelected.push_back(Time(form, [&] { ClickColumn(form, 0); }));
+        SelectEverySecond(form, count);
+        remove.push_back(Time(form, [&] { form.RunCommand(CMD_RemovefromList1); }));
+        left = form.FileList.Count();
+        append.push_back(Time(form, [&] { form.Ekle(L"C:\\Users\\Listener\\Music\\Added later.mp3"); }));
+    }
+
+    wprintf(L"List commands on %zu items, %d rounds (medians, each with the list view's repaint)\n", items, rounds);
+    wprintf(L"  filling the list (setup)                           %8.1f ms\n", Median(fill) * 1000);
+    wprintf(L"  sort by \"File\", Z to A (first click)               %8.1f ms\n", Median(sortFileDown) * 1000);
+    wprintf(L"  sort by \"File\", A to Z (second click)              %8.1f ms\n", Median(sortFileUp) * 1000);
+    wprintf(L"  sort by \"Result\"                                   %8.1f ms\n", Median(sortResult) * 1000);
+    wprintf(L"  \"Select All\"                                       %8.1f ms\n", Median(selectAll) * 1000);
+    wprintf(L"  sort with every item selected                      %8.1f ms\n", Median(sortAllSelected) * 1000);
+    wprintf(L"  selecting every second item one by one (setup)     %8.1f ms\n", Median(selectHalf) * 1000);
+    wprintf(L"  sort with every second item selected               %8.1f ms\n", Median(sortHalfSelected) * 1000);
+    wprintf(L"  \"Remove from List\" of every second item            %8.1f ms  (%zu items left)\n",
+            Median(remove) * 1000, left);
+    wprintf(L"  one addition in sorted mode                        %8.2f ms\n", Median(append) * 1000);
+    fflush(stdout);
+
+    form.RunCommand(CMD_Clear1);
+    DeleteFileW(exe.c_str());
+    DeleteFileW((home + L"\\settings.ini").c_str());
+    RemoveDirectoryW(home.c_str());
+    return 0;
+}
