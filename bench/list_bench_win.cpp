@@ -14,27 +14,14 @@
 #include <vector>
 
 #include "app/main_win.h"
+#include "bench_timing.h"
 #include "win/system_win.h"
 
 using namespace corvana;
+using corvana::bench::Median;
+using corvana::bench::Now;
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void Pump() {
     MSG msg;
