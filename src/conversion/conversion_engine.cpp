@@ -1,0 +1,164 @@
+#include "conversion/conversion_engine.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+#include "conversion/ffmpeg_command.h"
+
+namespace corvana {
+
+unsigned EffectiveConcurrency(unsigned setting) {
+    if (setting != 0) return setting;
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors == 0 ? 1 : processors;
+}
+
+ConversionEngine::ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake,
+                                   std::wstring tokenPrefix)
+    : runner_(runner), files_(files), wake_(std::move(wake)), tokenPrefix_(std::move(tokenPrefix)) {}
+
+ConversionEngine::~ConversionEngine() {
+    queue_.clear();
+    for (auto& [id, job] : jobs_) job->stop = true;
+    for (auto& [id, job] : jobs_)
+        if (job->thread.joinable()) job->thread.join();
+}
+
+void ConversionEngine::Start(std::vector<uint64_t> rows, JobPlanner& planner, unsigned concurrency) {
+    if (running_) return;
+    planner_ = &planner;
+    queue_.assign(rows.begin(), rows.end());
+    concurrency_ = EffectiveConcurrency(concurrency);
+    running_ = true;
+    stopping_ = false;
+    finished_ = 0;
+    // Started (or at once ended) jobs are reported through TakeEvents like every other change.
+    Post(Report{0, std::nullopt, std::nullopt});
+}
+
+void ConversionEngine::Add(uint64_t row) {
+    if (!running_ || stopping_) return;
+    queue_.push_back(row);
+    Post(Report{0, std::nullopt, std::nullopt});
+}
+
+void ConversionEngine::SetConcurrency(unsigned concurrency) {
+    concurrency_ = EffectiveConcurrency(concurrency);
+    if (running_) Post(Report{0, std::nullopt, std::nullopt});
+}
+
+void ConversionEngine::Stop() {
+    if (!running_) return;
+    stopping_ = true;
+    queue_.clear();
+    for (auto& [id, job] : jobs_) job->stop = true;
+    Post(Report{0, std::nullopt, std::nullopt});
+}
+
+void ConversionEngine::Post(Report report) {
+    bool first;
+    {
+        std::lock_guard lock(reportsLock_);
+        first = reports_.empty();
+        reports_.push_back(std::move(report));
+    }
+    // One wake for a batch of reports: the owner takes them all at once.
+    if (first && wake_) wake_();
+}
+
+bool ConversionEngine::NameTaken(const std::wstring& path) const {
+    if (files_.FileExists(path)) return true;
+    // File names on Windows ignore the letter case.
+    for (const auto& [id, job] : jobs_)
+        if (EqualsIgnoreAsciiCase(job->spec.output, path)) return true;
+    return false;
+}
+
+void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
+    while (!stopping_ && jobs_.size() < concurrency_ && !queue_.empty()) {
+        const uint64_t id = queue_.front();
+        queue_.pop_front();
+        std::optional<PlannedJob> plan = planner_->Plan(id);
+        if (!plan) continue;  // the row was removed before its job started
+
+        auto job = std::make_unique<Job>();
+        JobSpec& spec = job->spec;
+        spec.id = id;
+        spec.source = plan->source;
+        spec.parameters = plan->parameters;
+        spec.normalize = plan->normalize;
+        spec.replaceExisting = plan->replaceExisting;
+        events.push_back(EngineEvent{EngineEvent::Kind::Started, id, plan->source, std::nullopt, {}, false});
+
+        std::wstring failure = plan->failure;
+        if (failure.empty() && !plan->outputFolder.empty()) {
+            if (const auto why = files_.CreateFolder(plan->outputFolder))
+                failure = L"The folder " + plan->outputFolder + L" could not be created: " + *why;
+        }
+        if (!failure.empty()) {
+            ++finished_;
+            JobResult result{kResultError, L"", {failure}};
+            events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
+            continue;
+        }
+        // Names are reserved in queue order, counting those that running jobs hold.
+        spec.output = plan->replaceExisting
+                          ? plan->output
+                          : UniqueOutputName(plan->output, [this](const std::wstring& p) { return NameTaken(p); });
+        ++jobCounter_;
+        for (unsigned n = 0;; ++n) {
+            spec.temporary = TemporaryOutputPath(
+                spec.output, tokenPrefix_ + std::to_wstring(jobCounter_) + (n ? L"-" + std::to_wstring(n) : L""));
+            if (!files_.FileExists(spec.temporary)) break;
+        }
+
+        Job* raw = job.get();
+        jobs_.emplace(id, std::move(job));
+        raw->thread = std::thread([this, raw] {
+            JobResult result = RunJob(raw->spec, runner_, files_, raw->stop,
+                                      [this, raw](int percent) { Post(Report{raw->spec.id, percent, std::nullopt}); });
+            Post(Report{raw->spec.id, std::nullopt, std::move(result)});
+        });
+    }
+}
+
+std::vector<EngineEvent> ConversionEngine::TakeEvents() {
+    std::vector<Report> reports;
+    {
+        std::lock_guard lock(reportsLock_);
+        reports.swap(reports_);
+    }
+    std::vector<EngineEvent> events;
+    for (auto& report : reports) {
+        if (report.id == 0) continue;  // only asks for the queue to be looked at
+        const auto it = jobs_.find(report.id);
+        if (it == jobs_.end()) continue;
+        if (!report.result) {
+            // Only the latest progress of a job is worth showing.
+            if (!events.empty() && events.back().kind == EngineEvent::Kind::Progress && events.back().id == report.id)
+                events.back().percent = report.percent;
+            else
+                events.push_back(
+                    EngineEvent{EngineEvent::Kind::Progress, report.id, it->second->spec.source, report.percent, {}, false});
+            continue;
+        }
+        it->second->thread.join();
+        ++finished_;
+        JobResult result = std::move(*report.result);
+        // A job that had already given its file its name when Stop came is done, not stopped.
+        events.push_back(
+            EngineEvent{EngineEvent::Kind::Finished, report.id, it->second->spec.source, std::nullopt, result, false});
+        jobs_.erase(it);
+    }
+    if (running_) {
+        StartJobs(events);
+        if (jobs_.empty() && queue_.empty()) {
+            running_ = false;
+            events.push_back(EngineEvent{EngineEvent::Kind::RunEnded, 0, L"", std::nullopt, {}, stopping_});
+            stopping_ = false;
+        }
+    }
+    return events;
+}
+
+}  // namespace corvana

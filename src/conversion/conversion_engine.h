@@ -1,0 +1,124 @@
+// The conversion engine: a queue of rows converted by several FFmpeg jobs at once, each on a
+// thread of its own, with output names reserved in queue order, progress, and stop.
+//
+// The engine belongs to one thread, its owner (the window's thread): every method is called
+// there. Jobs run on their own threads and only leave reports; the engine calls `wake` (from any
+// thread) when reports are waiting, and the owner then calls TakeEvents, which handles them,
+// starts the next jobs and returns what the owner should show, in order.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "conversion/conversion_job.h"
+
+namespace corvana {
+
+// What a row's job will be, decided when the job starts (the options of that moment).
+struct PlannedJob {
+    std::wstring source;         // absolute
+    std::wstring output;         // absolute; made unique by the engine unless replaceExisting
+    std::wstring parameters;
+    bool normalize = false;
+    bool replaceExisting = false;
+    std::wstring outputFolder;   // created (with its parents) before the job, when not empty
+    std::wstring failure;        // not empty: the job fails at once with this line
+};
+
+// Asked by the engine, on the owner's thread, when a row's job is about to start.
+class JobPlanner {
+public:
+    virtual ~JobPlanner() = default;
+    // Empty when the row is gone: its job is skipped.
+    virtual std::optional<PlannedJob> Plan(uint64_t id) = 0;
+};
+
+struct EngineEvent {
+    enum class Kind {
+        Started,   // id, source
+        Progress,  // id, percent (empty while the duration is unknown)
+        Finished,  // id, result
+        RunEnded,  // stopped
+    };
+    Kind kind = Kind::Started;
+    uint64_t id = 0;
+    std::wstring source;
+    std::optional<int> percent;
+    JobResult result;
+    bool stopped = false;
+};
+
+// "Automatic" (0) means one job per logical processor.
+unsigned EffectiveConcurrency(unsigned setting);
+
+class ConversionEngine {
+public:
+    // tokenPrefix tells this program's temporary files apart from another instance's.
+    ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake,
+                     std::wstring tokenPrefix);
+    // Stops the run and waits for its jobs.
+    ~ConversionEngine();
+    ConversionEngine(const ConversionEngine&) = delete;
+    ConversionEngine& operator=(const ConversionEngine&) = delete;
+
+    // Starts a run over the rows in order; at most `concurrency` jobs at once (0: automatic).
+    // Does nothing while a run is going.
+    void Start(std::vector<uint64_t> rows, JobPlanner& planner, unsigned concurrency);
+    // A row added during the run is converted in it.
+    void Add(uint64_t row);
+    void SetConcurrency(unsigned concurrency);
+    // Ends every running job and drops the rest of the queue; RunEnded follows once the jobs
+    // have ended.
+    void Stop();
+
+    bool Running() const { return running_; }
+    bool Stopping() const { return stopping_; }
+    size_t RunningJobs() const { return jobs_.size(); }
+    size_t FinishedJobs() const { return finished_; }
+
+    std::vector<EngineEvent> TakeEvents();
+
+private:
+    struct Job {
+        JobSpec spec;
+        std::atomic<bool> stop{false};
+        std::thread thread;
+    };
+    struct Report {
+        uint64_t id;
+        std::optional<int> percent;  // a progress report when result is empty
+        std::optional<JobResult> result;
+    };
+
+    void StartJobs(std::vector<EngineEvent>& events);
+    void Post(Report report);
+    bool NameTaken(const std::wstring& path) const;
+
+    ProcessRunner& runner_;
+    JobFiles& files_;
+    std::function<void()> wake_;
+    std::wstring tokenPrefix_;
+
+    JobPlanner* planner_ = nullptr;
+    std::deque<uint64_t> queue_;
+    std::map<uint64_t, std::unique_ptr<Job>> jobs_;
+    unsigned concurrency_ = 1;
+    bool running_ = false;
+    bool stopping_ = false;
+    size_t finished_ = 0;
+    uint64_t jobCounter_ = 0;
+
+    std::mutex reportsLock_;
+    std::vector<Report> reports_;
+};
+
+}  // namespace corvana

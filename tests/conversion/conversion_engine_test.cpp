@@ -1,0 +1,304 @@
+#include "conversion/conversion_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+
+#include "conversion/ffmpeg_command.h"
+#include "support/fake_conversion.h"
+
+namespace corvana::test {
+namespace {
+
+// Rows by id; each job goes to "C:\out" as MP3 (or beside its source), with the options of the
+// moment it starts.
+class TablePlanner : public JobPlanner {
+public:
+    std::map<uint64_t, std::wstring> rows;
+    std::wstring folder = L"C:\\out";
+    std::wstring extension = L".mp3";
+    std::vector<uint64_t> planned;
+
+    std::optional<PlannedJob> Plan(uint64_t id) override {
+        planned.push_back(id);
+        const auto it = rows.find(id);
+        if (it == rows.end()) return std::nullopt;
+        PlannedJob job;
+        job.source = it->second;
+        job.outputFolder = folder;
+        job.output = ComposeOutputPath(folder, BaseName(it->second), extension);
+        return job;
+    }
+};
+
+class Engine : public testing::Test {
+protected:
+    MemoryFiles files;
+    FakeFFmpeg ffmpeg{files};
+    TablePlanner planner;
+    std::mutex m;
+    std::condition_variable woken;
+    bool wake = false;
+    ConversionEngine engine{ffmpeg, files, [this] {
+                                std::lock_guard lock(m);
+                                wake = true;
+                                woken.notify_all();
+                            },
+                            L"T-"};
+    std::vector<EngineEvent> events;
+    uint64_t lastId = 0;
+
+    std::vector<uint64_t> AddRows(std::initializer_list<const wchar_t*> names) {
+        std::vector<uint64_t> ids;
+        for (const wchar_t* name : names) {
+            const uint64_t id = ++lastId;
+            planner.rows[id] = std::wstring(L"C:\\in\\") + name;
+            files.Put(planner.rows[id], "source");
+            ids.push_back(id);
+        }
+        return ids;
+    }
+    // Handles what the engine reports, as the window's thread would, until `done` holds.
+    bool Pump(const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            std::unique_lock lock(m);
+            if (!woken.wait_until(lock, until, [&] { return wake; })) return false;
+            wake = false;
+            lock.unlock();
+            for (auto& e : engine.TakeEvents()) events.push_back(std::move(e));
+        }
+        return true;
+    }
+    bool RunToEnd() {
+        return Pump([&] { return !events.empty() && events.back().kind == EngineEvent::Kind::RunEnded; });
+    }
+    std::map<uint64_t, std::wstring> Results() const {
+        std::map<uint64_t, std::wstring> r;
+        for (const auto& e : events)
+            if (e.kind == EngineEvent::Kind::Finished) r[e.id] = e.result.word;
+        return r;
+    }
+    std::map<uint64_t, std::wstring> Outputs() const {
+        std::map<uint64_t, std::wstring> r;
+        for (const auto& e : events)
+            if (e.kind == EngineEvent::Kind::Finished) r[e.id] = e.result.output;
+        return r;
+    }
+    std::vector<uint64_t> StartOrder() const {
+        std::vector<uint64_t> r;
+        for (const auto& e : events)
+            if (e.kind == EngineEvent::Kind::Started) r.push_back(e.id);
+        return r;
+    }
+    bool NoTemporaryFiles() const {
+        for (const auto& name : files.Names())
+            if (name.find(L"~T-") != std::wstring::npos) return false;
+        return true;
+    }
+};
+
+TEST_F(Engine, NamesAreReservedInListOrderCountingRunningJobs) {
+    files.Put(L"C:\\out\\gate b.mp3", "the user's");
+    // Four jobs held at once; the fifth waits for a slot. Names ignore the letter case.
+    const auto ids = AddRows({L"gate a.wav", L"gate a.flac", L"GATE A.ogg", L"gate b.wav", L"gate a.mp3"});
+    engine.Start(ids, planner, 4);
+    ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 4; }));
+    ASSERT_TRUE(ffmpeg.WaitForRunning(4));
+    ffmpeg.OpenGate();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Outputs(), (std::map<uint64_t, std::wstring>{{1, L"C:\\out\\gate a.mp3"},
+                                                          {2, L"C:\\out\\gate a (2).mp3"},
+                                                          {3, L"C:\\out\\GATE A (3).mp3"},
+                                                          {4, L"C:\\out\\gate b (2).mp3"},
+                                                          {5, L"C:\\out\\gate a (4).mp3"}}));
+    EXPECT_EQ(files.Read(L"C:\\out\\gate b.mp3"), "the user's");
+    EXPECT_TRUE(NoTemporaryFiles());
+    EXPECT_EQ(ffmpeg.Peak(), 4);
+}
+
+TEST_F(Engine, OneAtATimeRunsInListOrder) {
+    const auto ids = AddRows({L"c.wav", L"a.wav", L"b.wav"});
+    engine.Start(ids, planner, 1);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(StartOrder(), ids);
+    EXPECT_EQ(ffmpeg.Peak(), 1);
+    EXPECT_EQ(engine.FinishedJobs(), 3u);
+    EXPECT_FALSE(events.back().stopped);
+    // Started, at least one progress figure, then the result, for each job in turn.
+    std::vector<EngineEvent::Kind> kinds;
+    for (const auto& e : events)
+        if (e.id == ids[0] && (kinds.empty() || kinds.back() != e.kind)) kinds.push_back(e.kind);
+    EXPECT_EQ(kinds, (std::vector<EngineEvent::Kind>{EngineEvent::Kind::Started, EngineEvent::Kind::Progress,
+                                                      EngineEvent::Kind::Finished}));
+}
+
+TEST_F(Engine, RowsRemovedBeforeTheirJobAreSkippedAndAddedRowsJoinTheRun) {
+    const auto ids = AddRows({L"gate 1.wav", L"2.wav", L"3.wav"});
+    engine.Start(ids, planner, 1);
+    ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 1; }));
+    planner.rows.erase(2);  // removed while "gate 1" runs
+    const auto added = AddRows({L"4.wav"});
+    engine.Add(added[0]);
+    ffmpeg.OpenGate();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"OK"}, {3, L"OK"}, {4, L"OK"}}));
+    EXPECT_EQ(planner.planned, (std::vector<uint64_t>{1, 2, 3, 4}));
+}
+
+// Stop reaches jobs in every state: running (tidy quit or deaf to it), waiting for a slot, and
+// planned but blocked; none leaves a file, and nothing after it starts.
+TEST_F(Engine, StopEndsRunningJobsDropsTheQueueAndLeavesNoFile) {
+    const auto ids = AddRows({L"hang.wav", L"deaf.wav", L"gate.wav", L"later.wav"});
+    engine.Start(ids, planner, 3);
+    ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 3; }));
+    ASSERT_TRUE(ffmpeg.WaitForRunning(3));
+    engine.Stop();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(events.back().stopped);
+    EXPECT_EQ(Results(),
+              (std::map<uint64_t, std::wstring>{{1, L"Stopped"}, {2, L"Stopped"}, {3, L"Stopped"}}));
+    EXPECT_EQ(StartOrder(), (std::vector<uint64_t>{1, 2, 3}));
+    EXPECT_TRUE(NoTemporaryFiles());
+    EXPECT_EQ(files.Names().size(), 4u) << "only the sources";
+
+    // The engine is ready for the next run.
+    events.clear();
+    engine.Start({ids[3]}, planner, 0);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{4, L"OK"}}));
+}
+
+TEST_F(Engine, StopBeforeAnyReportEndsTheRunAtOnce) {
+    const auto ids = AddRows({L"a.wav", L"b.wav"});
+    engine.Start(ids, planner, 1);
+    engine.Stop();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Results().empty());
+    EXPECT_TRUE(events.back().stopped);
+}
+
+TEST_F(Engine, FailuresEndInErrorWithTheReason) {
+    const auto ids = AddRows({L"bad.wav", L"empty.wav", L"fine.wav"});
+    files.AddFolder(L"C:\\out\\fine.mp3");  // a folder has the output's name
+    engine.Start(ids, planner, 2);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"Error"}, {3, L"Error"}}));
+    for (const auto& e : events) {
+        if (e.kind != EngineEvent::Kind::Finished) continue;
+        ASSERT_FALSE(e.result.log.empty());
+        const std::wstring why = e.result.log.back();
+        const std::map<uint64_t, std::wstring> expected = {{1, L"FFmpeg ended with exit status 1."},
+                                                           {2, L"FFmpeg wrote an empty output file."},
+                                                           {3, L"The output could not be named C:\\out\\fine.mp3"}};
+        EXPECT_EQ(why.substr(0, expected.at(e.id).size()), expected.at(e.id)) << why;
+    }
+    EXPECT_TRUE(NoTemporaryFiles());
+}
+
+TEST_F(Engine, AFolderThatCannotBeCreatedFailsEachJobWithTheReason) {
+    const auto ids = AddRows({L"a.wav", L"b.wav"});
+    files.FailFolder(L"C:\\out");
+    engine.Start(ids, planner, 2);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"Error"}}));
+    for (const auto& e : events) {
+        if (e.kind != EngineEvent::Kind::Finished) continue;
+        EXPECT_EQ(e.result.log, std::vector<std::wstring>{L"The folder C:\\out could not be created: Access is denied."});
+    }
+    EXPECT_TRUE(ffmpeg.Commands().empty());
+}
+
+TEST(EffectiveConcurrency, AutomaticIsOnePerProcessor) {
+    EXPECT_EQ(EffectiveConcurrency(3), 3u);
+    EXPECT_GE(EffectiveConcurrency(0), 1u);
+}
+
+// The job alone: the command names the temporary file, and only a whole output gets the name.
+class Job : public testing::Test {
+protected:
+    MemoryFiles files;
+    FakeFFmpeg ffmpeg{files};
+    std::atomic<bool> stop{false};
+    JobSpec Spec(const wchar_t* source, const wchar_t* output) {
+        JobSpec spec;
+        spec.source = source;
+        spec.output = output;
+        spec.temporary = TemporaryOutputPath(output, L"t1");
+        files.Put(source, "source bytes");
+        return spec;
+    }
+};
+
+TEST_F(Job, WritesATemporaryFileAndNamesItWhenWhole) {
+    const JobSpec spec = Spec(L"C:\\in\\song.flac", L"C:\\out\\song.mp3");
+    EXPECT_EQ(spec.temporary, L"C:\\out\\~t1.part.mp3");
+    std::vector<int> percents;
+    const JobResult result = RunJob(spec, ffmpeg, files, stop, [&](int p) { percents.push_back(p); });
+    EXPECT_EQ(result.word, L"OK");
+    EXPECT_EQ(result.output, L"C:\\out\\song.mp3");
+    EXPECT_EQ(files.Read(L"C:\\out\\song.mp3"), "converted C:\\in\\song.flac");
+    EXPECT_FALSE(files.FileExists(spec.temporary));
+    EXPECT_EQ(ffmpeg.Commands(),
+              std::vector<std::wstring>{L"ffmpeg.exe -y -vn -i \"C:\\in\\song.flac\" \"C:\\out\\~t1.part.mp3\""});
+    EXPECT_EQ(percents, (std::vector<int>{0, 50, 99}));
+}
+
+TEST_F(Job, TheSourceUnderAnotherSpellingIsRefusedAndKept) {
+    JobSpec spec = Spec(L"C:\\in\\song.mp3", L"C:\\IN\\SONG.MP3");
+    spec.replaceExisting = true;
+    const JobResult result = RunJob(spec, ffmpeg, files, stop);
+    EXPECT_EQ(result.word, L"Error");
+    EXPECT_EQ(result.log, std::vector<std::wstring>{
+                              L"The output C:\\IN\\SONG.MP3 is the source file itself; it was left as it is."});
+    EXPECT_EQ(files.Read(L"C:\\in\\song.mp3"), "source bytes");
+    EXPECT_TRUE(ffmpeg.Commands().empty());
+}
+
+TEST_F(Job, TheCommandLineReplacesItsOutputOnlyOnSuccess) {
+    JobSpec good = Spec(L"C:\\in\\good.wav", L"C:\\out\\x.mp3");
+    good.replaceExisting = true;
+    files.Put(L"C:\\out\\x.mp3", "old");
+    JobSpec bad = Spec(L"C:\\in\\bad.wav", L"C:\\out\\x.mp3");
+    bad.replaceExisting = true;
+    EXPECT_EQ(RunJob(bad, ffmpeg, files, stop).word, L"Error");
+    EXPECT_EQ(files.Read(L"C:\\out\\x.mp3"), "old");
+    EXPECT_EQ(RunJob(good, ffmpeg, files, stop).word, L"OK");
+    EXPECT_EQ(files.Read(L"C:\\out\\x.mp3"), "converted C:\\in\\good.wav");
+}
+
+TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
+    const JobSpec spec = Spec(L"C:\\in\\a.wav", L"C:\\out\\a.mp3");
+    // Another program takes the name while FFmpeg runs.
+    struct Intruder : FakeFFmpeg {
+        using FakeFFmpeg::FakeFFmpeg;
+        MemoryFiles* files = nullptr;
+        Outcome Run(const std::wstring& c, const std::function<void(std::string_view)>& o,
+                    const std::atomic<bool>& s) override {
+            files->Put(L"C:\\out\\a.mp3", "someone else's");
+            return FakeFFmpeg::Run(c, o, s);
+        }
+    } intruder(files);
+    intruder.files = &files;
+    const JobResult result = RunJob(spec, intruder, files, stop);
+    EXPECT_EQ(result.word, L"OK");
+    EXPECT_EQ(result.output, L"C:\\out\\a (2).mp3");
+    EXPECT_EQ(files.Read(L"C:\\out\\a.mp3"), "someone else's");
+    EXPECT_EQ(files.Read(L"C:\\out\\a (2).mp3"), "converted C:\\in\\a.wav");
+}
+
+TEST_F(Job, NormalisingLearnsTheSourceRateFirst) {
+    JobSpec spec = Spec(L"C:\\in\\n.wav", L"C:\\out\\n.flac");
+    spec.normalize = true;
+    EXPECT_EQ(RunJob(spec, ffmpeg, files, stop).word, L"OK");
+    EXPECT_EQ(ffmpeg.Commands(),
+              (std::vector<std::wstring>{
+                  L"ffmpeg.exe -hide_banner -nostdin -i \"C:\\in\\n.wav\"",
+                  L"ffmpeg.exe -y -vn -i \"C:\\in\\n.wav\" -af loudnorm,aformat=sample_fmts=s16:sample_rates=44100 "
+                  L"\"C:\\out\\~t1.part.flac\""}));
+}
+
+}  // namespace
+}  // namespace corvana::test

@@ -1,0 +1,186 @@
+// Stand-ins for the outside world of a conversion job, for the portable tests: files kept in
+// memory and an "FFmpeg" whose behaviour each test sets per source file.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/text.h"
+#include "conversion/conversion_job.h"
+
+namespace corvana::test {
+
+// Files in memory; folders are known by name. Paths compare ignoring ASCII case, as on Windows.
+class MemoryFiles : public JobFiles {
+public:
+    void Put(const std::wstring& path, std::string bytes) {
+        std::lock_guard lock(m_);
+        files_[Key(path)] = {path, std::move(bytes)};
+    }
+    void AddFolder(const std::wstring& path) {
+        std::lock_guard lock(m_);
+        folders_.insert(Key(path));
+    }
+    // Names (as written) of every file, sorted.
+    std::vector<std::wstring> Names() const {
+        std::lock_guard lock(m_);
+        std::vector<std::wstring> names;
+        for (const auto& [key, file] : files_) names.push_back(file.first);
+        return names;
+    }
+    std::string Read(const std::wstring& path) const {
+        std::lock_guard lock(m_);
+        const auto it = files_.find(Key(path));
+        return it == files_.end() ? std::string("<missing>") : it->second.second;
+    }
+    std::vector<std::wstring> CreatedFolders() const {
+        std::lock_guard lock(m_);
+        return created_;
+    }
+    void FailFolder(const std::wstring& path) {
+        std::lock_guard lock(m_);
+        failingFolders_.insert(Key(path));
+    }
+
+    bool FileExists(const std::wstring& path) const override {
+        std::lock_guard lock(m_);
+        return files_.count(Key(path)) != 0;
+    }
+    int64_t FileSize(const std::wstring& path) const override {
+        std::lock_guard lock(m_);
+        const auto it = files_.find(Key(path));
+        return it == files_.end() ? -1 : static_cast<int64_t>(it->second.second.size());
+    }
+    bool SameFile(const std::wstring& a, const std::wstring& b) const override {
+        std::lock_guard lock(m_);
+        return files_.count(Key(a)) != 0 && Key(a) == Key(b);
+    }
+    std::optional<std::wstring> Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
+        std::lock_guard lock(m_);
+        const auto it = files_.find(Key(from));
+        if (it == files_.end()) return L"not found";
+        if (folders_.count(Key(to))) return L"a folder has that name";
+        if (!replace && files_.count(Key(to))) return L"exists";
+        auto bytes = std::move(it->second.second);
+        files_.erase(it);
+        files_[Key(to)] = {to, std::move(bytes)};
+        return std::nullopt;
+    }
+    void Delete(const std::wstring& path) override {
+        std::lock_guard lock(m_);
+        files_.erase(Key(path));
+    }
+    std::optional<std::wstring> CreateFolder(const std::wstring& folder) override {
+        std::lock_guard lock(m_);
+        if (failingFolders_.count(Key(folder))) return L"Access is denied.";
+        if (folders_.insert(Key(folder)).second) created_.push_back(folder);
+        return std::nullopt;
+    }
+
+private:
+    static std::wstring Key(const std::wstring& path) { return AsciiLowerCase(path); }
+    mutable std::mutex m_;
+    std::map<std::wstring, std::pair<std::wstring, std::string>> files_;
+    std::set<std::wstring> folders_, failingFolders_;
+    std::vector<std::wstring> created_;
+};
+
+// An "FFmpeg" over MemoryFiles. A command's input and output are its first and last quoted
+// texts. By the input's name: "bad" fails with exit status 1 and no file; "empty" writes an empty
+// file; "hang" writes part of its output and runs until stopped, then quits tidily with exit
+// status 0, as FFmpeg does on "q"; "deaf" ignores "q" and is ended outright; "gate" waits until
+// the test opens the gate. Every other input converts. Probes (no output) describe a 44.1 kHz
+// stream.
+class FakeFFmpeg : public ProcessRunner {
+public:
+    explicit FakeFFmpeg(MemoryFiles& files) : files_(files) {}
+
+    Outcome Run(const std::wstring& commandLine, const std::function<void(std::string_view)>& onOutput,
+                const std::atomic<bool>& stop) override {
+        std::vector<std::wstring> quoted;
+        for (size_t i = commandLine.find(L'"'); i != std::wstring::npos; i = commandLine.find(L'"', i)) {
+            const size_t end = commandLine.find(L'"', i + 1);
+            quoted.push_back(commandLine.substr(i + 1, end - i - 1));
+            i = end + 1;
+        }
+        {
+            std::lock_guard lock(m_);
+            commands_.push_back(commandLine);
+            ++running_;
+            peak_ = std::max(peak_, running_);
+        }
+        struct Leave {
+            FakeFFmpeg* self;
+            ~Leave() {
+                std::lock_guard lock(self->m_);
+                --self->running_;
+                self->changed_.notify_all();
+            }
+        } leave{this};
+        changed_.notify_all();
+        const std::wstring& input = quoted.front();
+        if (quoted.size() == 1) {
+            onOutput("  Stream #0:0: Audio: pcm_s16le, 44100 Hz, stereo, s16, 1411 kb/s\n");
+            return {1, L""};
+        }
+        const std::wstring& output = quoted.back();
+        onOutput("Input #0, wav, from 'x':\n  Duration: 00:00:10.00, bitrate: 1411 kb/s\n");
+        if (AsciiLowerCase(input).find(L"gate") != std::wstring::npos) {
+            std::unique_lock lock(m_);
+            while (!gateOpen_ && !stop) changed_.wait_for(lock, std::chrono::milliseconds(1));
+        }
+        if (input.find(L"hang") != std::wstring::npos || input.find(L"deaf") != std::wstring::npos) {
+            files_.Put(output, "partial");
+            onOutput("size=1kB time=00:00:05.00 bitrate=1kbits/s\r");
+            while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return {input.find(L"deaf") != std::wstring::npos ? 1u : 0u, L""};
+        }
+        if (input.find(L"bad") != std::wstring::npos) {
+            onOutput("x: Invalid data found when processing input\n");
+            return {1, L""};
+        }
+        onOutput("size=1kB time=00:00:05.00 bitrate=1kbits/s\r");
+        files_.Put(output, input.find(L"empty") != std::wstring::npos ? "" : "converted " + EncodeUtf8(input));
+        onOutput("size=2kB time=00:00:10.00 bitrate=1kbits/s\n");
+        return {0, L""};
+    }
+    std::wstring Decode(std::string_view bytes) const override {
+        return std::wstring(bytes.begin(), bytes.end());
+    }
+
+    void OpenGate() {
+        std::lock_guard lock(m_);
+        gateOpen_ = true;
+        changed_.notify_all();
+    }
+    // Waits (at most 10 s) until this many programs run at once.
+    bool WaitForRunning(int count) {
+        std::unique_lock lock(m_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return running_ == count; });
+    }
+    int Peak() const {
+        std::lock_guard lock(m_);
+        return peak_;
+    }
+    std::vector<std::wstring> Commands() const {
+        std::lock_guard lock(m_);
+        return commands_;
+    }
+
+private:
+    MemoryFiles& files_;
+    mutable std::mutex m_;
+    std::condition_variable changed_;
+    std::vector<std::wstring> commands_;
+    int running_ = 0, peak_ = 0;
+    bool gateOpen_ = false;
+};
+
+}  // namespace corvana::test
