@@ -6,6 +6,7 @@
 #include "app/settings_file_win.h"
 #include "app/version_record_win.h"
 #include "common/app_error.h"
+#include "conversion/conversion_run_win.h"
 #include "resource.h"
 #include "win/images_win.h"
 #include "win/system_win.h"
@@ -98,6 +99,8 @@ TAppForm::TAppForm(std::wstring programPath)
     : ProgramPath(programPath.empty() ? ModulePath() : std::move(programPath)), CommandLine(GetCommandLineW()) {}
 
 TAppForm::~TAppForm() {
+    // Stops a run still going and waits for its jobs, which report to this window.
+    conversion_.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     for (HMENU m : {PopupMenu1, PopupMenu2, PopupMenu3})
         if (m) DestroyMenu(m);
@@ -140,8 +143,16 @@ void TAppForm::CreateMenus() {
     AppendSeparator(file);  // N2
     AppendItem(file, CMD_Exit1, L"Exit");
 
+    HMENU simultaneous = CreatePopupMenu();
+    AppendItem(simultaneous, CMD_SimultaneousAutomatic, L"Automatic");
+    for (int i = CMD_SimultaneousFirst; i <= CMD_SimultaneousLast; ++i) {
+        const std::wstring text = std::to_wstring(SimultaneousChoice(i));
+        AppendItem(simultaneous, i, text.c_str());
+    }
+
     HMENU settings = CreatePopupMenu();
     AppendItem(settings, CMD_ShowErrorDetails1, L"Show Error Details");
+    AppendMenuW(settings, MF_POPUP, reinterpret_cast<UINT_PTR>(simultaneous), L"Simultaneous Conversions");
     AppendSeparator(settings);  // N3
     AppendItem(settings, CMD_ResettoDefaults1, L"Reset to Defaults...");
 
@@ -413,7 +424,6 @@ void TAppForm::FormCreate() {
 
     // 5.-7.
     SettingsFolder = ChooseSettingsFolder(FolderOf(ProgramPath), CompanyName, ProductName);
-    CapturedOutput.clear();
     SetTimer(hwnd_, TimerChecker, 1000, nullptr);
     SetTimer(hwnd_, TimerParam, 1, nullptr);
 
@@ -468,6 +478,8 @@ void TAppForm::ApplyStoredSettings() {
         SetMenuChecked(CMD_RememberAudioSettings1, true);
     }
     if (read(L"ShowErrorDetails", L"") == L"ON") SetMenuChecked(CMD_ShowErrorDetails1, true);
+    SimultaneousConversions = ParseSimultaneousConversions(read(L"SimultaneousConversions", L"0"));
+    CheckSimultaneousConversionsItem();
     if (read(L"UseSourceFolder", L"") == L"ON") {
         Button_SetCheck(CheckBoxSource, BST_CHECKED);
         keepGoing([this] { CheckBoxSourceClick(); });
@@ -517,7 +529,29 @@ std::wstring TAppForm::StatusText() const {
     return text;
 }
 
-void TAppForm::Exit1Click() { Application::Terminate(); }
+void TAppForm::Exit1Click() { RequestExit(); }
+
+void TAppForm::RequestExit() { conversion_->RequestExit(); }
+
+void TAppForm::Button1Click() { conversion_->OnConvert(); }
+
+bool TAppForm::ConversionRunning() const { return conversion_ && conversion_->Running(); }
+
+int TAppForm::ExitStatus() const { return conversion_ ? conversion_->ExitStatus() : 0; }
+
+void TAppForm::CheckSimultaneousConversionsItem() {
+    UINT checked = CMD_SimultaneousAutomatic;
+    for (int i = CMD_SimultaneousFirst; i <= CMD_SimultaneousLast; ++i)
+        if (SimultaneousChoice(i) == SimultaneousConversions) checked = static_cast<UINT>(i);
+    CheckMenuRadioItem(MainMenu1, CMD_SimultaneousAutomatic, CMD_SimultaneousLast, checked, MF_BYCOMMAND);
+}
+
+void TAppForm::SimultaneousConversionsClick(int command) {
+    SimultaneousConversions = command == CMD_SimultaneousAutomatic ? 0 : SimultaneousChoice(command);
+    CheckSimultaneousConversionsItem();
+    conversion_->SetConcurrency(SimultaneousConversions);
+    WriteSetting(L"SimultaneousConversions", std::to_wstring(SimultaneousConversions));
+}
 
 void TAppForm::RunCommand(int command) {
     switch (command) {
@@ -546,7 +580,9 @@ void TAppForm::RunCommand(int command) {
     case CMD_ToolButton7: ToolButton7Click(); break;
     case CMD_ToolButton2: ToolButton2Click(); break;
     case CMD_ToolButton4: ToolButton4Click(); break;
-    default: break;
+    default:
+        if (command >= CMD_SimultaneousAutomatic && command <= CMD_SimultaneousLast) SimultaneousConversionsClick(command);
+        break;
     }
 }
 
@@ -598,6 +634,7 @@ LRESULT TAppForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
         dpi_ = GetDpiForWindow(hwnd_);
+        conversion_ = std::make_unique<ConversionSession>(*this);
         CreateMenus();
         CreateControls();
         ApplyDpiResources();
@@ -657,8 +694,10 @@ LRESULT TAppForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_CLOSE:
-        // The loop ends after the current message; a conversion run in progress finishes first.
-        Application::Terminate();
+        RequestExit();
+        return 0;
+    case WM_APP_CONVERSION:
+        conversion_->OnEngineReports();
         return 0;
     default:
         break;

@@ -63,7 +63,17 @@ enum CommandId : int {
     CMD_ToolButton7,
     CMD_ToolButton2,
     CMD_ToolButton4,
+    // "Simultaneous Conversions": "Automatic", then one item per number of jobs.
+    CMD_SimultaneousAutomatic = 1100,
+    CMD_SimultaneousFirst,  // 1, 2, 3, 4, 6, 8, 12, 16 in order
+    CMD_SimultaneousLast = CMD_SimultaneousFirst + 7,
 };
+
+// The number of jobs of a "Simultaneous Conversions" item after "Automatic".
+inline unsigned SimultaneousChoice(int command) {
+    constexpr unsigned kChoices[] = {1, 2, 3, 4, 6, 8, 12, 16};
+    return kChoices[command - CMD_SimultaneousFirst];
+}
 
 enum TimerId : UINT_PTR { TimerChecker = 1, TimerParam = 2 };
 
@@ -74,6 +84,7 @@ inline constexpr const wchar_t* kMainWindowClass = L"TAppForm";
 inline constexpr const wchar_t* kSettingsSection = L"Settings";
 
 class TFormAudioSettings;
+class ConversionSession;
 // Deletes an "Audio Settings" window; defined beside it so this header needs only its name.
 struct AudioSettingsDeleter {
     void operator()(TFormAudioSettings* form) const;
@@ -96,7 +107,6 @@ public:
     std::wstring CompanyName, ProductName, AppCaption, AppVersion;
     std::wstring SettingsFolder;
     IniStore SettingsStore;
-    std::vector<std::wstring> CapturedOutput;
     std::vector<std::wstring> ScanList;
     std::wstring FFmpegParameters;
     std::wstring LastFolder;
@@ -137,15 +147,17 @@ public:
     // Application shell
     void Exit1Click();
     // Conversion
+    // "Convert" starts a run; during a run the button reads "Stop" and stops it.
     void Button1Click();
     void TimerParamTimer();
-    // Converts one file; returns "OK" or "Error" and, with "Show Error Details" checked, shows
-    // the "ERROR" box for a failure before it returns.
-    std::wstring FFmpegIleDonustur(const std::wstring& Infile, const std::wstring& Outfile);
-    // Runs the program named first in CommandLine (found beside this program, then on the search
-    // path) in WorkDir and appends its output to CapturedOutput; its exit status, or nothing when
-    // it could not be started (CapturedOutput then says why).
-    std::optional<uint32_t> GetDosOutput(const std::wstring& CommandLine, const std::wstring& WorkDir);
+    bool ConversionRunning() const;
+    // Jobs at once: 0 for "Automatic" (one per logical processor).
+    unsigned SimultaneousConversions = 0;
+    void SimultaneousConversionsClick(int command);
+    // Ends the program; a conversion run in progress is stopped first.
+    void RequestExit();
+    // The program's exit status: 1 after a failed command-line conversion.
+    int ExitStatus() const;
     // File list
     // The rows of ListView1 (a virtual list view that shows this model); the control keeps the
     // selection. After changing rows outside Ekle, call FileListChanged.
@@ -228,6 +240,9 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnSplitterDrag(int clientX);
 
+    void CheckSimultaneousConversionsItem();
+
+    std::unique_ptr<ConversionSession> conversion_;
     UINT dpi_ = 96;
     int panel4Width_ = 238;  // at 96 DPI; the splitter changes it
     bool settingEditSilently_ = false;

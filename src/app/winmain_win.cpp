@@ -19,5 +19,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (!corvana::Application::Guarded([&] { form.Create(); })) return 1;
     form.Show(showCommand);
     corvana::Application::Run();
-    return 0;
+    return form.ExitStatus();
 }

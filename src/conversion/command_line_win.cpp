@@ -3,6 +3,7 @@
 #include "app/main_win.h"
 #include "conversion/command_line.h"
 #include "conversion/console_runner_win.h"
+#include "conversion/conversion_run_win.h"
 #include "conversion/ffmpeg_command.h"
 #include "filelist/supported_files.h"
 #include "win/system_win.h"
@@ -19,17 +20,15 @@ void TAppForm::TimerParamTimer() {
         SetStatusText(L"Processing " + cut.input + L"...");
         Application::ProcessMessages();
         Ekle(cut.input);
-        if (!FileExists(cut.input)) {
+        // Relative paths mean the current folder at start, for the test, the folder and FFmpeg.
+        const std::wstring input = AbsolutePath(cut.input), output = AbsolutePath(cut.output);
+        if (!FileExists(input)) {
             SetStatusText(L"File not found!");
             Application::ProcessMessages();
             return;
         }
-        ForceDirectories(FolderPart(cut.output));
-        if (FFmpegIleDonustur(cut.input, cut.output) != kResultError) {
-            Application::Terminate();
-        } else {
-            SetStatusText(kResultError);
-        }
+        ForceDirectories(FolderPart(output));
+        conversion_->ConvertCommandLine(input, output);
         return;
     }
 

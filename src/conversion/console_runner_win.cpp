@@ -1,5 +1,6 @@
 #include "conversion/console_runner_win.h"
 
+#include <mutex>
 #include <vector>
 
 #include "common/app_error.h"
@@ -34,54 +35,106 @@ std::wstring FindProgram(const std::wstring& name, const std::wstring& firstFold
     }
 }
 
-ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
-                             const std::wstring& workDir) {
+namespace {
+
+// Every program started here belongs to one job object that ends them all when it closes, which
+// happens when this process ends, however it ends: no FFmpeg outlives the program.
+HANDLE ChildrenJob() {
+    static const HANDLE job = [] {
+        HANDLE h = CreateJobObjectW(nullptr, nullptr);
+        if (h) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            SetInformationJobObject(h, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        }
+        return h;  // kept open for the life of the process on purpose
+    }();
+    return job;
+}
+
+// Handles are inherited by every child started while they are inheritable; several jobs start
+// children at once, so each child's pipe ends are made inheritable only while it is started.
+std::mutex& StartLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+constexpr DWORD kQuitGrace = 2000;  // ms a program has to quit after "q" before it is ended
+
+}  // namespace
+
+ConsoleRun RunProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& workDir,
+                      const std::function<void(std::string_view)>& onOutput, const std::atomic<bool>* stop) {
     ConsoleRun run;
-    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) {
+    HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, nullptr, 65536)) {
         run.startError = GetLastError();
         return run;
     }
-    UniqueKernelHandle reader(readEnd), writer(writeEnd);
-    // The child needs only the write end.
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    UniqueKernelHandle outReader(outRead), outWriter(outWrite);
+    if (!CreatePipe(&inRead, &inWrite, nullptr, 0)) {
+        run.startError = GetLastError();
+        return run;
+    }
+    UniqueKernelHandle inReader(inRead), inWriter(inWrite);
 
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    si.hStdInput = inRead;  // where "q" asks FFmpeg to quit
+    si.hStdOutput = outWrite;
+    si.hStdError = outWrite;
     PROCESS_INFORMATION pi{};
     std::wstring mutableLine = commandLine;
-    const BOOL started = CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi);
-    run.startError = started ? 0 : GetLastError();
-    // Our copy of the write end must go, or the pipe never reports that the writers are gone.
-    writer.reset();
+    BOOL started;
+    {
+        std::lock_guard lock(StartLock());
+        SetHandleInformation(inRead, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        SetHandleInformation(outWrite, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        // Suspended until it is in the job, so that not even its first instant is outside it.
+        started = CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                 nullptr, workDir.empty() ? nullptr : workDir.c_str(), &si, &pi);
+        run.startError = started ? 0 : GetLastError();
+        // The child has its copies; ours must go, or the pipe never reports that the writers are gone.
+        inReader.reset();
+        outWriter.reset();
+    }
     if (!started) return run;
     UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    // Should this process sit in a job that forbids another one, the child simply runs outside it.
+    if (HANDLE job = ChildrenJob()) AssignProcessToJobObject(job, pi.hProcess);
+    ResumeThread(pi.hThread);
 
     std::vector<char> buffer(65536);
     const auto readAvailable = [&]() {
         DWORD available = 0;
-        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) return false;
+        if (!PeekNamedPipe(outRead, nullptr, 0, nullptr, &available, nullptr) || available == 0) return false;
         DWORD got = 0;
         const DWORD want = std::min<DWORD>(available, static_cast<DWORD>(buffer.size()));
-        if (!ReadFile(readEnd, buffer.data(), want, &got, nullptr) || got == 0) return false;
-        run.output.append(buffer.data(), got);
+        if (!ReadFile(outRead, buffer.data(), want, &got, nullptr) || got == 0) return false;
+        onOutput(std::string_view(buffer.data(), got));
         return true;
     };
     // While the child runs, take what it wrote so a full pipe never holds it up; once it has
-    // ended, take what is left and stop.
+    // ended, take what is left and stop. The pipe's end of data is not waited for: Wine reports
+    // it about a second after the child has gone.
+    std::optional<ULONGLONG> askedToQuit;
     for (;;) {
         if (readAvailable()) continue;
-        if (WaitForSingleObject(process.get(), 1) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process.get(), 10) == WAIT_OBJECT_0) {
             while (readAvailable()) {
             }
             break;
+        }
+        if (stop && *stop) {
+            if (!askedToQuit) {
+                DWORD written = 0;
+                WriteFile(inWrite, "q", 1, &written, nullptr);
+                askedToQuit = GetTickCount64();
+            } else if (GetTickCount64() - *askedToQuit >= kQuitGrace) {
+                TerminateProcess(process.get(), 1);
+            }
         }
     }
     DWORD status = 0;
@@ -89,6 +142,33 @@ ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring
     run.exitStatus = status;
     return run;
 }
+
+ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
+                             const std::wstring& workDir) {
+    std::string output;
+    ConsoleRun run = RunProcess(application, commandLine, workDir,
+                                [&](std::string_view bytes) { output.append(bytes); }, nullptr);
+    run.output = std::move(output);
+    return run;
+}
+
+ConsoleProcessRunner::ConsoleProcessRunner(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
+
+ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine,
+                                                 const std::function<void(std::string_view)>& onOutput,
+                                                 const std::atomic<bool>& stop) {
+    // The program is started directly, not through the command interpreter, so that nothing in
+    // a path (such as %NAME%) is expanded or taken as a command.
+    const std::wstring name = commandLine.substr(0, commandLine.find(L' '));
+    const std::wstring application = FindProgram(name, programFolder_);
+    if (application.empty())
+        return {std::nullopt, name + L" was not found beside the program (" + programFolder_ + L") or on the search path."};
+    const ConsoleRun run = RunProcess(application, commandLine, programFolder_, onOutput, &stop);
+    if (!run.exitStatus) return {std::nullopt, application + L" could not be started: " + SystemErrorText(run.startError)};
+    return {run.exitStatus, L""};
+}
+
+std::wstring ConsoleProcessRunner::Decode(std::string_view bytes) const { return RedecodeAsUtf8(bytes); }
 
 std::wstring AnsiToWide(std::string_view bytes) {
     if (bytes.empty()) return L"";
@@ -124,6 +204,61 @@ bool ForceDirectories(std::wstring folder) {
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
         if (!CreateDirectoryW(it->c_str(), nullptr) && !DirectoryExists(*it)) return false;
     return true;
+}
+
+namespace {
+std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path) {
+    UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    return info;
+}
+}  // namespace
+
+bool WindowsJobFiles::FileExists(const std::wstring& path) const { return corvana::FileExists(path); }
+
+int64_t WindowsJobFiles::FileSize(const std::wstring& path) const {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool WindowsJobFiles::SameFile(const std::wstring& a, const std::wstring& b) const {
+    const auto x = FileIdentity(a), y = FileIdentity(b);
+    return x && y && x->dwVolumeSerialNumber == y->dwVolumeSerialNumber && x->nFileIndexHigh == y->nFileIndexHigh &&
+           x->nFileIndexLow == y->nFileIndexLow;
+}
+
+std::optional<std::wstring> WindowsJobFiles::Rename(const std::wstring& from, const std::wstring& to, bool replace) {
+    if (MoveFileExW(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return std::nullopt;
+    return SystemErrorText(GetLastError());
+}
+
+void WindowsJobFiles::Delete(const std::wstring& path) {
+    // A file that cannot be deleted stays; the job's result already says what went wrong.
+    DeleteFileW(path.c_str());
+}
+
+std::optional<std::wstring> WindowsJobFiles::CreateFolder(const std::wstring& folder) {
+    if (DirectoryExists(folder)) return std::nullopt;
+    SetLastError(0);
+    if (!folder.empty() && ForceDirectories(folder)) return std::nullopt;
+    const DWORD error = GetLastError();
+    return error ? SystemErrorText(error) : L"The folder could not be created.";
+}
+
+std::wstring AbsolutePath(const std::wstring& path) {
+    if (path.empty()) return path;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size) return path;
+    full.resize(n);
+    return full;
 }
 
 }  // namespace corvana

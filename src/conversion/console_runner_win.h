@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "conversion/conversion_job.h"
 
 namespace corvana {
 
@@ -20,12 +24,47 @@ struct ConsoleRun {
     std::string output;  // every byte it wrote, in order
 };
 
+// Starts application with commandLine in workDir (hidden window, one pipe for standard output and
+// standard error, another for standard input) and hands each piece of its output to onOutput as
+// it arrives; returns once it has ended and the pipe holds nothing more (output stays empty).
+// Once *stop is set, the program gets "q" on its standard input and, when it has not ended two
+// seconds later, is ended outright. Every program started here ends with this process.
+ConsoleRun RunProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& workDir,
+                      const std::function<void(std::string_view)>& onOutput, const std::atomic<bool>* stop);
+
 // Starts application with commandLine in workDir (hidden window, inherited standard input, one
 // pipe for standard output and standard error), reads the pipe while it runs and returns once it
 // has ended and the pipe holds nothing more. The pipe's end of data is not waited for: Wine
 // reports it about a second after the child has gone.
 ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
                              const std::wstring& workDir);
+
+// The jobs' process runner: the program named first in a command line is found beside this
+// program, then along the search path, and runs in this program's folder.
+class ConsoleProcessRunner : public ProcessRunner {
+public:
+    explicit ConsoleProcessRunner(std::wstring programFolder);
+    Outcome Run(const std::wstring& commandLine, const std::function<void(std::string_view)>& onOutput,
+                const std::atomic<bool>& stop) override;
+    std::wstring Decode(std::string_view bytes) const override;
+
+private:
+    std::wstring programFolder_;
+};
+
+// The jobs' files: the real file system.
+class WindowsJobFiles : public JobFiles {
+public:
+    bool FileExists(const std::wstring& path) const override;
+    int64_t FileSize(const std::wstring& path) const override;
+    bool SameFile(const std::wstring& a, const std::wstring& b) const override;
+    std::optional<std::wstring> Rename(const std::wstring& from, const std::wstring& to, bool replace) override;
+    void Delete(const std::wstring& path) override;
+    std::optional<std::wstring> CreateFolder(const std::wstring& folder) override;
+};
+
+// The path made absolute against the current folder; unchanged when it cannot be.
+std::wstring AbsolutePath(const std::wstring& path);
 
 // Bytes in the system's ANSI code page as text.
 std::wstring AnsiToWide(std::string_view bytes);

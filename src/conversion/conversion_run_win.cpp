@@ -1,77 +1,236 @@
-// The conversion run behind "Convert": every row of the list, one after the other, with the
-// window usable between the jobs.
+// The conversion run behind "Convert": the engine converts the rows on threads of its own, while
+// the window stays usable; the window shows each job's progress and result as they come.
+#include "conversion/conversion_run_win.h"
+
 #include <windowsx.h>
 
 #include "app/main_win.h"
-#include "conversion/console_runner_win.h"
+#include "common/app_error.h"
+#include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"
 #include "win/system_win.h"
 
 namespace corvana {
 
-void TAppForm::Button1Click() {
-    if (FileList.Empty()) {
-        MessageBoxW(hwnd_, L"Please add files!", L"WARNING", MB_OK | MB_ICONEXCLAMATION);
+unsigned ParseSimultaneousConversions(const std::wstring& stored) {
+    for (int command = CMD_SimultaneousFirst; command <= CMD_SimultaneousLast; ++command)
+        if (stored == std::to_wstring(SimultaneousChoice(command))) return SimultaneousChoice(command);
+    return 0;
+}
+
+// A row's job as the options stand when it starts: format, target folder or source folder,
+// parameters and normalisation are read then, so a change applies to the jobs that follow.
+class ConversionSession::ListPlanner : public JobPlanner {
+public:
+    explicit ListPlanner(TAppForm& form) : form_(form) {}
+    std::optional<PlannedJob> Plan(uint64_t id) override {
+        const FileItem* row = form_.FileList.Find(id);
+        if (!row) return std::nullopt;
+        PlannedJob job;
+        // Made absolute once, so that the existence test, the naming, the folder and FFmpeg all
+        // mean the same file.
+        job.source = AbsolutePath(row->caption);
+        const std::wstring extension = OutputExtension(GetWindowTextString(form_.ComboBox1));
+        if (Button_GetCheck(form_.CheckBoxSource) == BST_CHECKED) {
+            job.outputFolder = SourceFolder(job.source);
+        } else {
+            const std::wstring target = GetWindowTextString(form_.Edit1);
+            if (target.empty()) job.failure = L"No target folder is set.";
+            job.outputFolder = AbsolutePath(target);
+        }
+        job.output = ComposeOutputPath(job.outputFolder, BaseName(job.source), extension);
+        job.parameters = form_.FFmpegParameters;
+        job.normalize = Button_GetCheck(form_.CheckBoxVolume) == BST_CHECKED;
+        return job;
+    }
+
+private:
+    TAppForm& form_;
+};
+
+class ConversionSession::CommandLinePlanner : public JobPlanner {
+public:
+    CommandLinePlanner(TAppForm& form, std::wstring input, std::wstring output)
+        : form_(form), input_(std::move(input)), output_(std::move(output)) {}
+    std::optional<PlannedJob> Plan(uint64_t) override {
+        PlannedJob job;
+        job.source = input_;
+        job.output = output_;
+        job.replaceExisting = true;
+        job.parameters = form_.FFmpegParameters;
+        job.normalize = Button_GetCheck(form_.CheckBoxVolume) == BST_CHECKED;
+        return job;
+    }
+
+private:
+    TAppForm& form_;
+    std::wstring input_, output_;
+};
+
+ConversionSession::ConversionSession(TAppForm& form)
+    : form_(form),
+      runner_(FolderOf(form.ProgramPath)),
+      engine_(runner_, files_, [hwnd = form.Handle()] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
+              L"Corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-") {}
+
+ConversionSession::~ConversionSession() {
+    if (taskbar_) taskbar_->Release();
+}
+
+void ConversionSession::SetConcurrency(unsigned setting) { engine_.SetConcurrency(setting); }
+
+void ConversionSession::OnConvert() {
+    if (engine_.Running()) {
+        if (!engine_.Stopping()) {
+            engine_.Stop();
+            // Until the jobs have ended; then the button reads "Convert" again.
+            EnableWindow(form_.Button1, FALSE);
+        }
         return;
     }
-    {
-        Application::SetBusyCursor(true);
-        ShowWindow(ProgressBar1, SW_SHOW);
-        Layout();
-        SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, static_cast<LPARAM>(FileList.Count()));
-        SendMessageW(ProgressBar1, PBM_SETPOS, 0, 0);
-        EnableWindow(Button1, FALSE);
-        // Whatever ends the run (also a failure that reaches the standard error box), the window
-        // goes back to idle.
-        ScopeExit idle([this] {
-            EnableWindow(Button1, TRUE);
-            SetWindowLongPtrW(ProgressBar1, GWL_STYLE, GetWindowLongPtrW(ProgressBar1, GWL_STYLE) & ~PBS_MARQUEE);
-            ShowWindow(ProgressBar1, SW_HIDE);
-            Layout();
-            Application::SetBusyCursor(false);
-        });
-
-        FileList.ClearResults();
-        InvalidateRect(ListView1, nullptr, FALSE);
-        Application::ProcessMessages();
-
-        if (Button_GetCheck(CheckBoxSource) != BST_CHECKED) {
-            const std::wstring target = GetWindowTextString(Edit1);
-            if (!DirectoryExists(target)) ForceDirectories(target);
-        }
-
-        for (size_t i = 0; i < FileList.Count(); ++i) {
-            // The row is remembered by its id: while messages run it may be removed or moved, and
-            // its result must not land on another row.
-            const uint64_t id = FileList.At(i).id;
-            const std::wstring path = FileList.At(i).caption;
-            const std::wstring sourceFolder = SourceFolder(path);
-            const std::wstring extension = OutputExtension(GetWindowTextString(ComboBox1));
-            SetStatusText(L"Processing " + path + L"...");
-            Application::ProcessMessages();
-
-            std::wstring output;
-            if (Button_GetCheck(CheckBoxSource) == BST_CHECKED) {
-                if (!sourceFolder.empty() && !DirectoryExists(sourceFolder)) ForceDirectories(sourceFolder);
-                output = ComposeOutputPath(sourceFolder, BaseName(path), extension);
-            } else {
-                output = ComposeOutputPath(GetWindowTextString(Edit1), BaseName(path), extension);
-            }
-            output = UniqueOutputName(output, [](const std::wstring& p) { return FileExists(p); });
-
-            const std::wstring result = FFmpegIleDonustur(path, output);
-            if (FileList.SetResult(id, result)) {
-                if (const auto position = FileList.PositionOf(id))
-                    ListView_RedrawItems(ListView1, static_cast<int>(*position), static_cast<int>(*position));
-            }
-            SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(i + 2), 0);
-            Application::ProcessMessages();
-            SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(i + 1), 0);
-            Application::ProcessMessages();
-        }
+    if (form_.FileList.Empty()) {
+        MessageBoxW(form_.Handle(), L"Please add files!", L"WARNING", MB_OK | MB_ICONEXCLAMATION);
+        return;
     }
-    SetStatusText(L"Completed");
-    MessageBeep(0);
+    if (Button_GetCheck(form_.CheckBoxSource) != BST_CHECKED && GetWindowTextString(form_.Edit1).empty())
+        throw AppError(L"Unable to create directory");
+
+    form_.FileList.ClearResults();
+    InvalidateRect(form_.ListView1, nullptr, FALSE);
+    std::vector<uint64_t> rows;
+    rows.reserve(form_.FileList.Count());
+    for (size_t i = 0; i < form_.FileList.Count(); ++i) rows.push_back(form_.FileList.At(i).id);
+    commandLineRun_ = false;
+    planner_ = std::make_unique<ListPlanner>(form_);
+    StartRun(std::move(rows), *planner_, form_.FileList.Count());
+}
+
+void ConversionSession::ConvertCommandLine(const std::wstring& input, const std::wstring& output) {
+    if (engine_.Running()) return;
+    commandLineRun_ = true;
+    commandLineOk_ = false;
+    planner_ = std::make_unique<CommandLinePlanner>(form_, input, output);
+    // The job is no row's: the command line's run shows its outcome in the status bar only.
+    StartRun({1}, *planner_, 1);
+}
+
+void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner, size_t total) {
+    total_ = total;
+    Application::SetBusyCursor(true);
+    ShowWindow(form_.ProgressBar1, SW_SHOW);
+    form_.Layout();
+    SendMessageW(form_.ProgressBar1, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+    SendMessageW(form_.ProgressBar1, PBM_SETPOS, 0, 0);
+    SetWindowTextW(form_.Button1, L"Stop");
+    EnableWindow(form_.Button1, TRUE);
+    if (!taskbar_) {
+        // Without a taskbar that shows progress (older systems, some shells) the run simply
+        // goes without it.
+        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&taskbar_))))
+            taskbar_ = nullptr;
+    }
+    if (taskbar_) taskbar_->SetProgressState(form_.Handle(), TBPF_NORMAL);
+    engine_.Start(std::move(rows), planner, form_.SimultaneousConversions);
+}
+
+void ConversionSession::RowAdded(uint64_t id) {
+    if (engine_.Running() && !commandLineRun_) engine_.Add(id);
+}
+
+void ConversionSession::RequestExit() {
+    if (!engine_.Running()) {
+        Application::Terminate();
+        return;
+    }
+    exitWhenStopped_ = true;
+    if (!engine_.Stopping()) OnConvert();
+}
+
+void ConversionSession::OnEngineReports() {
+    for (const EngineEvent& event : engine_.TakeEvents()) Show(event);
+    ShowPendingDetails();
+}
+
+void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
+    if (commandLineRun_ || !form_.FileList.SetResult(id, text)) return;
+    if (const auto position = form_.FileList.PositionOf(id))
+        ListView_RedrawItems(form_.ListView1, static_cast<int>(*position), static_cast<int>(*position));
+}
+
+void ConversionSession::ShowProgress() {
+    const size_t done = engine_.FinishedJobs();
+    // One step past, then back: the bar shows the new position at once instead of easing to it.
+    SendMessageW(form_.ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
+    SendMessageW(form_.ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+    if (taskbar_) taskbar_->SetProgressValue(form_.Handle(), std::min(done, total_), std::max<size_t>(total_, 1));
+}
+
+void ConversionSession::Show(const EngineEvent& event) {
+    switch (event.kind) {
+    case EngineEvent::Kind::Started:
+        form_.SetStatusText(L"Processing " + event.source + L"...");
+        ShowRowText(event.id, L"Converting");
+        break;
+    case EngineEvent::Kind::Progress:
+        ShowRowText(event.id, event.percent ? std::to_wstring(*event.percent) + L"%" : L"Converting");
+        break;
+    case EngineEvent::Kind::Finished:
+        ShowRowText(event.id, event.result.word);
+        ShowProgress();
+        if (commandLineRun_) commandLineOk_ = event.result.word == kResultOK;
+        if (event.result.word == kResultError && form_.IsMenuChecked(CMD_ShowErrorDetails1))
+            pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
+        break;
+    case EngineEvent::Kind::RunEnded:
+        EndRun(event.stopped);
+        break;
+    }
+}
+
+void ConversionSession::EndRun(bool stopped) {
+    SetWindowTextW(form_.Button1, L"Convert");
+    EnableWindow(form_.Button1, TRUE);
+    SetWindowLongPtrW(form_.ProgressBar1, GWL_STYLE, GetWindowLongPtrW(form_.ProgressBar1, GWL_STYLE) & ~PBS_MARQUEE);
+    ShowWindow(form_.ProgressBar1, SW_HIDE);
+    form_.Layout();
+    Application::SetBusyCursor(false);
+    if (taskbar_) taskbar_->SetProgressState(form_.Handle(), TBPF_NOPROGRESS);
+    planner_.reset();
+
+    if (exitWhenStopped_) {
+        Application::Terminate();
+        return;
+    }
+    if (commandLineRun_) {
+        if (commandLineOk_) {
+            Application::Terminate();
+        } else {
+            // The program stays open; closing it then tells a script that the conversion failed.
+            form_.SetStatusText(stopped ? kResultStopped : kResultError);
+            exitStatus_ = 1;
+        }
+        return;
+    }
+    if (stopped) {
+        form_.SetStatusText(kResultStopped);
+    } else {
+        form_.SetStatusText(L"Completed");
+        MessageBeep(0);
+    }
+}
+
+// One "ERROR" box at a time, in the order the jobs failed; the mark is read again before each,
+// so switching "Show Error Details" off silences the ones still waiting.
+void ConversionSession::ShowPendingDetails() {
+    if (showingDetails_) return;
+    showingDetails_ = true;
+    const ScopeExit done([this] { showingDetails_ = false; });
+    while (!pendingDetails_.empty()) {
+        const std::wstring text = std::move(pendingDetails_.front());
+        pendingDetails_.pop_front();
+        if (form_.IsMenuChecked(CMD_ShowErrorDetails1))
+            MessageBoxW(form_.Handle(), text.c_str(), L"ERROR", MB_OK | MB_ICONERROR);
+    }
 }
 
 }  // namespace corvana

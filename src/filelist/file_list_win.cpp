@@ -1,6 +1,7 @@
 // Filling the file list: Ekle, the folder scan, "Add Files..." and "Add Folder...", and the
 // virtual list view's view of the rows.
 #include "app/main_win.h"
+#include "conversion/conversion_run_win.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -72,21 +73,23 @@ LRESULT TAppForm::ListView1Data(NMLVDISPINFOW& info) {
 }
 
 void TAppForm::Ekle(const std::wstring& isim) {
+    std::optional<size_t> added;
     if (FileList.InBatch()) {
-        FileList.Add(isim);
-        return;
-    }
-    if (!FileList.IsSorted()) {
-        if (FileList.Add(isim))
+        added = FileList.Add(isim);
+    } else if (!FileList.IsSorted()) {
+        added = FileList.Add(isim);
+        if (added)
             ListView_SetItemCountEx(ListView1, static_cast<int>(FileList.Count()),
                                     LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-        return;
+    } else {
+        if (FileList.Contains(isim)) return;
+        const KeepSelection selection(ListView1, FileList);
+        added = FileList.Add(isim);
+        FileListChanged();
+        selection.Restore();
     }
-    if (FileList.Contains(isim)) return;
-    const KeepSelection selection(ListView1, FileList);
-    FileList.Add(isim);
-    FileListChanged();
-    selection.Restore();
+    // A row added during a run is converted in it.
+    if (added && conversion_) conversion_->RowAdded(FileList.At(*added).id);
 }
 
 void TAppForm::ScanFolder(const std::wstring& folder) {

@@ -25,13 +25,13 @@ void TAppForm::ResettoDefaults1Click() {
                           {L"Yes", L"No"}, hwnd_) != IDYES)
         return;
     DeleteFileW(SettingsPath().c_str());
-    // From here on the file belongs to the new instance. A conversion run in progress keeps this
-    // instance alive until it ends, and an option changed meanwhile must not put the old settings
-    // back over the new instance's file.
+    // From here on the file belongs to the new instance. A conversion run in progress is stopped
+    // first, as at any exit, and an option changed meanwhile must not put the old settings back
+    // over the new instance's file.
     SettingsHandedOver = true;
     Application::ProcessMessages();
     ShellExecuteW(nullptr, nullptr, ProgramPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    Application::Terminate();
+    RequestExit();
 }
 
 }  // namespace corvana

@@ -20,7 +20,9 @@ std::vector<std::wstring> MenuItems(HMENU menu) {
     std::vector<std::wstring> items;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-        items.push_back((state & MF_SEPARATOR) ? L"-" : MenuText(menu, static_cast<UINT>(i)));
+        // A submenu's state holds its item count in the high byte, which may look like the separator flag.
+        const bool separator = !(state & MF_POPUP) && (state & MF_SEPARATOR);
+        items.push_back(separator ? L"-" : MenuText(menu, static_cast<UINT>(i)));
     }
     return items;
 }
@@ -124,7 +126,10 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuItems(GetSubMenu(main, 0)),
               (std::vector<std::wstring>{L"Clear", L"-", L"Add Files...", L"Add Folder...", L"-", L"Exit"}));
     EXPECT_EQ(MenuItems(GetSubMenu(main, 1)),
-              (std::vector<std::wstring>{L"Show Error Details", L"-", L"Reset to Defaults..."}));
+              (std::vector<std::wstring>{L"Show Error Details", L"Simultaneous Conversions", L"-",
+                                         L"Reset to Defaults..."}));
+    EXPECT_EQ(MenuItems(GetSubMenu(GetSubMenu(main, 1), 1)),
+              (std::vector<std::wstring>{L"Automatic", L"1", L"2", L"3", L"4", L"6", L"8", L"12", L"16"}));
     EXPECT_EQ(MenuItems(GetSubMenu(main, 2)),
               (std::vector<std::wstring>{L"Online Help\tF1", L"-", L"Update Notifications", L"-",
                                          L"Send Feedback...", L"About..."}));

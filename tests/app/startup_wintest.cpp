@@ -22,7 +22,6 @@ TEST_F(Startup, FirstStartCreatesTheSettingsFileWithTheDesktop) {
     EXPECT_EQ(form->AppCaption, L"KALDERN - Corvana");
     EXPECT_EQ(form->AppVersion, L"1.7");
     EXPECT_TRUE(form->FFmpegParameters.empty());
-    EXPECT_TRUE(form->CapturedOutput.empty());
     EXPECT_TRUE(form->ScanList.empty());
     EXPECT_EQ(form->OpenDialogFilter,
               L"Supported Files|*.mp3;*.wav;*.m4a;*.wma;*.flac;*.webm;*.aiff;*.aac;*.ogg;*.opus;*.ac3;*.eac3;"

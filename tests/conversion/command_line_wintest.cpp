@@ -12,6 +12,15 @@ protected:
         for (int i = 0; i < ListView_GetItemCount(form->ListView1); ++i) c.push_back(RowText(form->ListView1, i, 0));
         return c;
     }
+    // Lets the command line's conversion run to its end.
+    void WaitForTheJob() {
+        ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 60000));
+    }
+    // settings.ini beside the program copy, with these parameters remembered.
+    void RememberParameters(const std::string& parameters) {
+        WriteFileBytes(ini, "\xEF\xBB\xBF[Settings]\r\nRememberAudioSettings=ON\r\nFFmpegParameters=" + parameters +
+                                "\r\n\r\n");
+    }
 };
 
 // The program in a process of its own: converts and ends with exit status 0.
@@ -37,6 +46,7 @@ TEST_F(CommandLineConversion, ConvertsOneFileAndEnds) {
 TEST_F(CommandLineConversion, UnquotedPathsWithSingleSpacesComeOutWhole) {
     MakeTone(work / L"a b.flac");
     Start(L"-input " + (work / L"a b.flac") + L" -output " + (work / L"o d\\a b.wav"));
+    WaitForTheJob();
     EXPECT_TRUE(Application::Terminated());
     EXPECT_TRUE(DecodesCleanly(work / L"o d\\a b.wav"));
     EXPECT_EQ(Captions(), std::vector<std::wstring>{work / L"a b.flac"});
@@ -55,20 +65,70 @@ TEST_F(CommandLineConversion, AFailedJobOverAnExistingFileIsAnError) {
     WriteFileBytes(work / L"noise.mp3", std::string(3000, '\x33'));
     WriteFileBytes(work / L"existing.mp3", "keep me");
     Start(L"-input \"" + (work / L"noise.mp3") + L"\" -output \"" + (work / L"existing.mp3") + L"\"");
+    WaitForTheJob();
     EXPECT_EQ(form->StatusText(), L"Error");
+    EXPECT_EQ(form->ExitStatus(), 1);
     EXPECT_FALSE(Application::Terminated());
     EXPECT_EQ(ReadFileBytes(work / L"existing.mp3"), "keep me");
     EXPECT_EQ(RowText(form->ListView1, 0, 1), L"");
 }
 
-TEST_F(CommandLineConversion, AnOutputWithoutFolderIsReportedByTheStandardBox) {
+// Relative paths mean the current folder; a bare output name lands there too.
+TEST_F(CommandLineConversion, RelativePathsMeanTheCurrentFolder) {
     MakeTone(work / L"a.wav");
-    MessageBoxWatcher watcher;
-    Start(L"-input \"" + (work / L"a.wav") + L"\" -output bare.mp3");
-    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
-    EXPECT_EQ(watcher.Boxes()[0].caption, L"Corvana");
-    EXPECT_EQ(watcher.Boxes()[0].text, L"Unable to create directory.");
-    EXPECT_FALSE(Application::Terminated());
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(work.Path().c_str()));
+    ScopeExit restore([&] { SetCurrentDirectoryW(saved); });
+    Start(L"-input a.wav -output bare.mp3");
+    WaitForTheJob();
+    EXPECT_TRUE(Application::Terminated());
+    EXPECT_TRUE(DecodesCleanly(work / L"bare.mp3"));
+}
+
+// The output is the input under another spelling: refused, and the source stays as it was.
+TEST_F(CommandLineConversion, AnOutputThatIsTheInputIsRefused) {
+    MakeTone(work / L"song.wav");
+    const std::string before = ReadFileBytes(work / L"song.wav");
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(work.Path().c_str()));
+    ScopeExit restore([&] { SetCurrentDirectoryW(saved); });
+    for (const std::wstring& output : {work / L"SONG.WAV", std::wstring(L"song.wav"), work / L"x\\..\\song.wav"}) {
+        Start(L"-input \"" + (work / L"song.wav") + L"\" -output \"" + output + L"\"");
+        WaitForTheJob();
+        EXPECT_EQ(form->StatusText(), L"Error") << output;
+        EXPECT_FALSE(Application::Terminated());
+        EXPECT_EQ(ReadFileBytes(work / L"song.wav"), before) << output;
+        TearDown();
+    }
+}
+
+// In a process of its own: after a failure the window stays, and closing it ends the program with
+// exit status 1.
+TEST_F(CommandLineConversion, AFailureEndsWithExitStatusOneWhenClosed) {
+    WriteFileBytes(work / L"noise.mp3", std::string(3000, '\x33'));
+    ProgramProcess program(exe, L"-input \"" + (work / L"noise.mp3") + L"\" -output \"" + (work / L"o.mp3") + L"\"");
+    const HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    const HWND status = GetDlgItem(window, IDC_StatusBar1);
+    ASSERT_TRUE(PumpUntil([&] { return ControlText(status) == L"Error"; }, 60000));
+    EXPECT_FALSE(program.HasEnded());
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.HasEnded(10000));
+    EXPECT_EQ(program.ExitCode(), 1u);
+    EXPECT_FALSE(PathExists(work / L"o.mp3"));
+}
+
+// Whatever ends the program, its FFmpeg ends with it.
+TEST_F(CommandLineConversion, NoFFmpegOutlivesTheProgram) {
+    MakeTone(work / L"a.wav");
+    RememberParameters("-af apad");  // a job that never ends by itself
+    ProgramProcess program(exe, L"-input \"" + (work / L"a.wav") + L"\" -output \"" + (work / L"o.mp3") + L"\"");
+    ASSERT_TRUE(PumpUntil([] { return !RunningFFmpegProcesses().empty(); }, 30000));
+    TerminateProcess(program.Process(), 9);
+    ASSERT_TRUE(program.HasEnded(5000));
+    EXPECT_TRUE(PumpUntil([] { return RunningFFmpegProcesses().empty(); }, 5000));
 }
 
 TEST_F(CommandLineConversion, OtherArgumentsFillTheList) {

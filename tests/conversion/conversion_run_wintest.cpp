@@ -1,6 +1,10 @@
 #include <windowsx.h>
 
+#include <atomic>
+#include <thread>
+
 #include "conversion/console_runner_win.h"
+#include "conversion/ffmpeg_command.h"
 #include "support/conversion_support.h"
 
 namespace corvana::test {
@@ -17,7 +21,9 @@ protected:
         for (int i = 0; i < ListView_GetItemCount(form->ListView1); ++i) r.push_back(RowText(form->ListView1, i, 1));
         return r;
     }
+    void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
     void ExpectIdle() const {
+        EXPECT_EQ(GetWindowTextString(form->Button1), L"Convert");
         EXPECT_TRUE(IsWindowEnabled(form->Button1));
         EXPECT_FALSE(IsWindowVisible(form->ProgressBar1));
         EXPECT_FALSE(Application::IsBusyCursor());
@@ -40,33 +46,58 @@ TEST_F(ConversionRun, NamesOutputsUniquelyAndOverwritesNothing) {
     MakeTone(work / L"song.flac");
     MakeTone(work / L"song (2).mp3");
     MakeTone(work / L"a.b.c.wav");
+    MakeTone(work / L"twin.wav");
+    MakeTone(work / L"twin.flac");
     ASSERT_TRUE(CreateDirectoryW((work / L"out").c_str(), nullptr));
     WriteFileBytes(work / L"out\\song.mp3", "first");
     WriteFileBytes(work / L"out\\song (2).mp3", "second");
     // A folder at an output's path is not a file: the name is kept and that job fails.
     ASSERT_TRUE(CreateDirectoryW((work / L"out\\a.b.c.mp3").c_str(), nullptr));
-    for (const wchar_t* name : {L"song.flac", L"song (2).mp3", L"a.b.c.wav"}) form->Ekle(work / name);
+    for (const wchar_t* name : {L"song.flac", L"song (2).mp3", L"a.b.c.wav", L"twin.wav", L"twin.flac"})
+        form->Ekle(work / name);
     SetTarget(work / L"out");
     SetFormat(L"MP3");
+    form->RunCommand(CMD_SimultaneousFirst + 3);  // four jobs at once: the names are reserved in list order
 
-    form->Button1Click();
-    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"Error"}));
+    Convert();
+    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"Error", L"OK", L"OK"}));
     EXPECT_TRUE(DecodesCleanly(work / L"out\\song (3).mp3"));
     EXPECT_TRUE(DecodesCleanly(work / L"out\\song (2) (2).mp3"));
+    EXPECT_TRUE(DecodesCleanly(work / L"out\\twin.mp3"));
+    EXPECT_TRUE(DecodesCleanly(work / L"out\\twin (2).mp3"));
     EXPECT_EQ(ReadFileBytes(work / L"out\\song.mp3"), "first");
     EXPECT_EQ(ReadFileBytes(work / L"out\\song (2).mp3"), "second");
     EXPECT_TRUE(DirectoryExists(work / L"out\\a.b.c.mp3"));
+    EXPECT_TRUE(TemporaryOutputsIn(work / L"out").empty());
     EXPECT_EQ(form->StatusText(), L"Completed");
     ExpectIdle();
 
     // Same format beside the source: the counter keeps the source as it is.
     const std::string source = ReadFileBytes(work / L"song (2).mp3");
     Button_SetCheck(form->CheckBoxSource, BST_CHECKED);
-    form->Button1Click();
+    Convert();
     EXPECT_EQ(ReadFileBytes(work / L"song (2).mp3"), source);
     EXPECT_TRUE(DecodesCleanly(work / L"song (2) (2).mp3"));
     EXPECT_TRUE(DecodesCleanly(work / L"song.mp3"));
     EXPECT_TRUE(DecodesCleanly(work / L"a.b.c.mp3"));
+}
+
+// Several jobs at once: every output whole, each where its own name says.
+TEST_F(ConversionRun, ManyJobsAtOnceGiveWholeOutputs) {
+    Start();
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 12; ++i) {
+        names.push_back(L"tone " + std::to_wstring(i) + L".wav");
+        MakeTone(work / names.back(), 1 + i % 3);
+        form->Ekle(work / names.back());
+    }
+    SetTarget(work / L"out");
+    SetFormat(L"OGG");
+    form->RunCommand(CMD_SimultaneousFirst + 2);  // three
+    Convert();
+    EXPECT_EQ(Results(), std::vector<std::wstring>(12, L"OK"));
+    for (const auto& name : names) EXPECT_TRUE(DecodesCleanly(work / (L"out\\" + BaseName(name) + L".ogg"))) << name;
+    EXPECT_TRUE(TemporaryOutputsIn(work / L"out").empty());
 }
 
 TEST_F(ConversionRun, CreatesAMissingTargetFolderWithItsParents) {
@@ -74,9 +105,26 @@ TEST_F(ConversionRun, CreatesAMissingTargetFolderWithItsParents) {
     MakeTone(work / L"x.wav");
     form->Ekle(work / L"x.wav");
     SetTarget(work / L"new\\deeper\\still");
-    form->Button1Click();
+    Convert();
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
     EXPECT_TRUE(DecodesCleanly(work / L"new\\deeper\\still\\x.mp3"));
+}
+
+// Relative sources and target folders mean the current folder, for every step of the job; FFmpeg
+// runs in the program's folder, which is another.
+TEST_F(ConversionRun, RelativePathsMeanTheCurrentFolder) {
+    Start();
+    MakeTone(work / L"rel.wav");
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(work.Path().c_str()));
+    ScopeExit restore([&] { SetCurrentDirectoryW(saved); });
+    form->Ekle(L"rel.wav");
+    SetTarget(L"out rel");
+    Convert();
+    EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
+    EXPECT_TRUE(DecodesCleanly(work / L"out rel\\rel.mp3"));
+    EXPECT_FALSE(PathExists(folder / L"out rel"));
 }
 
 TEST_F(ConversionRun, AnEmptyTargetFolderStopsTheRunAndTheWindowGoesBackToIdle) {
@@ -92,6 +140,7 @@ TEST_F(ConversionRun, AnEmptyTargetFolderStopsTheRunAndTheWindowGoesBackToIdle) 
     EXPECT_EQ(watcher.Boxes()[0].caption, L"Corvana");
     EXPECT_EQ(watcher.Boxes()[0].text, L"Unable to create directory.");
     EXPECT_EQ(Results(), std::vector<std::wstring>{L""});
+    EXPECT_FALSE(form->ConversionRunning());
     ExpectIdle();
 }
 
@@ -110,12 +159,14 @@ TEST_F(ConversionRun, EachBadSourceEndsInError) {
     form->Ekle(L"Q:\\no such drive\\x.mp3");
     form->Ekle(std::wstring(L"\\\\?\\") + work.Path() + L"\\" + std::wstring(250, L'l') + L".wav");
     SetTarget(work / L"out");
-    form->Button1Click();
+    Convert();
     EXPECT_EQ(Results(),
               (std::vector<std::wstring>{L"Error", L"Error", L"Error", L"Error", L"OK", L"Error", L"Error"}));
+    EXPECT_TRUE(TemporaryOutputsIn(work / L"out").empty());
     ExpectIdle();
 }
 
+// A folder that cannot be made: "Error" on each row, and the details say why.
 TEST_F(ConversionRun, ATargetThatCannotBeWrittenGivesErrorForEachRow) {
     Start();
     MakeTone(work / L"a.wav");
@@ -123,36 +174,29 @@ TEST_F(ConversionRun, ATargetThatCannotBeWrittenGivesErrorForEachRow) {
     WriteFileBytes(work / L"plainfile", "x");
     form->Ekle(work / L"a.wav");
     form->Ekle(work / L"b.wav");
+    form->SetMenuChecked(CMD_ShowErrorDetails1, true);
     for (const std::wstring& target : {work / L"plainfile", std::wstring(L"Q:\\missing drive")}) {
+        MessageBoxWatcher watcher;
         SetTarget(target);
-        form->Button1Click();
+        Convert();
         EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Error", L"Error"})) << target;
+        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 2; }, 5000));
+        EXPECT_NE(watcher.Boxes()[0].text.find(L"The folder " + target + L" could not be created: "), std::wstring::npos)
+            << watcher.Boxes()[0].text;
         ExpectIdle();
     }
     EXPECT_EQ(ReadFileBytes(work / L"plainfile"), "x");
 }
 
-// A timer callback stands in for the user: it acts while the run lets messages through, after
-// the first row's status has shown and before its job starts.
-TAppForm* g_form = nullptr;
-std::function<void()> g_action;
-void CALLBACK ActOnce(HWND, UINT, UINT_PTR id, DWORD) {
-    if (!g_form || g_form->StatusText().rfind(L"Processing ", 0) != 0) return;
-    KillTimer(nullptr, id);
-    auto action = std::move(g_action);
-    g_action = nullptr;
-    if (action) action();
-}
-
 class ConversionRunChanges : public ConversionRun {
 protected:
-    void RunWhile(std::function<void()> action) {
-        g_form = form.get();
-        g_action = std::move(action);
-        SetTimer(nullptr, 0, 1, ActOnce);
-        Sleep(5);
-        form->Button1Click();
-        g_form = nullptr;
+    // Starts a run one job at a time and acts as soon as the first job has started.
+    void RunWhile(const std::function<void()>& action) {
+        form->RunCommand(CMD_SimultaneousFirst);
+        SendMessageW(form->Button1, BM_CLICK, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return form->StatusText().rfind(L"Processing ", 0) == 0; }, 10000));
+        action();
+        ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 60000));
     }
     void AddThree() {
         for (const wchar_t* n : {L"a.wav", L"b.wav", L"c.wav"}) {
@@ -163,21 +207,22 @@ protected:
     }
 };
 
-TEST_F(ConversionRunChanges, AResultNeverLandsOnAnotherRowWhenRowsAreRemoved) {
+// The running job ends with its result going nowhere; a row removed before its job is skipped.
+TEST_F(ConversionRunChanges, RemovedRowsAreSkippedAndNoResultLandsOnAnotherRow) {
     Start();
     AddThree();
     RunWhile([this] {
-        form->FileList.RemovePositions({0});
+        form->FileList.RemovePositions({0, 1});
         form->FileListChanged();
     });
-    // "a" was converted but its row is gone; "b" moved into the passed position; "c" was next.
-    ASSERT_EQ(form->FileList.Count(), 2u);
-    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"", L"OK"}));
+    EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
     EXPECT_TRUE(DecodesCleanly(work / L"out\\a.mp3"));
     EXPECT_FALSE(PathExists(work / L"out\\b.mp3"));
+    EXPECT_TRUE(DecodesCleanly(work / L"out\\c.mp3"));
     ExpectIdle();
 }
 
+// Sorting during a run moves no job: every row is converted once and its result follows it.
 TEST_F(ConversionRunChanges, AResultFollowsItsRowWhenTheListIsSorted) {
     Start();
     AddThree();
@@ -185,9 +230,9 @@ TEST_F(ConversionRunChanges, AResultFollowsItsRowWhenTheListIsSorted) {
         form->FileList.SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption > y.caption; });
         form->FileListChanged();
     });
-    // Order c, b, a: "a" (now last) gets its own result; the run went on with positions 1 and 2.
     EXPECT_EQ(RowText(form->ListView1, 2, 0), work / L"a.wav");
-    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"", L"OK", L"OK"}));
+    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK"}));
+    EXPECT_FALSE(PathExists(work / L"out\\a (2).mp3"));
 }
 
 TEST_F(ConversionRunChanges, RowsAddedOrAClearedListDuringARunAreHandled) {
@@ -196,6 +241,7 @@ TEST_F(ConversionRunChanges, RowsAddedOrAClearedListDuringARunAreHandled) {
     MakeTone(work / L"d.wav");
     RunWhile([this] { form->Ekle(work / L"d.wav"); });
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK", L"OK"}));
+    EXPECT_TRUE(DecodesCleanly(work / L"out\\d.mp3"));
     EXPECT_EQ(SendMessageW(form->ProgressBar1, PBM_GETRANGE, FALSE, 0), 3) << "the maximum is not raised";
 
     RunWhile([this] {
@@ -205,6 +251,102 @@ TEST_F(ConversionRunChanges, RowsAddedOrAClearedListDuringARunAreHandled) {
     EXPECT_TRUE(Results().empty());
     EXPECT_EQ(form->StatusText(), L"Completed");
     ExpectIdle();
+}
+
+// Jobs that would never end: FFmpeg pads the output with silence for ever ("apad").
+class ConversionStop : public ConversionRun {
+protected:
+    void StartEndlessRun(int rows, int atOnce) {
+        Start();
+        for (int i = 0; i < rows; ++i) {
+            const std::wstring name = work / (L"endless " + std::to_wstring(i) + L".wav");
+            MakeTone(name);
+            form->Ekle(name);
+        }
+        form->FFmpegParameters = L"-af apad";
+        SetTarget(work / L"out");
+        form->RunCommand(CMD_SimultaneousFirst + atOnce - 1);
+        SendMessageW(form->Button1, BM_CLICK, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return RunningFFmpegProcesses().size() == static_cast<size_t>(atOnce); }, 20000));
+        ASSERT_TRUE(PumpUntil([&] { return Results()[atOnce - 1].find(L'%') != std::wstring::npos; }, 20000));
+    }
+    void ExpectNothingLeft() {
+        EXPECT_TRUE(PumpUntil([] { return RunningFFmpegProcesses().empty(); }, 5000));
+        WIN32_FIND_DATAW fd;
+        UniqueFindHandle find(FindFirstFileW((work / L"out\\*.*").c_str(), &fd));
+        std::vector<std::wstring> files;
+        if (find) do {
+                if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(fd.cFileName);
+            } while (FindNextFileW(find.get(), &fd));
+        EXPECT_TRUE(files.empty()) << testing::PrintToString(files);
+    }
+};
+
+TEST_F(ConversionStop, StopEndsEveryRunningJobAndLeavesNoFile) {
+    StartEndlessRun(3, 2);
+    EXPECT_EQ(GetWindowTextString(form->Button1), L"Stop");
+    EXPECT_TRUE(IsWindowEnabled(form->Button1));
+    EXPECT_EQ(Results()[0].back(), L'%');
+    EXPECT_EQ(Results()[2], L"");
+    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
+    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Stopped", L"Stopped", L""}));
+    EXPECT_EQ(form->StatusText(), L"Stopped");
+    ExpectIdle();
+    ExpectNothingLeft();
+}
+
+// An FFmpeg that does not listen (it waits for its input, which never comes) is ended outright.
+TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
+    Start();
+    const std::wstring pipe = L"\\\\.\\pipe\\corvana-silent-" + std::to_wstring(GetCurrentProcessId());
+    UniqueFileHandle server(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
+                                             4096, 0, nullptr));
+    ASSERT_TRUE(server);
+    form->Ekle(pipe);
+    SetTarget(work / L"out");
+    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !RunningFFmpegProcesses().empty(); }, 20000));
+    PumpFor(500);
+    const DWORD pressed = GetTickCount();
+    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
+    EXPECT_GE(GetTickCount() - pressed, 1900u) << "asked to quit first";
+    EXPECT_EQ(Results(), std::vector<std::wstring>{L"Stopped"});
+    ExpectNothingLeft();
+}
+
+TEST_F(ConversionStop, ClosingTheWindowStopsTheRunFirst) {
+    StartEndlessRun(2, 1);
+    PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return Application::Terminated(); }, 10000));
+    EXPECT_FALSE(form->ConversionRunning());
+    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Stopped", L""}));
+    ExpectNothingLeft();
+}
+
+// Another thread asks the window for an answer while a job runs: it gets one each time.
+TEST_F(ConversionStop, TheWindowAnswersDuringALongJob) {
+    StartEndlessRun(1, 1);
+    std::atomic<bool> done{false};
+    std::atomic<int> answered{0}, unanswered{0};
+    const HWND window = form->Handle();
+    std::thread asker([&] {
+        for (int i = 0; i < 40; ++i) {
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result)) ++answered;
+            else ++unanswered;
+            Sleep(50);
+        }
+        done = true;
+    });
+    PumpUntil([&] { return done.load(); }, 60000);
+    asker.join();
+    EXPECT_EQ(answered, 40);
+    EXPECT_EQ(unanswered, 0);
+    EXPECT_TRUE(form->ConversionRunning()) << "the job was still running all along";
+    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
 }
 
 }  // namespace

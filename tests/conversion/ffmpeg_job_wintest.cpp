@@ -21,7 +21,7 @@ TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
     for (int i = 0; i < 14; ++i) {
         ComboBox_SetCurSel(form->ComboBox1, i);
         const std::wstring format = GetWindowTextString(form->ComboBox1);
-        form->Button1Click();
+        ASSERT_TRUE(ConvertAndWait(*form));
         const std::wstring output = work / (L"out\\tone" + OutputExtension(format));
         EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK") << format;
         EXPECT_GT(FindFileSize(output), 0) << format;
@@ -48,7 +48,7 @@ TEST_F(FFmpegJob, ConvertsTheFileItsNameSays) {
         ASSERT_TRUE(MoveFileW(made.c_str(), source.c_str())) << i;
         const std::string before = ReadFileBytes(source);
         const std::wstring output = work / (BaseName(names[i]) + L" out.mp3");
-        EXPECT_EQ(form->FFmpegIleDonustur(source, output), L"OK") << i;
+        EXPECT_EQ(ConvertNow(source, output).word, L"OK") << i;
         EXPECT_TRUE(DecodesCleanly(output)) << i;
         EXPECT_EQ(ReadFileBytes(source), before) << i;
     }
@@ -63,19 +63,19 @@ TEST_F(FFmpegJob, AFailureAfterSomeOutputIsAnError) {
     std::string bytes = ReadFileBytes(source);
     for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4000; ++i) bytes[i] = static_cast<char>(i * 7919);
     WriteFileBytes(source, bytes);
-    form->FFmpegParameters = L"-xerror";
-
     const std::wstring output = work / L"out.wav";
-    EXPECT_EQ(form->FFmpegIleDonustur(source, output), L"Error");
+    const JobResult result = ConvertNow(source, output, L"-xerror");
+    EXPECT_EQ(result.word, L"Error");
     EXPECT_FALSE(PathExists(output)) << "the job's own partial file is removed";
-    ASSERT_FALSE(form->CapturedOutput.empty());
-    EXPECT_EQ(form->CapturedOutput.back(), L"FFmpeg ended with exit status 1.");
+    ASSERT_FALSE(result.log.empty());
+    EXPECT_EQ(result.log.back(), L"FFmpeg ended with exit status 1.");
 
-    // A file that was there before the job is the user's: a failure never deletes it.
+    // A file that was there before the job is the user's: a failure never touches it.
     const std::wstring existing = work / L"existing.wav";
     WriteFileBytes(existing, "the user's own file");
-    EXPECT_EQ(form->FFmpegIleDonustur(source, existing), L"Error");
-    EXPECT_TRUE(PathExists(existing));
+    EXPECT_EQ(ConvertNow(source, existing, L"-xerror").word, L"Error");
+    EXPECT_EQ(ReadFileBytes(existing), "the user's own file");
+    EXPECT_TRUE(TemporaryOutputsIn(work.Path()).empty());
 }
 
 TEST_F(FFmpegJob, BadInputsEndInErrorWithALogThatSaysWhy) {
@@ -103,9 +103,9 @@ TEST_F(FFmpegJob, BadInputsEndInErrorWithALogThatSaysWhy) {
         {work / L"good.wav", work / L"good.wav", L""},
     };
     for (const auto& c : cases) {
-        form->FFmpegParameters = c.parameters;
-        EXPECT_EQ(form->FFmpegIleDonustur(c.source, c.output), L"Error") << c.source << L" -> " << c.output;
-        EXPECT_FALSE(form->CapturedOutput.empty()) << c.source;
+        const JobResult result = ConvertNow(c.source, c.output, c.parameters);
+        EXPECT_EQ(result.word, L"Error") << c.source << L" -> " << c.output;
+        EXPECT_FALSE(result.log.empty()) << c.source;
         EXPECT_FALSE(FileExists(c.output) && c.output != work / L"good.wav") << c.output;
     }
     EXPECT_TRUE(DirectoryExists(work / L"taken.mp3"));
@@ -121,15 +121,13 @@ TEST_F(FFmpegJob, SaysSoWhenFFmpegIsNowhere) {
     SetEnvironmentVariableW(L"PATH", L"C:\\windows\\system32;C:\\windows");
     ScopeExit restore([&] { SetEnvironmentVariableW(L"PATH", savedLength ? saved : nullptr); });
 
-    TAppForm bareForm(copy);
-    bareForm.CommandLine = L"\"" + copy + L"\"";
-    bareForm.Create();
     TempFolder work(L"nowhere");
     MakeTone(work / L"a.wav");
-    EXPECT_EQ(bareForm.FFmpegIleDonustur(work / L"a.wav", work / L"a.mp3"), L"Error");
-    ASSERT_EQ(bareForm.CapturedOutput.size(), 1u);
-    EXPECT_EQ(bareForm.CapturedOutput[0],
-              L"ffmpeg.exe was not found beside the program (" + bare.Path() + L") or on the search path.");
+    const JobResult result = test::ConvertNow(bare.Path(), work / L"a.wav", work / L"a.mp3");
+    EXPECT_EQ(result.word, L"Error");
+    EXPECT_EQ(result.log,
+              std::vector<std::wstring>{L"ffmpeg.exe was not found beside the program (" + bare.Path() +
+                                        L") or on the search path."});
     EXPECT_FALSE(PathExists(work / L"a.mp3"));
 }
 
@@ -141,12 +139,9 @@ TEST_F(FFmpegJob, FoundOnTheSearchPathWhenNotBesideTheProgram) {
     SetEnvironmentVariableW(L"PATH", (L"C:\\windows\\system32;" + BuildDir()).c_str());
     ScopeExit restore([&] { SetEnvironmentVariableW(L"PATH", savedLength ? saved : nullptr); });
 
-    TAppForm bareForm(copy);
-    bareForm.CommandLine = L"\"" + copy + L"\"";
-    bareForm.Create();
     TempFolder work(L"onpath");
     MakeTone(work / L"a.wav");
-    EXPECT_EQ(bareForm.FFmpegIleDonustur(work / L"a.wav", work / L"a.mp3"), L"OK");
+    EXPECT_EQ(test::ConvertNow(bare.Path(), work / L"a.wav", work / L"a.mp3").word, L"OK");
     EXPECT_TRUE(DecodesCleanly(work / L"a.mp3"));
 }
 
@@ -161,9 +156,12 @@ TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     const std::wstring source = sub + L"\\" + std::wstring(100, L'n') + L" \U0001F3B5 \u00E9.wav";
     MakeTone(source);
     form->FFmpegParameters = L"-hide_banner -codec:a no_such_codec";
+    form->Ekle(source);
+    SetWindowTextW(form->Edit1, (work / L"out").c_str());
 
     MessageBoxWatcher watcher;
-    EXPECT_EQ(form->FFmpegIleDonustur(source, work / L"out.mp3"), L"Error");
+    ASSERT_TRUE(ConvertAndWait(*form));
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"Error");
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"ERROR");
@@ -171,19 +169,22 @@ TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     EXPECT_EQ(box.text.rfind(source + L"\r\r", 0), 0u) << box.text;
     EXPECT_NE(box.text.find(L"\r\n" + inputLine + L"\r\n"), std::wstring::npos) << box.text;
     EXPECT_GT(EncodeUtf8(inputLine).size(), 255u);
-    EXPECT_NE(std::find(form->CapturedOutput.begin(), form->CapturedOutput.end(), inputLine),
-              form->CapturedOutput.end());
 }
 
 TEST_F(FFmpegJob, NoBoxForASuccessOrWithoutShowErrorDetails) {
     Start();
     TempFolder work(L"nobox");
     MakeTone(work / L"a.wav");
+    SetWindowTextW(form->Edit1, (work / L"out").c_str());
     MessageBoxWatcher watcher;
     form->SetMenuChecked(CMD_ShowErrorDetails1, true);
-    EXPECT_EQ(form->FFmpegIleDonustur(work / L"a.wav", work / L"a.mp3"), L"OK");
+    form->Ekle(work / L"a.wav");
+    ASSERT_TRUE(ConvertAndWait(*form));
+    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
     form->SetMenuChecked(CMD_ShowErrorDetails1, false);
-    EXPECT_EQ(form->FFmpegIleDonustur(work / L"missing.wav", work / L"b.mp3"), L"Error");
+    form->Ekle(work / L"missing.wav");
+    ASSERT_TRUE(ConvertAndWait(*form));
+    EXPECT_EQ(RowText(form->ListView1, 1, 1), L"Error");
     PumpFor(200);
     EXPECT_EQ(watcher.Count(), 0u);
 }

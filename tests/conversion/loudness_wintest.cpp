@@ -14,7 +14,6 @@ protected:
     void SetUp() override {
         ConversionFixture::SetUp();
         Start();
-        Button_SetCheck(form->CheckBoxVolume, BST_CHECKED);
     }
     // A stereo tone at the given rate.
     std::wstring Source(int rate, double seconds = 1) {
@@ -44,7 +43,7 @@ TEST_F(Normalisation, KeepsTheSourceRateWhereTheFormatCarriesIt) {
             if (format_ == L"opus" || (format_ == L"mp3" && rate > 48000)) expected = 48000;
             const std::wstring output = folder / (L"out " + std::to_wstring(rate) + L"." + format_);
             SCOPED_TRACE(testing::PrintToString(output));
-            ASSERT_EQ(form->FFmpegIleDonustur(source, output), L"OK");
+            ASSERT_EQ(ConvertNow(source, output, L"", true).word, L"OK");
             EXPECT_EQ(RateOf(output), expected);
         }
     }
@@ -52,19 +51,17 @@ TEST_F(Normalisation, KeepsTheSourceRateWhereTheFormatCarriesIt) {
 
 TEST_F(Normalisation, TheUsersRateWins) {
     const std::wstring source = Source(44100);
-    form->FFmpegParameters = L"-ar 22100";
     for (const wchar_t* format : {L"flac", L"wav"}) {
         const std::wstring output = folder / (std::wstring(L"user.") + format);
-        ASSERT_EQ(form->FFmpegIleDonustur(source, output), L"OK");
+        ASSERT_EQ(ConvertNow(source, output, L"-ar 22100", true).word, L"OK");
         EXPECT_EQ(RateOf(output), 22100);
     }
 }
 
 TEST_F(Normalisation, FlacStaysCloseToTheUnnormalisedSize) {
     const std::wstring source = Source(44100, 3);
-    ASSERT_EQ(form->FFmpegIleDonustur(source, folder / L"normalised.flac"), L"OK");
-    Button_SetCheck(form->CheckBoxVolume, BST_UNCHECKED);
-    ASSERT_EQ(form->FFmpegIleDonustur(source, folder / L"plain.flac"), L"OK");
+    ASSERT_EQ(ConvertNow(source, folder / L"normalised.flac", L"", true).word, L"OK");
+    ASSERT_EQ(ConvertNow(source, folder / L"plain.flac").word, L"OK");
     const int64_t normalised = FindFileSize(folder / L"normalised.flac");
     const int64_t plain = FindFileSize(folder / L"plain.flac");
     EXPECT_EQ(RateOf(folder / L"normalised.flac"), 44100);

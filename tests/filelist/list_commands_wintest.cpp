@@ -101,7 +101,7 @@ TEST_F(ListCommands, ResultsWrittenByARunAfterASortMoveNoRow) {
     ClickColumnHeader(form->ListView1, 1);
     const auto before = Captions();
     ASSERT_EQ(before, (std::vector<std::wstring>{work / L"d.wav", work / L"c.wav", work / L"b.wav", work / L"a.wav"}));
-    form->Button1Click();
+    ASSERT_TRUE(ConvertAndWait(*form));
     EXPECT_EQ(Captions(), before);
     std::vector<std::wstring> results;
     for (int i = 0; i < 4; ++i) results.push_back(RowText(form->ListView1, i, 1));

@@ -144,5 +144,48 @@ TEST_F(Reset, TheEndingCopyNoLongerWritesTheFile) {
     CloseInstance(second);
 }
 
+// "Simultaneous Conversions": one radio mark, stored as a number (0 for "Automatic"); a stored
+// value the menu does not offer means "Automatic".
+struct ConcurrencyCase {
+    const char* stored;
+    int checked;
+};
+class StoredConcurrency : public AppFixture, public testing::WithParamInterface<ConcurrencyCase> {};
+
+TEST_P(StoredConcurrency, ChecksOneItem) {
+    WriteFileBytes(ini, kBom + "[Settings]\r\nDestination=C:\\Out\r\nSimultaneousConversions=" + GetParam().stored +
+                            "\r\n\r\n");
+    Start();
+    for (int command = CMD_SimultaneousAutomatic; command <= CMD_SimultaneousLast; ++command)
+        EXPECT_EQ(form->IsMenuChecked(command), command == GetParam().checked) << command;
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredConcurrency,
+                         testing::Values(ConcurrencyCase{"0", CMD_SimultaneousAutomatic},
+                                         ConcurrencyCase{"1", CMD_SimultaneousFirst},
+                                         ConcurrencyCase{"12", CMD_SimultaneousFirst + 6},
+                                         ConcurrencyCase{"16", CMD_SimultaneousLast},
+                                         ConcurrencyCase{"5", CMD_SimultaneousAutomatic},
+                                         ConcurrencyCase{"-4", CMD_SimultaneousAutomatic},
+                                         ConcurrencyCase{"04", CMD_SimultaneousAutomatic},
+                                         ConcurrencyCase{"lots", CMD_SimultaneousAutomatic}));
+
+TEST_F(StoredConcurrency, AChoiceIsStoredAndKeptAtTheNextStart) {
+    WriteFileBytes(ini, DefaultFile());
+    Start();
+    EXPECT_TRUE(form->IsMenuChecked(CMD_SimultaneousAutomatic));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_SimultaneousFirst + 3, 0);
+    EXPECT_EQ(form->SimultaneousConversions, 4u);
+    EXPECT_FALSE(form->IsMenuChecked(CMD_SimultaneousAutomatic));
+    EXPECT_EQ(ReadFileBytes(ini), kBom + "[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) +
+                                      "\r\nSimultaneousConversions=4\r\n\r\n");
+    TearDown();
+    Start();
+    EXPECT_TRUE(form->IsMenuChecked(CMD_SimultaneousFirst + 3));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_SimultaneousAutomatic, 0);
+    EXPECT_EQ(form->SimultaneousConversions, 0u);
+    EXPECT_NE(ReadFileBytes(ini).find("SimultaneousConversions=0\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvana::test

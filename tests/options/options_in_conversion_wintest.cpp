@@ -64,7 +64,7 @@ protected:
         SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
         SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
     }
-    void Convert() { SendMessageW(form->Button1, BM_CLICK, 0, 0); }
+    void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
 };
 
 struct ChoiceCase {
@@ -139,7 +139,8 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     const HWND main = form->Handle();
     std::atomic<int> answered{0};
     DialogWatcher watcher([&](const DialogSnapshot& box) {
-        if (answered++ == 0) PostMessageW(main, WM_COMMAND, CMD_ShowErrorDetails1, 0);
+        // Sent, not posted: the mark is off before the box closes.
+        if (answered++ == 0) SendMessageW(main, WM_COMMAND, CMD_ShowErrorDetails1, 0);
         DialogWatcher::Press(IDOK)(box);
     });
     Convert();
@@ -154,22 +155,25 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails1));
 }
 
-// "Reset to Defaults..." while a run is going: the new copy starts at once with the defaults, this
-// one converts the rest of its list, and nothing it does afterwards brings the old settings back.
-TEST_F(OptionsInConversion, ResetDuringARunLetsTheRunFinish) {
+// "Reset to Defaults..." while a run is going: the run is stopped as at any exit, the new copy
+// starts at once with the defaults, and nothing this one does afterwards brings the old settings back.
+TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     form->Ekle(StereoTone(L"first.flac"));
     form->Ekle(StereoTone(L"second.flac"));
     SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
-    // Taken up by the run's first pause for messages, before the first job.
+    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    ASSERT_TRUE(form->ConversionRunning());
     PostMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
-    Convert();
+    ASSERT_TRUE(PumpUntil([] { return Application::Terminated(); }, 20000));
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
-    EXPECT_TRUE(Application::Terminated());
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
-    EXPECT_EQ(RowText(form->ListView1, 1, 1), L"OK");
-    EXPECT_TRUE(FileExists(out + L"\\second.wav"));
+    EXPECT_FALSE(form->ConversionRunning());
+    for (int row = 0; row < 2; ++row) {
+        const std::wstring result = RowText(form->ListView1, row, 1);
+        EXPECT_TRUE(result == L"OK" || result == L"Stopped" || result == L"") << result;
+    }
+    EXPECT_TRUE(TemporaryOutputsIn(out).empty());
 
     const Instance second = WaitForInstance(exe);
     ASSERT_NE(second.window, nullptr);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "conversion/conversion_job.h"
 #include "support/app_fixture.h"
 
 namespace corvana::test {
@@ -23,9 +24,29 @@ bool DecodesCleanly(const std::wstring& path);
 // The text of a list row's column, as the list view shows it.
 std::wstring RowText(HWND list, int row, int column);
 
+// Presses "Convert" as a click would and lets the window run until the run has ended; false when
+// it has not ended within the time.
+bool ConvertAndWait(TAppForm& form, DWORD timeoutMs = 180000);
+
+// One job on this thread with the real process runner and files, ffmpeg.exe found from
+// programFolder; a file at the output is replaced once the job has succeeded (as the command
+// line's job does).
+JobResult ConvertNow(const std::wstring& programFolder, const std::wstring& source, const std::wstring& output,
+                     const std::wstring& parameters = L"", bool normalize = false);
+
+// Names of the files in the folder that look like a job's temporary output ("~....part.ext").
+std::vector<std::wstring> TemporaryOutputsIn(const std::wstring& folder);
+
+// The ids of the running ffmpeg.exe processes.
+std::vector<DWORD> RunningFFmpegProcesses();
+
 class ConversionFixture : public AppFixture {
 protected:
     void SetUp() override { PlaceFFmpegBeside(folder.Path()); }
+    JobResult ConvertNow(const std::wstring& source, const std::wstring& output, const std::wstring& parameters = L"",
+                         bool normalize = false) {
+        return test::ConvertNow(folder.Path(), source, output, parameters, normalize);
+    }
 };
 
 }  // namespace corvana::test

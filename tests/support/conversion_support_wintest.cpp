@@ -1,5 +1,7 @@
 #include "support/conversion_support.h"
 
+#include <tlhelp32.h>
+
 #include "conversion/console_runner_win.h"
 
 namespace corvana::test {
@@ -23,6 +25,47 @@ void MakeTone(const std::wstring& path, double seconds) {
 
 bool DecodesCleanly(const std::wstring& path) {
     return RunBuiltFFmpeg(L"-v error -xerror -i \"" + path + L"\" -f null -", BuildDir()) == 0;
+}
+
+bool ConvertAndWait(TAppForm& form, DWORD timeoutMs) {
+    SendMessageW(form.Button1, BM_CLICK, 0, 0);
+    return PumpUntil([&] { return !form.ConversionRunning(); }, timeoutMs);
+}
+
+JobResult ConvertNow(const std::wstring& programFolder, const std::wstring& source, const std::wstring& output,
+                     const std::wstring& parameters, bool normalize) {
+    ConsoleProcessRunner runner(programFolder);
+    WindowsJobFiles files;
+    JobSpec spec;
+    spec.source = source;
+    spec.output = output;
+    spec.temporary = TemporaryOutputPath(output, L"test");
+    spec.parameters = parameters;
+    spec.normalize = normalize;
+    spec.replaceExisting = true;
+    std::atomic<bool> stop{false};
+    return RunJob(spec, runner, files, stop);
+}
+
+std::vector<std::wstring> TemporaryOutputsIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    UniqueFindHandle find(FindFirstFileW((folder + L"\\~*.part.*").c_str(), &fd));
+    if (find) {
+        do names.push_back(fd.cFileName);
+        while (FindNextFileW(find.get(), &fd));
+    }
+    return names;
+}
+
+std::vector<DWORD> RunningFFmpegProcesses() {
+    std::vector<DWORD> ids;
+    UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        if (_wcsicmp(entry.szExeFile, L"ffmpeg.exe") == 0) ids.push_back(entry.th32ProcessID);
+    return ids;
 }
 
 std::wstring RowText(HWND list, int row, int column) {

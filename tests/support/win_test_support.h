@@ -55,6 +55,9 @@ public:
     void Close();
     bool HasEnded(DWORD waitMs = 0) const;
     DWORD ProcessId() const { return pi_.dwProcessId; }
+    HANDLE Process() const { return pi_.hProcess; }
+    // The exit status once it has ended (STILL_ACTIVE before).
+    DWORD ExitCode() const;
 
 private:
     PROCESS_INFORMATION pi_{};

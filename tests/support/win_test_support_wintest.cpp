@@ -181,6 +181,12 @@ bool ProgramProcess::HasEnded(DWORD waitMs) const {
     return !pi_.hProcess || WaitForSingleObject(pi_.hProcess, waitMs) == WAIT_OBJECT_0;
 }
 
+DWORD ProgramProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (pi_.hProcess) GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
 std::wstring ControlText(HWND control) {
     wchar_t buffer[4096]{};
     DWORD_PTR result = 0;
