@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks of the file list and the conversion run under Wine and prints
 # their figures. Usage: bench/run.sh [BUILD_DIR] [ROUNDS] [load|run]
-# (default build/win64, 3 rounds, both parts; the run part takes about 2 minutes a round)
+# (default build/win64, 3 rounds, both parts; the run part takes a few minutes a round)
 # The 100,000-file tree is made once from the Linux side (fast) and kept in BUILD_DIR/bench-tree.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -173,7 +173,9 @@ void TAppForm::AddFile1Click() {
     ofn.lpstrFile = names.data();
     ofn.nMaxFile = static_cast<DWORD>(names.size());
     ofn.lpstrDefExt = L"mp3";
-    ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    // The current folder stays where it was: relative paths from the command line keep meaning
+    // the folder the program was started in.
+    ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) {
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
             MessageBoxW(hwnd_, L"Too many files were chosen at once. Please add them in smaller groups.", L"WARNING",
