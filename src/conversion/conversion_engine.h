@@ -70,8 +70,8 @@ public:
     ConversionEngine(const ConversionEngine&) = delete;
     ConversionEngine& operator=(const ConversionEngine&) = delete;
 
-    // Starts a run over the rows in order; at most `concurrency` jobs at once (0: automatic).
-    // Does nothing while a run is going.
+    // Starts a run over the rows (ids, never 0) in order; at most `concurrency` jobs at once
+    // (0: automatic). Does nothing while a run is going.
     void Start(std::vector<uint64_t> rows, JobPlanner& planner, unsigned concurrency);
     // A row added during the run is converted in it.
     void Add(uint64_t row);
@@ -94,7 +94,7 @@ private:
         std::thread thread;
     };
     struct Report {
-        uint64_t id;
+        uint64_t id;  // 0: no job's report, only a call to look at the queue again
         std::optional<int> percent;  // a progress report when result is empty
         std::optional<JobResult> result;
     };

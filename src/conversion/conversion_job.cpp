@@ -100,8 +100,7 @@ JobResult RunJob(const JobSpec& spec, ProcessRunner& runner, JobFiles& files, co
         return result;
     }
     const int64_t size = files.FileSize(spec.temporary);
-    const JobOutcome judged = JudgeJob(outcome.exitStatus, size, false);
-    if (!judged.ok) {
+    if (!JobSucceeded(outcome.exitStatus, size)) {
         if (*outcome.exitStatus != 0)
             result.log.push_back(L"FFmpeg ended with exit status " + std::to_wstring(*outcome.exitStatus) + L".");
         else

@@ -90,11 +90,8 @@ std::wstring UniqueOutputName(std::wstring_view path, const std::function<bool(c
     }
 }
 
-JobOutcome JudgeJob(const std::optional<uint32_t>& exitStatus, int64_t outputSize, bool outputExistedBefore) {
-    JobOutcome outcome;
-    outcome.ok = exitStatus == 0u && outputSize != 0 && outputSize != -1;
-    outcome.deleteOutput = !outcome.ok && outputSize != -1 && !outputExistedBefore;
-    return outcome;
+bool JobSucceeded(const std::optional<uint32_t>& exitStatus, int64_t outputSize) {
+    return exitStatus == 0u && outputSize > 0;
 }
 
 bool SetsSampleRate(std::wstring_view parameters) {

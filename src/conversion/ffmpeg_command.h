@@ -59,13 +59,8 @@ std::wstring ComposeOutputPath(std::wstring_view folder, std::wstring_view baseN
 // fileExists answers for files only: a folder at the path does not count.
 std::wstring UniqueOutputName(std::wstring_view path, const std::function<bool(const std::wstring&)>& fileExists);
 
-// What a finished job means. A job is done only when FFmpeg said so (exit status 0) and left a
-// non-empty file; a failed job's output goes away only when the job itself created it.
-struct JobOutcome {
-    bool ok = false;
-    bool deleteOutput = false;
-};
+// A job is done only when FFmpeg said so (exit status 0) and left a non-empty file.
 // exitStatus: empty when FFmpeg could not be started. outputSize: -1 when no file is at the path.
-JobOutcome JudgeJob(const std::optional<uint32_t>& exitStatus, int64_t outputSize, bool outputExistedBefore);
+bool JobSucceeded(const std::optional<uint32_t>& exitStatus, int64_t outputSize);
 
 }  // namespace corvana

@@ -154,29 +154,20 @@ INSTANTIATE_TEST_SUITE_P(
 struct JudgeCase {
     std::optional<uint32_t> exitStatus;
     int64_t size;
-    bool existedBefore;
     bool ok;
-    bool deleteOutput;
 };
 
-class JudgeJobTest : public testing::TestWithParam<JudgeCase> {};
+class JobSucceededTest : public testing::TestWithParam<JudgeCase> {};
 
-TEST_P(JudgeJobTest, NeedsExitStatusZeroAndANonEmptyFile) {
-    const auto& c = GetParam();
-    const JobOutcome outcome = JudgeJob(c.exitStatus, c.size, c.existedBefore);
-    EXPECT_EQ(outcome.ok, c.ok);
-    EXPECT_EQ(outcome.deleteOutput, c.deleteOutput);
+TEST_P(JobSucceededTest, NeedsExitStatusZeroAndANonEmptyFile) {
+    EXPECT_EQ(JobSucceeded(GetParam().exitStatus, GetParam().size), GetParam().ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, JudgeJobTest,
-                         testing::Values(JudgeCase{0u, 1000, false, true, false},
+INSTANTIATE_TEST_SUITE_P(Cases, JobSucceededTest,
+                         testing::Values(JudgeCase{0u, 1000, true},
                                          // FFmpeg failed half-way after writing some bytes.
-                                         JudgeCase{1u, 1000, false, false, true},
-                                         // A failed job over the user's own file leaves it alone.
-                                         JudgeCase{1u, 1000, true, false, false}, JudgeCase{0u, 0, false, false, true},
-                                         JudgeCase{0u, 0, true, false, false}, JudgeCase{0u, -1, false, false, false},
-                                         JudgeCase{std::nullopt, -1, false, false, false},
-                                         JudgeCase{std::nullopt, 500, true, false, false}));
+                                         JudgeCase{1u, 1000, false}, JudgeCase{0u, 0, false}, JudgeCase{0u, -1, false},
+                                         JudgeCase{std::nullopt, -1, false}, JudgeCase{std::nullopt, 500, false}));
 
 }  // namespace
 }  // namespace corvana
