@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "conversion/conversion_engine.h"
 #include "filelist/file_list_model.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
@@ -66,14 +67,11 @@ enum CommandId : int {
     // "Simultaneous Conversions": "Automatic", then one item per number of jobs.
     CMD_SimultaneousAutomatic = 1100,
     CMD_SimultaneousFirst,  // 1, 2, 3, 4, 6, 8, 12, 16 in order
-    CMD_SimultaneousLast = CMD_SimultaneousFirst + 7,
+    CMD_SimultaneousLast = CMD_SimultaneousFirst + std::size(kSimultaneousChoices) - 1,
 };
 
 // The number of jobs of a "Simultaneous Conversions" item after "Automatic".
-inline unsigned SimultaneousChoice(int command) {
-    constexpr unsigned kChoices[] = {1, 2, 3, 4, 6, 8, 12, 16};
-    return kChoices[command - CMD_SimultaneousFirst];
-}
+inline unsigned SimultaneousChoice(int command) { return kSimultaneousChoices[command - CMD_SimultaneousFirst]; }
 
 enum TimerId : UINT_PTR { TimerChecker = 1, TimerParam = 2 };
 

@@ -13,6 +13,12 @@ unsigned EffectiveConcurrency(unsigned setting) {
     return processors == 0 ? 1 : processors;
 }
 
+unsigned ParseSimultaneousConversions(std::wstring_view stored) {
+    for (unsigned choice : kSimultaneousChoices)
+        if (stored == std::to_wstring(choice)) return choice;
+    return 0;
+}
+
 ConversionEngine::ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake,
                                    std::wstring tokenPrefix)
     : runner_(runner), files_(files), wake_(std::move(wake)), tokenPrefix_(std::move(tokenPrefix)) {}

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -59,6 +60,12 @@ struct EngineEvent {
 
 // "Automatic" (0) means one job per logical processor.
 unsigned EffectiveConcurrency(unsigned setting);
+
+// The numbers of jobs at once that a user can choose besides "Automatic".
+inline constexpr unsigned kSimultaneousChoices[] = {1, 2, 3, 4, 6, 8, 12, 16};
+// A stored "SimultaneousConversions" value: one of the choices, else 0 ("Automatic"), also for
+// anything missing or malformed.
+unsigned ParseSimultaneousConversions(std::wstring_view stored);
 
 class ConversionEngine {
 public:

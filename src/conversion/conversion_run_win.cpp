@@ -12,12 +12,6 @@
 
 namespace corvana {
 
-unsigned ParseSimultaneousConversions(const std::wstring& stored) {
-    for (int command = CMD_SimultaneousFirst; command <= CMD_SimultaneousLast; ++command)
-        if (stored == std::to_wstring(SimultaneousChoice(command))) return SimultaneousChoice(command);
-    return 0;
-}
-
 // A row's job as the options stand when it starts: format, target folder or source folder,
 // parameters and normalisation are read then, so a change applies to the jobs that follow.
 class ConversionSession::ListPlanner : public JobPlanner {

@@ -20,10 +20,6 @@ class TAppForm;
 // Posted to the main window when the engine has reports waiting.
 inline constexpr UINT WM_APP_CONVERSION = WM_APP + 10;
 
-// "Simultaneous Conversions": 0 is "Automatic"; anything else that is not one of the menu's
-// numbers counts as "Automatic" too.
-unsigned ParseSimultaneousConversions(const std::wstring& stored);
-
 class ConversionSession {
 public:
     explicit ConversionSession(TAppForm& form);

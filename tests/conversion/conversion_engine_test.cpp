@@ -213,7 +213,13 @@ TEST_F(Engine, AFolderThatCannotBeCreatedFailsEachJobWithTheReason) {
 
 TEST(EffectiveConcurrency, AutomaticIsOnePerProcessor) {
     EXPECT_EQ(EffectiveConcurrency(3), 3u);
-    EXPECT_GE(EffectiveConcurrency(0), 1u);
+    EXPECT_EQ(EffectiveConcurrency(0), std::max(1u, std::thread::hardware_concurrency()));
+}
+
+TEST(StoredConcurrency, OnlyTheMenusNumbersCount) {
+    for (unsigned choice : kSimultaneousChoices) EXPECT_EQ(ParseSimultaneousConversions(std::to_wstring(choice)), choice);
+    for (const wchar_t* bad : {L"", L"0", L"5", L"-4", L"04", L" 4", L"4 ", L"lots", L"99999999999999999999"})
+        EXPECT_EQ(ParseSimultaneousConversions(bad), 0u) << bad;
 }
 
 // The job alone: the command names the temporary file, and only a whole output gets the name.

@@ -33,7 +33,8 @@ TEST_F(FileList, EkleRefusesOnlyAnExactDuplicate) {
     form->Ekle(L"C:\\notes.txt");
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"C:\\a.mp3", L"c:\\A.mp3", L"C:\\notes.txt"}));
     EXPECT_EQ(RowText(form->ListView1, 0, 1), L"");
-    LVITEMW item{LVIF_IMAGE};
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
     item.iItem = 1;
     ASSERT_TRUE(ListView_GetItem(form->ListView1, &item));
     EXPECT_EQ(item.iImage, ImgFileSound);

@@ -135,6 +135,7 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     form->Ekle(second);
     SaveText(L"-ar banana");
     form->RunCommand(CMD_ShowErrorDetails1);
+    form->RunCommand(CMD_SimultaneousFirst);  // one job at a time: the files fail in list order
 
     const HWND main = form->Handle();
     std::atomic<int> answered{0};
