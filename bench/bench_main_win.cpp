@@ -1,6 +1,6 @@
 // Figures for the file list and the conversion run, measured in one process under the same
 // conditions as their floors:
-//  1. loading a tree of 100,000 supported files with KlasorYukle, against a bare
+//  1. loading a tree of 100,000 supported files with AddFolderContents, against a bare
 //     FindFirstFileW/FindNextFileW walk of the same tree; then scrolling, sorting and thinning
 //     the loaded list;
 //  2. runs of "Convert" with the default settings (as many jobs at once as there are logical
@@ -119,7 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!CreateHardLinkW(ffmpeg.c_str(), (buildDir + L"\\ffmpeg.exe").c_str(), nullptr))
         CopyFileW((buildDir + L"\\ffmpeg.exe").c_str(), ffmpeg.c_str(), FALSE);
 
-    TAppForm form(exe);
+    MainWindow form(exe);
     form.CommandLine = L"\"" + exe + L"\"";
     form.Create();
     form.Show(SW_SHOWNOACTIVATE);
@@ -144,8 +144,8 @@ int wmain(int argc, wchar_t** argv) {
             form.FileListChanged();
             Pump();
             t = Now();
-            form.KlasorYukle(tree);
-            UpdateWindow(form.ListView1);
+            form.AddFolderContents(tree);
+            UpdateWindow(form.fileListView);
             loads.push_back(Now() - t);
             loadRatios.push_back(loads.back() / walks.back());
         }
@@ -164,11 +164,11 @@ int wmain(int argc, wchar_t** argv) {
             const int pages = 200;
             const double t = Now();
             for (int i = 0; i < pages; ++i) {
-                SendMessageW(form.ListView1, WM_VSCROLL, SB_PAGEDOWN, 0);
-                UpdateWindow(form.ListView1);
+                SendMessageW(form.fileListView, WM_VSCROLL, SB_PAGEDOWN, 0);
+                UpdateWindow(form.fileListView);
             }
-            SendMessageW(form.ListView1, WM_VSCROLL, SB_BOTTOM, 0);
-            UpdateWindow(form.ListView1);
+            SendMessageW(form.fileListView, WM_VSCROLL, SB_BOTTOM, 0);
+            UpdateWindow(form.fileListView);
             wprintf(L"  scrolling: %.2f ms per page (repainted), %d pages\n", (Now() - t) * 1000 / (pages + 1), pages);
         }
         // What the list model gives the list commands: a sort, select all, removing every second row.
@@ -176,11 +176,11 @@ int wmain(int argc, wchar_t** argv) {
             double t = Now();
             form.FileList.SetSortOrder([](const FileItem& a, const FileItem& b) { return a.caption > b.caption; });
             form.FileListChanged();
-            UpdateWindow(form.ListView1);
+            UpdateWindow(form.fileListView);
             const double sort = Now() - t;
             t = Now();
-            ListView_SetItemState(form.ListView1, -1, LVIS_SELECTED, LVIS_SELECTED);
-            UpdateWindow(form.ListView1);
+            ListView_SetItemState(form.fileListView, -1, LVIS_SELECTED, LVIS_SELECTED);
+            UpdateWindow(form.fileListView);
             const double selectAll = Now() - t;
             t = Now();
             std::vector<size_t> every2nd;
@@ -188,9 +188,9 @@ int wmain(int argc, wchar_t** argv) {
             form.FileList.RemovePositions(every2nd);
             const double remove = Now() - t;
             t = Now();
-            ListView_SetItemState(form.ListView1, -1, 0, LVIS_SELECTED);
+            ListView_SetItemState(form.fileListView, -1, 0, LVIS_SELECTED);
             form.FileListChanged();
-            UpdateWindow(form.ListView1);
+            UpdateWindow(form.fileListView);
             const double deselect = Now() - t;
             wprintf(L"  sort of %zu rows (model + repaint) %.1f ms; select all in the list view %.1f ms\n", rows,
                     sort * 1000, selectAll * 1000);
@@ -210,7 +210,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring sources = MakeFolder(home, L"sources");
     const std::wstring direct = MakeFolder(home, L"direct");
     const std::wstring converted = MakeFolder(home, L"converted");
-    SetWindowTextW(form.Edit1, converted.c_str());
+    SetWindowTextW(form.targetFolderEdit, converted.c_str());
     wprintf(L"Conversion runs: %u jobs at once (Automatic), %d rounds (medians)\n", EffectiveConcurrency(0), rounds);
 
     struct Batch {
@@ -229,7 +229,7 @@ int wmain(int argc, wchar_t** argv) {
         for (int i = 0; i < batch.count; ++i) {
             files.push_back(sources + L"\\" + batch.name + L" " + std::to_wstring(i) + L".wav");
             CopyFileW(tone.c_str(), files.back().c_str(), FALSE);
-            form.Ekle(files.back());
+            form.AddFile(files.back());
         }
 
         std::vector<double> directTimes, runTimes, ratios, slowestAnswers, peakMemory;
@@ -268,7 +268,7 @@ int wmain(int argc, wchar_t** argv) {
                 }
             });
             t = Now();
-            SendMessageW(form.Button1, BM_CLICK, 0, 0);
+            SendMessageW(form.convertButton, BM_CLICK, 0, 0);
             // The program's own loop: wait for messages, handle them.
             while (form.ConversionRunning()) {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);

@@ -32,7 +32,7 @@ void Pump() {
 }
 
 // Paths as a music collection gives them, in a shuffled order, with results of a past run.
-void Fill(TAppForm& form, size_t items, unsigned seed) {
+void Fill(MainWindow& form, size_t items, unsigned seed) {
     std::vector<std::wstring> paths;
     paths.reserve(items);
     for (size_t i = 0; i < items; ++i)
@@ -42,38 +42,38 @@ void Fill(TAppForm& form, size_t items, unsigned seed) {
     std::shuffle(paths.begin(), paths.end(), random);
     form.FileList.BeginBatch();
     form.FileList.Reserve(items);
-    for (const auto& p : paths) form.Ekle(p);
+    for (const auto& p : paths) form.AddFile(p);
     form.FileList.EndBatch();
     static const wchar_t* const kResults[] = {L"", L"OK", L"Error"};
     for (size_t i = 0; i < form.FileList.Count(); ++i)
         form.FileList.SetResult(form.FileList.At(i).id, kResults[random() % 3]);
     form.FileListChanged();
-    UpdateWindow(form.ListView1);
+    UpdateWindow(form.fileListView);
 }
 
-void ClickColumn(TAppForm& form, int column) {
+void ClickColumn(MainWindow& form, int column) {
     NMLISTVIEW info{};
-    info.hdr.hwndFrom = form.ListView1;
+    info.hdr.hwndFrom = form.fileListView;
     info.hdr.code = LVN_COLUMNCLICK;
     info.iItem = -1;
     info.iSubItem = column;
-    form.ListView1ColumnClick(info);
+    form.OnColumnClick(info);
 }
 
 // As many single clicks with Ctrl would leave it: every second item selected.
-void SelectEverySecond(TAppForm& form, int count) {
-    SendMessageW(form.ListView1, WM_SETREDRAW, FALSE, 0);
+void SelectEverySecond(MainWindow& form, int count) {
+    SendMessageW(form.fileListView, WM_SETREDRAW, FALSE, 0);
     form.ClearFileListSelection();
-    for (int i = 1; i < count; i += 2) ListView_SetItemState(form.ListView1, i, LVIS_SELECTED, LVIS_SELECTED);
-    SendMessageW(form.ListView1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(form.ListView1, nullptr, TRUE);
+    for (int i = 1; i < count; i += 2) ListView_SetItemState(form.fileListView, i, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(form.fileListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(form.fileListView, nullptr, TRUE);
 }
 
 template <typename F>
-double Time(TAppForm& form, F&& f) {
+double Time(MainWindow& form, F&& f) {
     const double t = Now();
     f();
-    UpdateWindow(form.ListView1);
+    UpdateWindow(form.fileListView);
     Pump();
     return Now() - t;
 }
@@ -95,7 +95,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring exe = home + L"\\Corvana.exe";
     CopyFileW((FolderOf(ModulePath()) + L"\\Corvana.exe").c_str(), exe.c_str(), FALSE);
 
-    TAppForm form(exe);
+    MainWindow form(exe);
     form.CommandLine = L"\"" + exe + L"\"";
     form.Create();
     form.Show(SW_SHOWNOACTIVATE);
@@ -105,7 +105,7 @@ int wmain(int argc, wchar_t** argv) {
         sortHalfSelected, remove, append;
     size_t left = 0;
     for (int r = 0; r < rounds; ++r) {
-        form.RunCommand(CMD_Clear1);
+        form.RunCommand(CMD_Clear);
         // Each round starts unsorted, as after a start of the program.
         form.FileList.SetSortOrder(nullptr);
         form.SortedColumn = 0;
@@ -116,14 +116,14 @@ int wmain(int argc, wchar_t** argv) {
         sortFileDown.push_back(Time(form, [&] { ClickColumn(form, 0); }));  // Z to A
         sortFileUp.push_back(Time(form, [&] { ClickColumn(form, 0); }));    // A to Z
         sortResult.push_back(Time(form, [&] { ClickColumn(form, 1); }));
-        selectAll.push_back(Time(form, [&] { form.RunCommand(CMD_SelectAll1); }));
+        selectAll.push_back(Time(form, [&] { form.RunCommand(CMD_SelectAll); }));
         sortAllSelected.push_back(Time(form, [&] { ClickColumn(form, 0); }));
         selectHalf.push_back(Time(form, [&] { SelectEverySecond(form, count); }));
         sortHalfSelected.push_back(Time(form, [&] { ClickColumn(form, 0); }));
         SelectEverySecond(form, count);
-        remove.push_back(Time(form, [&] { form.RunCommand(CMD_RemovefromList1); }));
+        remove.push_back(Time(form, [&] { form.RunCommand(CMD_RemoveFromList); }));
         left = form.FileList.Count();
-        append.push_back(Time(form, [&] { form.Ekle(L"C:\\Users\\Listener\\Music\\Added later.mp3"); }));
+        append.push_back(Time(form, [&] { form.AddFile(L"C:\\Users\\Listener\\Music\\Added later.mp3"); }));
     }
 
     wprintf(L"List commands on %zu items, %d rounds (medians, each with the list view's repaint)\n", items, rounds);
@@ -140,7 +140,7 @@ int wmain(int argc, wchar_t** argv) {
     wprintf(L"  one addition in sorted mode                        %8.2f ms\n", Median(append) * 1000);
     fflush(stdout);
 
-    form.RunCommand(CMD_Clear1);
+    form.RunCommand(CMD_Clear);
     DeleteFileW(exe.c_str());
     DeleteFileW((home + L"\\settings.ini").c_str());
     RemoveDirectoryW(home.c_str());

@@ -28,7 +28,7 @@ std::vector<unsigned char> LoadVersionBlock(const std::wstring& fileName, bool r
 
 }  // namespace
 
-TEXEVersionData ReadVersionRecord(const std::wstring& fileName) {
+VersionRecord ReadVersionRecord(const std::wstring& fileName) {
     auto block = LoadVersionBlock(fileName, true);
 
     struct Translation {
@@ -44,7 +44,7 @@ TEXEVersionData ReadVersionRecord(const std::wstring& fileName) {
     wchar_t key[16];
     std::swprintf(key, 16, L"%.4x%.4x", translation->language, translation->codePage);
 
-    TEXEVersionData data;
+    VersionRecord data;
     const std::pair<const wchar_t*, std::wstring*> fields[] = {
         {L"\\CompanyName", &data.CompanyName},       {L"\\FileDescription", &data.FileDescription},
         {L"\\FileVersion", &data.FileVersion},       {L"\\InternalName", &data.InternalName},

@@ -15,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     InitCommonControlsEx(&icc);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
-    corvana::TAppForm form;
+    corvana::MainWindow form;
     if (!corvana::Application::Guarded([&] { form.Create(); })) return 1;
     form.Show(showCommand);
     corvana::Application::Run();

@@ -10,8 +10,8 @@
 
 namespace corvana {
 
-void TAppForm::TimerParamTimer() {
-    KillTimer(hwnd_, TimerParam);
+void MainWindow::HandleCommandLine() {
+    KillTimer(hwnd_, CommandLineTimer);
     const std::vector<std::wstring> arguments = ProgramArguments(CommandLine);
     if (arguments.empty()) return;
 
@@ -19,7 +19,7 @@ void TAppForm::TimerParamTimer() {
     if (!cut.input.empty() && !cut.output.empty()) {
         SetStatusText(L"Processing " + cut.input + L"...");
         Application::ProcessMessages();
-        Ekle(cut.input);
+        AddFile(cut.input);
         // Relative paths mean the current folder at start, for the test, the folder and FFmpeg.
         const std::wstring input = AbsolutePath(cut.input), output = AbsolutePath(cut.output);
         if (!FileExists(input)) {
@@ -34,9 +34,9 @@ void TAppForm::TimerParamTimer() {
 
     for (const auto& argument : arguments) {
         if (DirectoryExists(argument)) {
-            KlasorYukle(argument);
+            AddFolderContents(argument);
         } else if (IsSupportedFile(argument)) {
-            Ekle(argument);
+            AddFile(argument);
         }
     }
     if (FileList.Empty()) {

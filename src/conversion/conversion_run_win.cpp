@@ -16,7 +16,7 @@ namespace corvana {
 // parameters and normalisation are read then, so a change applies to the jobs that follow.
 class ConversionSession::ListPlanner : public JobPlanner {
 public:
-    explicit ListPlanner(TAppForm& form) : form_(form) {}
+    explicit ListPlanner(MainWindow& form) : form_(form) {}
     std::optional<PlannedJob> Plan(uint64_t id) override {
         const FileItem* row = form_.FileList.Find(id);
         if (!row) return std::nullopt;
@@ -24,27 +24,27 @@ public:
         // Made absolute once, so that the existence test, the naming, the folder and FFmpeg all
         // mean the same file.
         job.source = AbsolutePath(row->caption);
-        const std::wstring extension = OutputExtension(GetWindowTextString(form_.ComboBox1));
-        if (Button_GetCheck(form_.CheckBoxSource) == BST_CHECKED) {
+        const std::wstring extension = OutputExtension(GetWindowTextString(form_.formatBox));
+        if (Button_GetCheck(form_.useSourceFolderCheck) == BST_CHECKED) {
             job.outputFolder = SourceFolder(job.source);
         } else {
-            const std::wstring target = GetWindowTextString(form_.Edit1);
+            const std::wstring target = GetWindowTextString(form_.targetFolderEdit);
             if (target.empty()) job.failure = L"No target folder is set.";
             job.outputFolder = AbsolutePath(target);
         }
         job.output = ComposeOutputPath(job.outputFolder, BaseName(job.source), extension);
         job.parameters = form_.FFmpegParameters;
-        job.normalize = Button_GetCheck(form_.CheckBoxVolume) == BST_CHECKED;
+        job.normalize = Button_GetCheck(form_.normalizeCheck) == BST_CHECKED;
         return job;
     }
 
 private:
-    TAppForm& form_;
+    MainWindow& form_;
 };
 
 class ConversionSession::CommandLinePlanner : public JobPlanner {
 public:
-    CommandLinePlanner(TAppForm& form, std::wstring input, std::wstring output)
+    CommandLinePlanner(MainWindow& form, std::wstring input, std::wstring output)
         : form_(form), input_(std::move(input)), output_(std::move(output)) {}
     std::optional<PlannedJob> Plan(uint64_t) override {
         PlannedJob job;
@@ -52,16 +52,16 @@ public:
         job.output = output_;
         job.replaceExisting = true;
         job.parameters = form_.FFmpegParameters;
-        job.normalize = Button_GetCheck(form_.CheckBoxVolume) == BST_CHECKED;
+        job.normalize = Button_GetCheck(form_.normalizeCheck) == BST_CHECKED;
         return job;
     }
 
 private:
-    TAppForm& form_;
+    MainWindow& form_;
     std::wstring input_, output_;
 };
 
-ConversionSession::ConversionSession(TAppForm& form)
+ConversionSession::ConversionSession(MainWindow& form)
     : form_(form),
       runner_(FolderOf(form.ProgramPath)),
       engine_(runner_, files_, [hwnd = form.Handle()] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
@@ -78,7 +78,7 @@ void ConversionSession::OnConvert() {
         if (!engine_.Stopping()) {
             engine_.Stop();
             // Until the jobs have ended; then the button reads "Convert" again.
-            EnableWindow(form_.Button1, FALSE);
+            EnableWindow(form_.convertButton, FALSE);
         }
         return;
     }
@@ -86,11 +86,11 @@ void ConversionSession::OnConvert() {
         MessageBoxW(form_.Handle(), L"Please add files!", L"WARNING", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (Button_GetCheck(form_.CheckBoxSource) != BST_CHECKED && GetWindowTextString(form_.Edit1).empty())
+    if (Button_GetCheck(form_.useSourceFolderCheck) != BST_CHECKED && GetWindowTextString(form_.targetFolderEdit).empty())
         throw AppError(L"Unable to create directory");
 
     form_.FileList.ClearResults();
-    InvalidateRect(form_.ListView1, nullptr, FALSE);
+    InvalidateRect(form_.fileListView, nullptr, FALSE);
     std::vector<uint64_t> rows;
     rows.reserve(form_.FileList.Count());
     for (size_t i = 0; i < form_.FileList.Count(); ++i) rows.push_back(form_.FileList.At(i).id);
@@ -111,12 +111,12 @@ void ConversionSession::ConvertCommandLine(const std::wstring& input, const std:
 void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner, size_t total) {
     total_ = total;
     Application::SetBusyCursor(true);
-    ShowWindow(form_.ProgressBar1, SW_SHOW);
+    ShowWindow(form_.progressBar, SW_SHOW);
     form_.Layout();
-    SendMessageW(form_.ProgressBar1, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
-    SendMessageW(form_.ProgressBar1, PBM_SETPOS, 0, 0);
-    SetWindowTextW(form_.Button1, L"Stop");
-    EnableWindow(form_.Button1, TRUE);
+    SendMessageW(form_.progressBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+    SendMessageW(form_.progressBar, PBM_SETPOS, 0, 0);
+    SetWindowTextW(form_.convertButton, L"Stop");
+    EnableWindow(form_.convertButton, TRUE);
     if (!taskbar_) {
         // Without a taskbar that shows progress (older systems, some shells) the run simply
         // goes without it.
@@ -148,14 +148,14 @@ void ConversionSession::OnEngineReports() {
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
     if (commandLineRun_ || !form_.FileList.SetResult(id, text)) return;
     if (const auto position = form_.FileList.PositionOf(id))
-        ListView_RedrawItems(form_.ListView1, static_cast<int>(*position), static_cast<int>(*position));
+        ListView_RedrawItems(form_.fileListView, static_cast<int>(*position), static_cast<int>(*position));
 }
 
 void ConversionSession::ShowProgress() {
     const size_t done = engine_.FinishedJobs();
     // One step past, then back: the bar shows the new position at once instead of easing to it.
-    SendMessageW(form_.ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
-    SendMessageW(form_.ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+    SendMessageW(form_.progressBar, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
+    SendMessageW(form_.progressBar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
     if (taskbar_) taskbar_->SetProgressValue(form_.Handle(), std::min(done, total_), std::max<size_t>(total_, 1));
 }
 
@@ -172,7 +172,7 @@ void ConversionSession::Show(const EngineEvent& event) {
         ShowRowText(event.id, event.result.word);
         ShowProgress();
         if (commandLineRun_) commandLineOk_ = event.result.word == kResultOK;
-        if (event.result.word == kResultError && form_.IsMenuChecked(CMD_ShowErrorDetails1))
+        if (event.result.word == kResultError && form_.IsMenuChecked(CMD_ShowErrorDetails))
             pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
         break;
     case EngineEvent::Kind::RunEnded:
@@ -182,10 +182,10 @@ void ConversionSession::Show(const EngineEvent& event) {
 }
 
 void ConversionSession::EndRun(bool stopped) {
-    SetWindowTextW(form_.Button1, L"Convert");
-    EnableWindow(form_.Button1, TRUE);
-    SetWindowLongPtrW(form_.ProgressBar1, GWL_STYLE, GetWindowLongPtrW(form_.ProgressBar1, GWL_STYLE) & ~PBS_MARQUEE);
-    ShowWindow(form_.ProgressBar1, SW_HIDE);
+    SetWindowTextW(form_.convertButton, L"Convert");
+    EnableWindow(form_.convertButton, TRUE);
+    SetWindowLongPtrW(form_.progressBar, GWL_STYLE, GetWindowLongPtrW(form_.progressBar, GWL_STYLE) & ~PBS_MARQUEE);
+    ShowWindow(form_.progressBar, SW_HIDE);
     form_.Layout();
     Application::SetBusyCursor(false);
     if (taskbar_) taskbar_->SetProgressState(form_.Handle(), TBPF_NOPROGRESS);
@@ -222,7 +222,7 @@ void ConversionSession::ShowPendingDetails() {
     while (!pendingDetails_.empty()) {
         const std::wstring text = std::move(pendingDetails_.front());
         pendingDetails_.pop_front();
-        if (form_.IsMenuChecked(CMD_ShowErrorDetails1))
+        if (form_.IsMenuChecked(CMD_ShowErrorDetails))
             MessageBoxW(form_.Handle(), text.c_str(), L"ERROR", MB_OK | MB_ICONERROR);
     }
 }

@@ -15,14 +15,14 @@
 
 namespace corvana {
 
-class TAppForm;
+class MainWindow;
 
 // Posted to the main window when the engine has reports waiting.
 inline constexpr UINT WM_APP_CONVERSION = WM_APP + 10;
 
 class ConversionSession {
 public:
-    explicit ConversionSession(TAppForm& form);
+    explicit ConversionSession(MainWindow& form);
     ~ConversionSession();
 
     // "Convert": starts a run over the list; during a run the button reads "Stop" and stops it.
@@ -52,7 +52,7 @@ private:
     void EndRun(bool stopped);
     void ShowPendingDetails();
 
-    TAppForm& form_;
+    MainWindow& form_;
     ConsoleProcessRunner runner_;
     WindowsJobFiles files_;
     ConversionEngine engine_;

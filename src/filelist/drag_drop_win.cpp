@@ -41,11 +41,11 @@ void AllowDragDrop(HWND window, bool enable) {
 
 }  // namespace
 
-void TAppForm::AllowDragDrop() {
+void MainWindow::AllowDragDrop() {
     corvana::AllowDragDrop(hwnd_, true);
 }
 
-void TAppForm::FormDropFiles(HDROP drop) {
+void MainWindow::OnDropFiles(HDROP drop) {
     const UniqueHdrop finish(drop);
     DefaultProc(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -55,7 +55,7 @@ void TAppForm::FormDropFiles(HDROP drop) {
     // places one-by-one insertion would give, and the selection stays with its rows.
     std::vector<uint64_t> selectedIds;
     if (FileList.IsSorted())
-        for (int i = -1; (i = ListView_GetNextItem(ListView1, i, LVNI_SELECTED)) != -1;)
+        for (int i = -1; (i = ListView_GetNextItem(fileListView, i, LVNI_SELECTED)) != -1;)
             selectedIds.push_back(FileList.At(static_cast<size_t>(i)).id);
     FileList.BeginBatch();
     ScopeExit show([&] {
@@ -64,7 +64,7 @@ void TAppForm::FormDropFiles(HDROP drop) {
         FileListChanged();
         for (uint64_t id : selectedIds)
             if (const auto row = FileList.PositionOf(id))
-                ListView_SetItemState(ListView1, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
+                ListView_SetItemState(fileListView, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
     });
     for (UINT i = 0; i < count; ++i) {
         // One item that fails does not stop the others, and says nothing.
@@ -72,9 +72,9 @@ void TAppForm::FormDropFiles(HDROP drop) {
             const std::wstring path = DroppedPath(drop, i);
             if (path.empty()) continue;
             if (DirectoryExists(path))
-                KlasorYukle(path);
+                AddFolderContents(path);
             else if (IsSupportedFile(path))
-                Ekle(path);
+                AddFile(path);
         } catch (...) {
         }
     }

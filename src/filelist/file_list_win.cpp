@@ -1,4 +1,4 @@
-// Filling the file list: Ekle, the folder scan, "Add Files..." and "Add Folder...", and the
+// Filling the file list: AddFile, the folder scan, "Add Files..." and "Add Folder...", and the
 // virtual list view's view of the rows.
 #include "app/main_win.h"
 #include "conversion/conversion_run_win.h"
@@ -53,12 +53,12 @@ private:
 
 }  // namespace
 
-void TAppForm::FileListChanged() {
-    ListView_SetItemCountEx(ListView1, static_cast<int>(FileList.Count()), LVSICF_NOSCROLL);
-    InvalidateRect(ListView1, nullptr, FALSE);
+void MainWindow::FileListChanged() {
+    ListView_SetItemCountEx(fileListView, static_cast<int>(FileList.Count()), LVSICF_NOSCROLL);
+    InvalidateRect(fileListView, nullptr, FALSE);
 }
 
-LRESULT TAppForm::ListView1Data(NMLVDISPINFOW& info) {
+LRESULT MainWindow::FileListItemData(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= FileList.Count()) return 0;
     const FileItem& row = FileList.At(static_cast<size_t>(item.iItem));
@@ -72,18 +72,18 @@ LRESULT TAppForm::ListView1Data(NMLVDISPINFOW& info) {
     return 0;
 }
 
-void TAppForm::Ekle(const std::wstring& isim) {
+void MainWindow::AddFile(const std::wstring& isim) {
     std::optional<size_t> added;
     if (FileList.InBatch()) {
         added = FileList.Add(isim);
     } else if (!FileList.IsSorted()) {
         added = FileList.Add(isim);
         if (added)
-            ListView_SetItemCountEx(ListView1, static_cast<int>(FileList.Count()),
+            ListView_SetItemCountEx(fileListView, static_cast<int>(FileList.Count()),
                                     LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     } else {
         if (FileList.Contains(isim)) return;
-        const KeepSelection selection(ListView1, FileList);
+        const KeepSelection selection(fileListView, FileList);
         added = FileList.Add(isim);
         FileListChanged();
         selection.Restore();
@@ -92,7 +92,7 @@ void TAppForm::Ekle(const std::wstring& isim) {
     if (added && conversion_) conversion_->RowAdded(FileList.At(*added).id);
 }
 
-void TAppForm::ScanFolder(const std::wstring& folder) {
+void MainWindow::ScanFolder(const std::wstring& folder) {
     // Depth first in enumeration order: a subfolder is entered where its entry comes, before the
     // next entry of its parent. An explicit stack keeps very deep trees off the call stack.
     struct Level {
@@ -130,7 +130,7 @@ void TAppForm::ScanFolder(const std::wstring& folder) {
     }
 }
 
-void TAppForm::KlasorYukle(const std::wstring& klasor) {
+void MainWindow::AddFolderContents(const std::wstring& klasor) {
     SetStatusText(L"Loading Files...");
     Application::SetBusyCursor(true);
     Application::ProcessMessages();
@@ -141,25 +141,25 @@ void TAppForm::KlasorYukle(const std::wstring& klasor) {
     ScanFolder(klasor);
 
     {
-        SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(fileListView, WM_SETREDRAW, FALSE, 0);
         const bool keep = FileList.IsSorted();
         std::optional<KeepSelection> selection;
-        if (keep) selection.emplace(ListView1, FileList);
+        if (keep) selection.emplace(fileListView, FileList);
         FileList.BeginBatch();
         FileList.Reserve(ScanList.size());
         ScopeExit resume([&] {
             FileList.EndBatch();
             FileListChanged();
             if (selection) selection->Restore();
-            SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(ListView1, nullptr, TRUE);
+            SendMessageW(fileListView, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(fileListView, nullptr, TRUE);
         });
-        for (const auto& path : ScanList) Ekle(path);
+        for (const auto& path : ScanList) AddFile(path);
     }
     SetStatusText(L"");
 }
 
-void TAppForm::AddFile1Click() {
+void MainWindow::AddFilesFromDialog() {
     std::wstring filter = OpenDialogFilter;
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     filter.push_back(L'\0');
@@ -196,7 +196,7 @@ void TAppForm::AddFile1Click() {
 
     Application::SetBusyCursor(true);
     ScopeExit idle([] { Application::SetBusyCursor(false); });
-    for (const auto& file : files) Ekle(file);
+    for (const auto& file : files) AddFile(file);
 }
 
 namespace {
@@ -220,7 +220,7 @@ std::wstring DrivePart(const std::wstring& path) {
 
 }  // namespace
 
-void TAppForm::AddFolder1Click() {
+void MainWindow::AddFolderFromDialog() {
     ComPtr<IFileOpenDialog> dialog;
     if (IsWindowsVistaOrGreater() &&
         SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
@@ -251,7 +251,7 @@ void TAppForm::AddFolder1Click() {
         }
         if (folders.empty()) return;
         LastFolder = folders.front();
-        for (const auto& folder : folders) KlasorYukle(folder);
+        for (const auto& folder : folders) AddFolderContents(folder);
         return;
     }
 
@@ -274,7 +274,7 @@ void TAppForm::AddFolder1Click() {
     CoTaskMemFree(picked);
     if (!ok) return;
     LastFolder = path;
-    if (!LastFolder.empty()) KlasorYukle(LastFolder);
+    if (!LastFolder.empty()) AddFolderContents(LastFolder);
 }
 
 }  // namespace corvana

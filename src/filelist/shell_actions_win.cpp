@@ -81,7 +81,7 @@ std::wstring ErrorTypeName(const std::exception& e) {
 
 }  // namespace
 
-void TAppForm::Open1Click() {
+void MainWindow::OpenSelected() {
     ForEachExistingFile(
         SelectedCaptions(),
         [this](const std::wstring& path) {
@@ -90,7 +90,7 @@ void TAppForm::Open1Click() {
         Beep);
 }
 
-void TAppForm::ShowinExplorer1Click() {
+void MainWindow::ShowSelectedInExplorer() {
     ForEachExistingFile(
         SelectedCaptions(),
         [this](const std::wstring& path) {
@@ -101,11 +101,11 @@ void TAppForm::ShowinExplorer1Click() {
         Beep);
 }
 
-void TAppForm::Properties1Click() {
+void MainWindow::ShowSelectedProperties() {
     ForEachExistingFile(SelectedCaptions(), ShowFileProperties, Beep);
 }
 
-void TAppForm::SendtoRecycleBin1Click() {
+void MainWindow::RecycleSelected() {
     // No item stays selected afterwards, whatever the answer.
     ScopeExit deselect([this] { ClearFileListSelection(); });
     // The paths are taken before the question: the list can change while the box is open.

@@ -55,15 +55,15 @@ HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
 
 }  // namespace
 
-void AudioSettingsDeleter::operator()(TFormAudioSettings* form) const {
+void AudioSettingsDeleter::operator()(AudioSettingsDialog* form) const {
     delete form;
 }
 
-TFormAudioSettings::TFormAudioSettings(TAppForm& owner) : owner_(owner) {
+AudioSettingsDialog::AudioSettingsDialog(MainWindow& owner) : owner_(owner) {
     if (t_openForms++ == 0) t_keyHook = SetWindowsHookExW(WH_GETMESSAGE, KeyHookProc, nullptr, GetCurrentThreadId());
 }
 
-TFormAudioSettings::~TFormAudioSettings() {
+AudioSettingsDialog::~AudioSettingsDialog() {
     if (hwnd_) DestroyWindow(hwnd_);
     if (--t_openForms == 0 && t_keyHook) {
         UnhookWindowsHookEx(t_keyHook);
@@ -71,12 +71,12 @@ TFormAudioSettings::~TFormAudioSettings() {
     }
 }
 
-HWND TFormAudioSettings::RadioButton(int number) const {
+HWND AudioSettingsDialog::RadioButton(int number) const {
     return number >= 0 && number < static_cast<int>(radioButtons_.size()) ? radioButtons_[static_cast<size_t>(number)]
                                                                           : nullptr;
 }
 
-void TFormAudioSettings::Create() {
+void AudioSettingsDialog::Create() {
     RegisterClassOnce(kAudioSettingsClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAudioSettingsClass, L"Audio Settings",
                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
@@ -103,7 +103,7 @@ void TFormAudioSettings::Create() {
     SetFocus(Edit1);
 }
 
-void TFormAudioSettings::CreateControls() {
+void AudioSettingsDialog::CreateControls() {
     // Each row is one group: its label starts the group, the buttons follow in screen order.
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
@@ -126,14 +126,14 @@ void TFormAudioSettings::CreateControls() {
     Button2 = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioButton2);
 }
 
-void TFormAudioSettings::ApplyDpi() {
+void AudioSettingsDialog::ApplyDpi() {
     font_.reset(CreateFontW(-Scale(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
 
-void TFormAudioSettings::Layout() {
+void AudioSettingsDialog::Layout() {
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_.get());
     const auto textWidth = [dc](HWND control) {
@@ -180,14 +180,14 @@ void TFormAudioSettings::Layout() {
     SendMessageW(Button1, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
 }
 
-void TFormAudioSettings::FormCreate() {
+void AudioSettingsDialog::FormCreate() {
     settingTextSilently_ = true;
     SetWindowTextW(Edit1, owner_.FFmpegParameters.c_str());
     settingTextSilently_ = false;
     EnableWindow(Button1, !owner_.FFmpegParameters.empty());
 }
 
-void TFormAudioSettings::RadioButton1Click(HWND button) {
+void AudioSettingsDialog::RadioButton1Click(HWND button) {
     if (Button_GetCheck(button) != BST_CHECKED) return;
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
@@ -203,11 +203,11 @@ void TFormAudioSettings::RadioButton1Click(HWND button) {
     }
 }
 
-void TFormAudioSettings::Edit1Change() {
+void AudioSettingsDialog::Edit1Change() {
     if (!settingTextSilently_) EnableWindow(Button1, TRUE);
 }
 
-void TFormAudioSettings::Button1Click() {
+void AudioSettingsDialog::Button1Click() {
     const std::wstring text = GetWindowTextString(Edit1);
     owner_.FFmpegParameters = text;
     owner_.WriteSetting(L"FFmpegParameters", text);
@@ -215,11 +215,11 @@ void TFormAudioSettings::Button1Click() {
     EnableWindow(Button1, FALSE);
 }
 
-void TFormAudioSettings::Button2Click() {
+void AudioSettingsDialog::Button2Click() {
     ShowWindow(hwnd_, SW_HIDE);
 }
 
-LRESULT TFormAudioSettings::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
             dpi_ = GetDpiForWindow(hwnd_);
@@ -262,14 +262,14 @@ LRESULT TFormAudioSettings::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------------------------------------
 // Main window
 
-void TAppForm::Button3Click() {
-    RunCommand(CMD_AudioSettings1);
+void MainWindow::OnAudioSettingsButton() {
+    RunCommand(CMD_AudioSettings);
 }
 
-void TAppForm::AudioSettings1Click() {
-    std::unique_ptr<TFormAudioSettings, AudioSettingsDeleter> form(new TFormAudioSettings(*this));
+void MainWindow::OpenAudioSettings() {
+    std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter> form(new AudioSettingsDialog(*this));
     form->Create();
-    AudioSettingsForms.push_back(std::move(form));
+    AudioSettingsDialogs.push_back(std::move(form));
 }
 
 }  // namespace corvana

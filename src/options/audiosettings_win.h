@@ -1,4 +1,4 @@
-// TFormAudioSettings: the modeless "Audio Settings" window that composes and saves the FFmpeg
+// AudioSettingsDialog: the modeless "Audio Settings" window that composes and saves the FFmpeg
 // parameter string. A new one is made at every opening; closing only hides it.
 #pragma once
 
@@ -13,7 +13,7 @@
 
 namespace corvana {
 
-class TAppForm;
+class MainWindow;
 
 inline constexpr const wchar_t* kAudioSettingsClass = L"TFormAudioSettings";
 
@@ -26,10 +26,10 @@ enum AudioSettingsControlId : int {
     IDC_AudioButton2 = IDCANCEL,  // the cancel button: Escape closes the window
 };
 
-class TFormAudioSettings : public BaseWindow<TFormAudioSettings> {
+class AudioSettingsDialog : public BaseWindow<AudioSettingsDialog> {
 public:
-    explicit TFormAudioSettings(TAppForm& owner);
-    ~TFormAudioSettings() override;
+    explicit AudioSettingsDialog(MainWindow& owner);
+    ~AudioSettingsDialog() override;
 
     // Creates the window centred over the main window (running FormCreate) and shows it.
     void Create();
@@ -48,13 +48,13 @@ public:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    friend class BaseWindow<TFormAudioSettings>;
+    friend class BaseWindow<AudioSettingsDialog>;
     void CreateControls();
     void ApplyDpi();
     void Layout();
     int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
 
-    TAppForm& owner_;
+    MainWindow& owner_;
     UINT dpi_ = 96;
     std::array<HWND, 26> radioButtons_{};
     AudioSelection selection_{};

@@ -8,19 +8,19 @@
 
 namespace corvana {
 
-void TAppForm::RememberAudioSettings1Click() {
-    const bool checked = IsMenuChecked(CMD_RememberAudioSettings1);
-    SetMenuChecked(CMD_RememberAudioSettings1, !checked);
+void MainWindow::ToggleRememberAudioSettings() {
+    const bool checked = IsMenuChecked(CMD_RememberAudioSettings);
+    SetMenuChecked(CMD_RememberAudioSettings, !checked);
     WriteSetting(L"RememberAudioSettings", checked ? L"OFF" : L"ON");
 }
 
-void TAppForm::ShowErrorDetails1Click() {
-    const bool checked = IsMenuChecked(CMD_ShowErrorDetails1);
-    SetMenuChecked(CMD_ShowErrorDetails1, !checked);
+void MainWindow::ToggleShowErrorDetails() {
+    const bool checked = IsMenuChecked(CMD_ShowErrorDetails);
+    SetMenuChecked(CMD_ShowErrorDetails, !checked);
     WriteSetting(L"ShowErrorDetails", checked ? L"OFF" : L"ON");
 }
 
-void TAppForm::ResettoDefaults1Click() {
+void MainWindow::ResetToDefaults() {
     if (ShowMessageDialog(L"Restart Application?", MessageKind::Confirmation, MessageButtons::YesNo, L"Confirmation",
                           {L"Yes", L"No"}, hwnd_) != IDYES)
         return;

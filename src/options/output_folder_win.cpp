@@ -27,41 +27,41 @@ std::wstring FullPathOf(const std::wstring& path) {
 
 }  // namespace
 
-void TAppForm::Edit1Change() {
-    WriteSetting(L"Destination", GetWindowTextString(Edit1));
+void MainWindow::OnTargetFolderChanged() {
+    WriteSetting(L"Destination", GetWindowTextString(targetFolderEdit));
 }
 
-void TAppForm::CheckBoxSourceClick() {
-    const bool checked = Button_GetCheck(CheckBoxSource) == BST_CHECKED;
-    ShowWindow(Edit1, checked ? SW_HIDE : SW_SHOW);
-    ShowWindow(Button2, checked ? SW_HIDE : SW_SHOW);
+void MainWindow::OnUseSourceFolderClick() {
+    const bool checked = Button_GetCheck(useSourceFolderCheck) == BST_CHECKED;
+    ShowWindow(targetFolderEdit, checked ? SW_HIDE : SW_SHOW);
+    ShowWindow(targetFolderButton, checked ? SW_HIDE : SW_SHOW);
     WriteSetting(L"UseSourceFolder", checked ? L"ON" : L"OFF");
 }
 
-void TAppForm::Button2Click() {
-    RunCommand(CMD_ChangeDirectory1);
+void MainWindow::OnTargetFolderButton() {
+    RunCommand(CMD_ChangeTargetFolder);
 }
 
-void TAppForm::ChangeDirectory1Click() {
+void MainWindow::ChangeTargetFolder() {
     if (!IsWindowsVistaOrGreater()) {
-        if (PickFolderClassic(hwnd_, LastFolder) && !LastFolder.empty()) ChangeMyFolder(LastFolder);
+        if (PickFolderClassic(hwnd_, LastFolder) && !LastFolder.empty()) SetTargetFolder(LastFolder);
         return;
     }
     if (const auto chosen = PickFolderWithItemDialog(hwnd_, LastFolder)) {
         LastFolder = *chosen;
-        ChangeMyFolder(LastFolder);
+        SetTargetFolder(LastFolder);
     }
 }
 
-void TAppForm::ChangeMyFolder(const std::wstring& foldername) {
+void MainWindow::SetTargetFolder(const std::wstring& foldername) {
     if (TrimControl(foldername).empty()) return;
     LastFolder = foldername;
     // Setting the same text again would still notify; only a real change is stored.
-    if (GetWindowTextString(Edit1) != foldername) SetWindowTextW(Edit1, foldername.c_str());
+    if (GetWindowTextString(targetFolderEdit) != foldername) SetWindowTextW(targetFolderEdit, foldername.c_str());
 }
 
-void TAppForm::ShowinExplorer2Click() {
-    const std::wstring target = GetWindowTextString(Edit1);
+void MainWindow::ShowTargetFolder() {
+    const std::wstring target = GetWindowTextString(targetFolderEdit);
     // A blank but non-empty text would resolve to the current folder; it names no folder.
     if (!target.empty() && TrimControl(target).empty()) {
         MessageBeep(0);

@@ -7,7 +7,7 @@
 namespace corvana::test {
 namespace {
 
-using MainWindow = AppFixture;
+using MainWindowTest = AppFixture;
 
 std::wstring MenuText(HMENU menu, UINT position) {
     wchar_t text[128]{};
@@ -34,78 +34,78 @@ RECT ClientRectIn(HWND parent, HWND child) {
     return rc;
 }
 
-TEST_F(MainWindow, ControlsCarryTheirTextsAndInitialStates) {
+TEST_F(MainWindowTest, ControlsCarryTheirTextsAndInitialStates) {
     Start();
-    EXPECT_EQ(GetWindowTextString(form->Label1), L"Output Format:");
-    EXPECT_EQ(GetWindowTextString(form->Label2), L"Target Folder:");
-    EXPECT_EQ(GetWindowTextString(form->CheckBoxVolume), L"Volume Normalization");
-    EXPECT_EQ(GetWindowTextString(form->CheckBoxSource), L"Use Source Folder");
-    EXPECT_EQ(GetWindowTextString(form->Button1), L"Convert");
-    EXPECT_TRUE(IsWindowEnabled(form->Button1));
-    EXPECT_EQ(Button_GetCheck(form->CheckBoxVolume), BST_UNCHECKED);
-    EXPECT_FALSE(IsWindowVisible(form->ProgressBar1));
-    EXPECT_EQ(SendMessageW(form->ProgressBar1, PBM_GETRANGE, FALSE, 0), 10);
+    EXPECT_EQ(GetWindowTextString(form->formatLabel), L"Output Format:");
+    EXPECT_EQ(GetWindowTextString(form->targetFolderLabel), L"Target Folder:");
+    EXPECT_EQ(GetWindowTextString(form->normalizeCheck), L"Volume Normalization");
+    EXPECT_EQ(GetWindowTextString(form->useSourceFolderCheck), L"Use Source Folder");
+    EXPECT_EQ(GetWindowTextString(form->convertButton), L"Convert");
+    EXPECT_TRUE(IsWindowEnabled(form->convertButton));
+    EXPECT_EQ(Button_GetCheck(form->normalizeCheck), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowVisible(form->progressBar));
+    EXPECT_EQ(SendMessageW(form->progressBar, PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(form->StatusText(), L"");
-    EXPECT_EQ(ListView_GetItemCount(form->ListView1), 0);
+    EXPECT_EQ(ListView_GetItemCount(form->fileListView), 0);
 
     const std::vector<std::wstring> formats = {L"MP3", L"WAV", L"M4A", L"WMA",  L"FLAC", L"WEBM", L"AIFF",
                                                L"AAC", L"OGG", L"OPUS", L"AC3", L"EAC3", L"MP2",  L"WV"};
-    ASSERT_EQ(ComboBox_GetCount(form->ComboBox1), static_cast<int>(formats.size()));
-    for (int i = 0; i < ComboBox_GetCount(form->ComboBox1); ++i) {
+    ASSERT_EQ(ComboBox_GetCount(form->formatBox), static_cast<int>(formats.size()));
+    for (int i = 0; i < ComboBox_GetCount(form->formatBox); ++i) {
         wchar_t text[16]{};
-        ComboBox_GetLBText(form->ComboBox1, i, text);
+        ComboBox_GetLBText(form->formatBox, i, text);
         EXPECT_EQ(text, formats[static_cast<size_t>(i)]);
     }
-    EXPECT_EQ(GetWindowTextString(form->ComboBox1), L"MP3");
-    EXPECT_EQ(GetWindowLongPtrW(form->ComboBox1, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "no typed text";
+    EXPECT_EQ(GetWindowTextString(form->formatBox), L"MP3");
+    EXPECT_EQ(GetWindowLongPtrW(form->formatBox, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "no typed text";
 
     wchar_t header[32]{};
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT;
     col.pszText = header;
     col.cchTextMax = 32;
-    ASSERT_TRUE(ListView_GetColumn(form->ListView1, 0, &col));
+    ASSERT_TRUE(ListView_GetColumn(form->fileListView, 0, &col));
     EXPECT_EQ(std::wstring(header), L"File");
-    ASSERT_TRUE(ListView_GetColumn(form->ListView1, 1, &col));
+    ASSERT_TRUE(ListView_GetColumn(form->fileListView, 1, &col));
     EXPECT_EQ(std::wstring(header), L"Result");
-    EXPECT_EQ(ListView_GetColumnWidth(form->ListView1, 1), form->Scale(71));
-    const DWORD ex = ListView_GetExtendedListViewStyle(form->ListView1);
+    EXPECT_EQ(ListView_GetColumnWidth(form->fileListView, 1), form->Scale(71));
+    const DWORD ex = ListView_GetExtendedListViewStyle(form->fileListView);
     EXPECT_TRUE(ex & LVS_EX_GRIDLINES);
     EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
-    const auto style = GetWindowLongPtrW(form->ListView1, GWL_STYLE);
+    const auto style = GetWindowLongPtrW(form->fileListView, GWL_STYLE);
     EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
     EXPECT_FALSE(style & LVS_SINGLESEL);
     EXPECT_FALSE(style & LVS_EDITLABELS);
 }
 
-TEST_F(MainWindow, ToolBarHasItsButtonsAndHints) {
+TEST_F(MainWindowTest, ToolBarHasItsButtonsAndHints) {
     Start();
     struct {
         int command;
         const wchar_t* caption;
         const wchar_t* hint;
-    } expected[] = {{CMD_ToolButton3, L"Add Files", L"Select audio files"},
-                    {CMD_ToolButton1, L"Add Folder", L"Select audio folders"},
+    } expected[] = {{CMD_ToolAddFiles, L"Add Files", L"Select audio files"},
+                    {CMD_ToolAddFolder, L"Add Folder", L"Select audio folders"},
                     {0, L"", L""},
-                    {CMD_ToolButton7, L"Feedback", L"Send feedback"},
-                    {CMD_ToolButton2, L"About", L"Show aboutbox"},
-                    {CMD_ToolButton4, L"Help", L"Online help"}};
-    ASSERT_EQ(SendMessageW(form->ToolBar1, TB_BUTTONCOUNT, 0, 0), 6);
+                    {CMD_ToolFeedback, L"Feedback", L"Send feedback"},
+                    {CMD_ToolAbout, L"About", L"Show aboutbox"},
+                    {CMD_ToolHelp, L"Help", L"Online help"}};
+    ASSERT_EQ(SendMessageW(form->toolBar, TB_BUTTONCOUNT, 0, 0), 6);
     for (int i = 0; i < 6; ++i) {
         TBBUTTON b{};
-        SendMessageW(form->ToolBar1, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+        SendMessageW(form->toolBar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
         EXPECT_EQ(b.idCommand, expected[i].command);
         if (expected[i].command == 0) {
             EXPECT_TRUE(b.fsStyle & BTNS_SEP);
             continue;
         }
         wchar_t text[64]{};
-        SendMessageW(form->ToolBar1, TB_GETBUTTONTEXTW, static_cast<WPARAM>(b.idCommand),
+        SendMessageW(form->toolBar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(b.idCommand),
                      reinterpret_cast<LPARAM>(text));
         EXPECT_EQ(std::wstring(text), expected[i].caption);
         // The hint the tool bar asks its parent for.
         NMTTDISPINFOW info{};
-        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(form->ToolBar1, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(form->toolBar, TB_GETTOOLTIPS, 0, 0));
         info.hdr.idFrom = static_cast<UINT_PTR>(b.idCommand);
         info.hdr.code = TTN_GETDISPINFOW;
         SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
@@ -113,15 +113,15 @@ TEST_F(MainWindow, ToolBarHasItsButtonsAndHints) {
         EXPECT_EQ(std::wstring(info.lpszText), expected[i].hint);
     }
     RECT rc;
-    SendMessageW(form->ToolBar1, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    SendMessageW(form->toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
     EXPECT_EQ(rc.right - rc.left, form->Scale(71));
     EXPECT_EQ(rc.bottom - rc.top, form->Scale(84));
 }
 
-TEST_F(MainWindow, MenusHoldTheirItemsInOrder) {
+TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     Start();
     HMENU main = GetMenu(form->Handle());
-    ASSERT_EQ(main, form->MainMenu1);
+    ASSERT_EQ(main, form->mainMenu);
     EXPECT_EQ(MenuItems(main), (std::vector<std::wstring>{L"File", L"Settings", L"Help"}));
     EXPECT_EQ(MenuItems(GetSubMenu(main, 0)),
               (std::vector<std::wstring>{L"Clear", L"-", L"Add Files...", L"Add Folder...", L"-", L"Exit"}));
@@ -133,53 +133,53 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuItems(GetSubMenu(main, 2)),
               (std::vector<std::wstring>{L"Online Help\tF1", L"-", L"Update Notifications", L"-",
                                          L"Send Feedback...", L"About..."}));
-    EXPECT_EQ(MenuItems(form->PopupMenu1),
+    EXPECT_EQ(MenuItems(form->fileListMenu),
               (std::vector<std::wstring>{L"Open", L"Show in Explorer", L"-", L"Remove from List",
                                          L"Send to Recycle Bin", L"-", L"Select All", L"-", L"Properties"}));
-    EXPECT_EQ(MenuItems(form->PopupMenu2),
+    EXPECT_EQ(MenuItems(form->targetFolderMenu),
               (std::vector<std::wstring>{L"Change Destination Folder...", L"Show in Explorer"}));
-    EXPECT_EQ(MenuItems(form->PopupMenu3),
+    EXPECT_EQ(MenuItems(form->audioSettingsMenu),
               (std::vector<std::wstring>{L"Audio Settings...", L"Remember Audio Settings"}));
-    EXPECT_EQ(GetMenuDefaultItem(form->PopupMenu1, FALSE, 0), static_cast<UINT>(CMD_Open1));
+    EXPECT_EQ(GetMenuDefaultItem(form->fileListMenu, FALSE, 0), static_cast<UINT>(CMD_Open));
 
-    const UINT update = GetMenuState(main, CMD_UpdateNotifications1, MF_BYCOMMAND);
+    const UINT update = GetMenuState(main, CMD_UpdateNotifications, MF_BYCOMMAND);
     EXPECT_TRUE(update & MF_CHECKED);
     EXPECT_TRUE(update & MF_GRAYED);
-    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails1));
-    EXPECT_FALSE(form->IsMenuChecked(CMD_RememberAudioSettings1));
+    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails));
+    EXPECT_FALSE(form->IsMenuChecked(CMD_RememberAudioSettings));
 }
 
-TEST_F(MainWindow, TabOrderFollowsTheOptionPanel) {
+TEST_F(MainWindowTest, TabOrderFollowsTheOptionPanel) {
     Start();
     std::vector<HWND> order;
-    HWND h = form->ComboBox1;
+    HWND h = form->formatBox;
     for (int i = 0; i < 7; ++i) {
         order.push_back(h);
         h = GetNextDlgTabItem(form->Handle(), h, FALSE);
     }
-    EXPECT_EQ(order, (std::vector<HWND>{form->ComboBox1, form->Button3, form->CheckBoxVolume, form->CheckBoxSource,
-                                        form->Edit1, form->Button2, form->Button1}));
+    EXPECT_EQ(order, (std::vector<HWND>{form->formatBox, form->audioSettingsButton, form->normalizeCheck, form->useSourceFolderCheck,
+                                        form->targetFolderEdit, form->targetFolderButton, form->convertButton}));
 }
 
-TEST_F(MainWindow, LayoutFollowsTheNinetySixDpiNumbers) {
+TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
     Start();
     RECT client;
     GetClientRect(form->Handle(), &client);
     EXPECT_EQ(client.right, form->Scale(601));
     EXPECT_EQ(client.bottom, form->Scale(535));
 
-    const RECT convert = ClientRectIn(form->Handle(), form->Button1);
+    const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
     EXPECT_EQ(convert.bottom - convert.top, form->Scale(37));
     EXPECT_EQ(client.right - convert.right, form->Scale(2));
-    const RECT status = ClientRectIn(form->Handle(), form->StatusBar1);
+    const RECT status = ClientRectIn(form->Handle(), form->statusBar);
     EXPECT_EQ(status.bottom, client.bottom) << "the hidden progress bar takes no room";
     EXPECT_EQ(status.bottom - status.top, form->Scale(19));
-    const RECT list = ClientRectIn(form->Handle(), form->ListView1);
-    const RECT splitter = ClientRectIn(form->Handle(), form->Splitter1);
+    const RECT list = ClientRectIn(form->Handle(), form->fileListView);
+    const RECT splitter = ClientRectIn(form->Handle(), form->splitter);
     EXPECT_EQ(list.right, splitter.left);
     EXPECT_EQ(splitter.right - splitter.left, form->Scale(5));
     EXPECT_EQ(client.right - splitter.right, form->Scale(238));
-    for (HWND button : {form->Button2, form->Button3}) {
+    for (HWND button : {form->targetFolderButton, form->audioSettingsButton}) {
         const RECT r = ClientRectIn(form->Handle(), button);
         EXPECT_EQ(r.right - r.left, form->Scale(41));
         EXPECT_EQ(r.bottom - r.top, form->Scale(25));
@@ -187,58 +187,58 @@ TEST_F(MainWindow, LayoutFollowsTheNinetySixDpiNumbers) {
     }
 
     // Shown, the progress bar sits below the status bar.
-    ShowWindow(form->ProgressBar1, SW_SHOW);
+    ShowWindow(form->progressBar, SW_SHOW);
     form->Layout();
-    const RECT bar = ClientRectIn(form->Handle(), form->ProgressBar1);
+    const RECT bar = ClientRectIn(form->Handle(), form->progressBar);
     EXPECT_EQ(bar.bottom, client.bottom);
     EXPECT_EQ(bar.bottom - bar.top, form->Scale(17));
-    EXPECT_EQ(ClientRectIn(form->Handle(), form->StatusBar1).bottom, bar.top);
+    EXPECT_EQ(ClientRectIn(form->Handle(), form->statusBar).bottom, bar.top);
 }
 
-TEST_F(MainWindow, SplitterResizesListAndPanelWhileDragging) {
+TEST_F(MainWindowTest, SplitterResizesListAndPanelWhileDragging) {
     Start();
-    const RECT before = ClientRectIn(form->Handle(), form->ListView1);
-    SendMessageW(form->Splitter1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 10));
-    SendMessageW(form->Splitter1, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-100), 10));
-    const RECT during = ClientRectIn(form->Handle(), form->ListView1);
-    const RECT convert = ClientRectIn(form->Handle(), form->Button1);
-    SendMessageW(form->Splitter1, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-100), 10));
+    const RECT before = ClientRectIn(form->Handle(), form->fileListView);
+    SendMessageW(form->splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 10));
+    SendMessageW(form->splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-100), 10));
+    const RECT during = ClientRectIn(form->Handle(), form->fileListView);
+    const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
+    SendMessageW(form->splitter, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-100), 10));
     EXPECT_NEAR(during.right, before.right - 102, 3) << "the list narrows before the button is released";
     RECT client;
     GetClientRect(form->Handle(), &client);
     EXPECT_NEAR(convert.right - convert.left, form->Scale(238) + 102 - form->Scale(4), 3) << "the panel widens";
 }
 
-TEST_F(MainWindow, DpiChangeScalesTheLayout) {
+TEST_F(MainWindowTest, DpiChangeScalesTheLayout) {
     Start();
     RECT window;
     GetWindowRect(form->Handle(), &window);
     RECT suggested{window.left, window.top, window.left + 1300, window.top + 1200};
     SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(form->Dpi(), 192u);
-    const RECT convert = ClientRectIn(form->Handle(), form->Button1);
+    const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
     EXPECT_EQ(convert.bottom - convert.top, 74);
-    EXPECT_EQ(ListView_GetColumnWidth(form->ListView1, 1), 142);
+    EXPECT_EQ(ListView_GetColumnWidth(form->fileListView, 1), 142);
     RECT rc;
-    SendMessageW(form->ToolBar1, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    SendMessageW(form->toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
     EXPECT_EQ(rc.bottom - rc.top, 168);
 }
 
-TEST_F(MainWindow, ExitEndsTheMessageLoop) {
+TEST_F(MainWindowTest, ExitEndsTheMessageLoop) {
     Start();
     EXPECT_FALSE(Application::Terminated());
-    form->RunCommand(CMD_Exit1);
+    form->RunCommand(CMD_Exit);
     EXPECT_TRUE(Application::Terminated());
 }
 
-TEST_F(MainWindow, FailureInAHandlerReachesTheStandardBoxAndTheProgramGoesOn) {
+TEST_F(MainWindowTest, FailureInAHandlerReachesTheStandardBoxAndTheProgramGoesOn) {
     Start();
     const std::string before = ReadFileBytes(ini);
     HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     {
         MessageBoxWatcher watcher;
-        SetWindowTextW(form->Edit1, L"C:\\Typed");  // the change handler's flush fails
+        SetWindowTextW(form->targetFolderEdit, L"C:\\Typed");  // the change handler's flush fails
         ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
         const auto box = watcher.Boxes().front();
         EXPECT_EQ(box.caption, L"Corvana");
@@ -246,16 +246,16 @@ TEST_F(MainWindow, FailureInAHandlerReachesTheStandardBoxAndTheProgramGoesOn) {
         EXPECT_EQ(box.text.back(), L'.');
     }
     CloseHandle(lock);
-    EXPECT_EQ(GetWindowTextString(form->Edit1), L"C:\\Typed") << "the field keeps its new state";
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"C:\\Typed") << "the field keeps its new state";
     EXPECT_EQ(ReadFileBytes(ini), before) << "the old file stays whole";
-    Button_SetCheck(form->CheckBoxSource, BST_CHECKED);
-    form->CheckBoxSourceClick();
+    Button_SetCheck(form->useSourceFolderCheck, BST_CHECKED);
+    form->OnUseSourceFolderClick();
     EXPECT_EQ(ReadFileBytes(ini), "\xEF\xBB\xBF[Settings]\r\nDestination=C:\\Typed\r\nUseSourceFolder=ON\r\n\r\n")
         << "the next flush writes the value that failed together with the new one";
 }
 
 TEST(VersionRecord, ReadFromTheBuiltProgram) {
-    const TEXEVersionData v = ReadVersionRecord(BuiltProgram());
+    const VersionRecord v = ReadVersionRecord(BuiltProgram());
     EXPECT_EQ(v.CompanyName, L"KALDERN");
     EXPECT_EQ(v.ProductName, L"Corvana");
     EXPECT_EQ(v.FileVersion, L"1.7.0.0");
@@ -283,10 +283,10 @@ TEST(BuiltProgram, HoldsItsMutexAndShowsItsWindowWhileRunning) {
     if (mutex) CloseHandle(mutex);
 
     EXPECT_EQ(ControlText(main), L"KALDERN - Corvana");
-    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_Button1)), L"Convert");
-    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_Label1)), L"Output Format:");
-    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_CheckBoxSource)), L"Use Source Folder");
-    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_Edit1)), DesktopFolder());
+    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_ConvertButton)), L"Convert");
+    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_FormatLabel)), L"Output Format:");
+    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_UseSourceFolderCheck)), L"Use Source Folder");
+    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_TargetFolderEdit)), DesktopFolder());
     EXPECT_TRUE(PathExists(folder / L"settings.ini"));
 
     program.Close();

@@ -16,7 +16,7 @@ using Startup = AppFixture;
 TEST_F(Startup, FirstStartCreatesTheSettingsFileWithTheDesktop) {
     Start();
     EXPECT_EQ(form->SettingsFolder, folder.Path() + L"\\");
-    EXPECT_EQ(GetWindowTextString(form->Edit1), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
     EXPECT_EQ(ReadFileBytes(ini), DefaultFile());
     EXPECT_EQ(GetWindowTextString(form->Handle()), L"KALDERN - Corvana");
     EXPECT_EQ(form->AppCaption, L"KALDERN - Corvana");
@@ -44,14 +44,14 @@ TEST_P(StoredSettings, ReachTheirControls) {
     const auto& c = GetParam();
     WriteFileBytes(ini, c.file);
     Start();
-    EXPECT_EQ(GetWindowTextString(form->Edit1), c.edit);
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), c.edit);
     EXPECT_EQ(form->FFmpegParameters, c.parameters);
-    EXPECT_EQ(form->IsMenuChecked(CMD_RememberAudioSettings1), c.remember);
-    EXPECT_EQ(form->IsMenuChecked(CMD_ShowErrorDetails1), c.errorDetails);
-    EXPECT_EQ(Button_GetCheck(form->CheckBoxSource) == BST_CHECKED, c.sourceFolder);
-    EXPECT_EQ(IsWindowVisible(form->Edit1) != FALSE, !c.sourceFolder);
-    EXPECT_EQ(IsWindowVisible(form->Button2) != FALSE, !c.sourceFolder);
-    EXPECT_TRUE(IsWindowVisible(form->Label2));
+    EXPECT_EQ(form->IsMenuChecked(CMD_RememberAudioSettings), c.remember);
+    EXPECT_EQ(form->IsMenuChecked(CMD_ShowErrorDetails), c.errorDetails);
+    EXPECT_EQ(Button_GetCheck(form->useSourceFolderCheck) == BST_CHECKED, c.sourceFolder);
+    EXPECT_EQ(IsWindowVisible(form->targetFolderEdit) != FALSE, !c.sourceFolder);
+    EXPECT_EQ(IsWindowVisible(form->targetFolderButton) != FALSE, !c.sourceFolder);
+    EXPECT_TRUE(IsWindowVisible(form->targetFolderLabel));
     EXPECT_EQ(ReadFileBytes(ini), c.after.empty() ? c.file : c.after);
 }
 
@@ -91,7 +91,7 @@ TEST_P(BadSettingsFile, StartsWithTheSettingsItCouldKeep) {
     WriteFileBytes(ini, c.file);
     Start();
     EXPECT_TRUE(IsWindow(form->Handle()));
-    EXPECT_EQ(GetWindowTextString(form->Edit1), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
     const std::string expected = c.after.empty() ? DefaultFile() : c.after;
     EXPECT_EQ(ReadFileBytes(ini), expected);
 }
@@ -114,7 +114,7 @@ TEST_F(Startup, FiftyMegabyteFileLoads) {
     while (file.size() < 50u * 1024 * 1024) file += line;
     WriteFileBytes(ini, file);
     Start();
-    EXPECT_EQ(GetWindowTextString(form->Edit1), L"C:\\big");
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"C:\\big");
 }
 
 TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
@@ -126,7 +126,7 @@ TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
     Start();
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
     CloseHandle(lock);
-    EXPECT_EQ(GetWindowTextString(form->Edit1), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"Corvana");
     EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u) << box.text;
@@ -160,7 +160,7 @@ TEST_F(SettingsFolderChoice, UserFolderThatCannotBeCreatedStillStarts) {
     Start();
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
     EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
-    EXPECT_EQ(GetWindowTextString(form->Edit1), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
     EXPECT_TRUE(IsWindow(form->Handle()));
 }
 

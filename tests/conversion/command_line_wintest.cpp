@@ -9,7 +9,7 @@ protected:
     TempFolder work{L"cmdline"};
     std::vector<std::wstring> Captions() const {
         std::vector<std::wstring> c;
-        for (int i = 0; i < ListView_GetItemCount(form->ListView1); ++i) c.push_back(RowText(form->ListView1, i, 0));
+        for (int i = 0; i < ListView_GetItemCount(form->fileListView); ++i) c.push_back(RowText(form->fileListView, i, 0));
         return c;
     }
     // Lets the command line's conversion run to its end.
@@ -70,7 +70,7 @@ TEST_F(CommandLineConversion, AFailedJobOverAnExistingFileIsAnError) {
     EXPECT_EQ(form->ExitStatus(), 1);
     EXPECT_FALSE(Application::Terminated());
     EXPECT_EQ(ReadFileBytes(work / L"existing.mp3"), "keep me");
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"");
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"");
 }
 
 // Relative paths mean the current folder; a bare output name lands there too.
@@ -111,7 +111,7 @@ TEST_F(CommandLineConversion, AFailureEndsWithExitStatusOneWhenClosed) {
     ProgramProcess program(exe, L"-input \"" + (work / L"noise.mp3") + L"\" -output \"" + (work / L"o.mp3") + L"\"");
     const HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    const HWND status = GetDlgItem(window, IDC_StatusBar1);
+    const HWND status = GetDlgItem(window, IDC_StatusBar);
     ASSERT_TRUE(PumpUntil([&] { return ControlText(status) == L"Error"; }, 60000));
     EXPECT_FALSE(program.HasEnded());
     PostMessageW(window, WM_CLOSE, 0, 0);

@@ -14,18 +14,18 @@ class ConversionRun : public ConversionFixture {
 protected:
     TempFolder work{L"run"};
 
-    void SetTarget(const std::wstring& text) { SetWindowTextW(form->Edit1, text.c_str()); }
-    void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->ComboBox1, -1, format); }
+    void SetTarget(const std::wstring& text) { SetWindowTextW(form->targetFolderEdit, text.c_str()); }
+    void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->formatBox, -1, format); }
     std::vector<std::wstring> Results() const {
         std::vector<std::wstring> r;
-        for (int i = 0; i < ListView_GetItemCount(form->ListView1); ++i) r.push_back(RowText(form->ListView1, i, 1));
+        for (int i = 0; i < ListView_GetItemCount(form->fileListView); ++i) r.push_back(RowText(form->fileListView, i, 1));
         return r;
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
     void ExpectIdle() const {
-        EXPECT_EQ(GetWindowTextString(form->Button1), L"Convert");
-        EXPECT_TRUE(IsWindowEnabled(form->Button1));
-        EXPECT_FALSE(IsWindowVisible(form->ProgressBar1));
+        EXPECT_EQ(GetWindowTextString(form->convertButton), L"Convert");
+        EXPECT_TRUE(IsWindowEnabled(form->convertButton));
+        EXPECT_FALSE(IsWindowVisible(form->progressBar));
         EXPECT_FALSE(Application::IsBusyCursor());
     }
 };
@@ -33,7 +33,7 @@ protected:
 TEST_F(ConversionRun, AnEmptyListOnlyWarns) {
     Start();
     MessageBoxWatcher watcher;
-    form->Button1Click();
+    form->OnConvert();
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Boxes()[0].caption, L"WARNING");
     EXPECT_EQ(watcher.Boxes()[0].text, L"Please add files!");
@@ -54,7 +54,7 @@ TEST_F(ConversionRun, NamesOutputsUniquelyAndOverwritesNothing) {
     // A folder at an output's path is not a file: the name is kept and that job fails.
     ASSERT_TRUE(CreateDirectoryW((work / L"out\\a.b.c.mp3").c_str(), nullptr));
     for (const wchar_t* name : {L"song.flac", L"song (2).mp3", L"a.b.c.wav", L"twin.wav", L"twin.flac"})
-        form->Ekle(work / name);
+        form->AddFile(work / name);
     SetTarget(work / L"out");
     SetFormat(L"MP3");
     form->RunCommand(CMD_SimultaneousFirst + 3);  // four jobs at once: the names are reserved in list order
@@ -74,7 +74,7 @@ TEST_F(ConversionRun, NamesOutputsUniquelyAndOverwritesNothing) {
 
     // Same format beside the source: the counter keeps the source as it is.
     const std::string source = ReadFileBytes(work / L"song (2).mp3");
-    Button_SetCheck(form->CheckBoxSource, BST_CHECKED);
+    Button_SetCheck(form->useSourceFolderCheck, BST_CHECKED);
     Convert();
     EXPECT_EQ(ReadFileBytes(work / L"song (2).mp3"), source);
     EXPECT_TRUE(DecodesCleanly(work / L"song (2) (2).mp3"));
@@ -89,7 +89,7 @@ TEST_F(ConversionRun, ManyJobsAtOnceGiveWholeOutputs) {
     for (int i = 0; i < 12; ++i) {
         names.push_back(L"tone " + std::to_wstring(i) + L".wav");
         MakeTone(work / names.back(), 1 + i % 3);
-        form->Ekle(work / names.back());
+        form->AddFile(work / names.back());
     }
     SetTarget(work / L"out");
     SetFormat(L"OGG");
@@ -103,7 +103,7 @@ TEST_F(ConversionRun, ManyJobsAtOnceGiveWholeOutputs) {
 TEST_F(ConversionRun, CreatesAMissingTargetFolderWithItsParents) {
     Start();
     MakeTone(work / L"x.wav");
-    form->Ekle(work / L"x.wav");
+    form->AddFile(work / L"x.wav");
     SetTarget(work / L"new\\deeper\\still");
     Convert();
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
@@ -119,7 +119,7 @@ TEST_F(ConversionRun, RelativePathsMeanTheCurrentFolder) {
     GetCurrentDirectoryW(MAX_PATH, saved);
     ASSERT_TRUE(SetCurrentDirectoryW(work.Path().c_str()));
     ScopeExit restore([&] { SetCurrentDirectoryW(saved); });
-    form->Ekle(L"rel.wav");
+    form->AddFile(L"rel.wav");
     SetTarget(L"out rel");
     Convert();
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
@@ -130,12 +130,12 @@ TEST_F(ConversionRun, RelativePathsMeanTheCurrentFolder) {
 TEST_F(ConversionRun, AnEmptyTargetFolderStopsTheRunAndTheWindowGoesBackToIdle) {
     Start();
     MakeTone(work / L"x.wav");
-    form->Ekle(work / L"x.wav");
+    form->AddFile(work / L"x.wav");
     SetTarget(L"");
     MessageBoxWatcher watcher;
     // As a click would: through the window procedure, which shows failures in the standard box.
-    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(IDC_Button1, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->Button1));
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(IDC_ConvertButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->convertButton));
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
     EXPECT_EQ(watcher.Boxes()[0].caption, L"Corvana");
     EXPECT_EQ(watcher.Boxes()[0].text, L"Unable to create directory.");
@@ -151,13 +151,13 @@ TEST_F(ConversionRun, EachBadSourceEndsInError) {
     WriteFileBytes(work / L"empty.mp3", "");
     WriteFileBytes(work / L"noise.mp3", std::string(5000, '\x5a'));
     WriteFileBytes(work / L"notes.txt", "words");
-    form->Ekle(work / L"missing.mp3");
-    form->Ekle(work / L"empty.mp3");
-    form->Ekle(work / L"noise.mp3");
-    form->Ekle(work / L"notes.txt");
-    form->Ekle(work / L"good.wav");
-    form->Ekle(L"Q:\\no such drive\\x.mp3");
-    form->Ekle(std::wstring(L"\\\\?\\") + work.Path() + L"\\" + std::wstring(250, L'l') + L".wav");
+    form->AddFile(work / L"missing.mp3");
+    form->AddFile(work / L"empty.mp3");
+    form->AddFile(work / L"noise.mp3");
+    form->AddFile(work / L"notes.txt");
+    form->AddFile(work / L"good.wav");
+    form->AddFile(L"Q:\\no such drive\\x.mp3");
+    form->AddFile(std::wstring(L"\\\\?\\") + work.Path() + L"\\" + std::wstring(250, L'l') + L".wav");
     SetTarget(work / L"out");
     Convert();
     EXPECT_EQ(Results(),
@@ -172,9 +172,9 @@ TEST_F(ConversionRun, ATargetThatCannotBeWrittenGivesErrorForEachRow) {
     MakeTone(work / L"a.wav");
     MakeTone(work / L"b.wav");
     WriteFileBytes(work / L"plainfile", "x");
-    form->Ekle(work / L"a.wav");
-    form->Ekle(work / L"b.wav");
-    form->SetMenuChecked(CMD_ShowErrorDetails1, true);
+    form->AddFile(work / L"a.wav");
+    form->AddFile(work / L"b.wav");
+    form->SetMenuChecked(CMD_ShowErrorDetails, true);
     for (const std::wstring& target : {work / L"plainfile", std::wstring(L"Q:\\missing drive")}) {
         MessageBoxWatcher watcher;
         SetTarget(target);
@@ -193,7 +193,7 @@ protected:
     // Starts a run one job at a time and acts as soon as the first job has started.
     void RunWhile(const std::function<void()>& action) {
         form->RunCommand(CMD_SimultaneousFirst);
-        SendMessageW(form->Button1, BM_CLICK, 0, 0);
+        SendMessageW(form->convertButton, BM_CLICK, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return form->StatusText().rfind(L"Processing ", 0) == 0; }, 10000));
         action();
         ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 60000));
@@ -201,7 +201,7 @@ protected:
     void AddThree() {
         for (const wchar_t* n : {L"a.wav", L"b.wav", L"c.wav"}) {
             MakeTone(work / n);
-            form->Ekle(work / n);
+            form->AddFile(work / n);
         }
         SetTarget(work / L"out");
     }
@@ -230,7 +230,7 @@ TEST_F(ConversionRunChanges, AResultFollowsItsRowWhenTheListIsSorted) {
         form->FileList.SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption > y.caption; });
         form->FileListChanged();
     });
-    EXPECT_EQ(RowText(form->ListView1, 2, 0), work / L"a.wav");
+    EXPECT_EQ(RowText(form->fileListView, 2, 0), work / L"a.wav");
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK"}));
     EXPECT_FALSE(PathExists(work / L"out\\a (2).mp3"));
 }
@@ -239,10 +239,10 @@ TEST_F(ConversionRunChanges, RowsAddedOrAClearedListDuringARunAreHandled) {
     Start();
     AddThree();
     MakeTone(work / L"d.wav");
-    RunWhile([this] { form->Ekle(work / L"d.wav"); });
+    RunWhile([this] { form->AddFile(work / L"d.wav"); });
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK", L"OK"}));
     EXPECT_TRUE(DecodesCleanly(work / L"out\\d.mp3"));
-    EXPECT_EQ(SendMessageW(form->ProgressBar1, PBM_GETRANGE, FALSE, 0), 3) << "the maximum is not raised";
+    EXPECT_EQ(SendMessageW(form->progressBar, PBM_GETRANGE, FALSE, 0), 3) << "the maximum is not raised";
 
     RunWhile([this] {
         form->FileList.Clear();
@@ -261,12 +261,12 @@ protected:
         for (int i = 0; i < rows; ++i) {
             const std::wstring name = work / (L"endless " + std::to_wstring(i) + L".wav");
             MakeTone(name);
-            form->Ekle(name);
+            form->AddFile(name);
         }
         form->FFmpegParameters = L"-af apad";
         SetTarget(work / L"out");
         form->RunCommand(CMD_SimultaneousFirst + atOnce - 1);
-        SendMessageW(form->Button1, BM_CLICK, 0, 0);
+        SendMessageW(form->convertButton, BM_CLICK, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return RunningFFmpegProcesses().size() == static_cast<size_t>(atOnce); }, 20000));
         // Every running row shows its progress.
         ASSERT_TRUE(PumpUntil(
@@ -291,11 +291,11 @@ protected:
 
 TEST_F(ConversionStop, StopEndsEveryRunningJobAndLeavesNoFile) {
     StartEndlessRun(3, 2);
-    EXPECT_EQ(GetWindowTextString(form->Button1), L"Stop");
-    EXPECT_TRUE(IsWindowEnabled(form->Button1));
+    EXPECT_EQ(GetWindowTextString(form->convertButton), L"Stop");
+    EXPECT_TRUE(IsWindowEnabled(form->convertButton));
     EXPECT_EQ(Results()[0].back(), L'%');
     EXPECT_EQ(Results()[2], L"");
-    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Stopped", L"Stopped", L""}));
     EXPECT_EQ(form->StatusText(), L"Stopped");
@@ -310,13 +310,13 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     UniqueFileHandle server(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
                                              4096, 0, nullptr));
     ASSERT_TRUE(server);
-    form->Ekle(pipe);
+    form->AddFile(pipe);
     SetTarget(work / L"out");
-    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !RunningFFmpegProcesses().empty(); }, 20000));
     PumpFor(500);
     const DWORD pressed = GetTickCount();
-    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
     EXPECT_GE(GetTickCount() - pressed, 1900u) << "asked to quit first";
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"Stopped"});
@@ -352,7 +352,7 @@ TEST_F(ConversionStop, TheWindowAnswersDuringALongJob) {
     EXPECT_EQ(answered, 40);
     EXPECT_EQ(unanswered, 0);
     EXPECT_TRUE(form->ConversionRunning()) << "the job was still running all along";
-    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
 }
 

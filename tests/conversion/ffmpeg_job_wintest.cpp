@@ -15,15 +15,15 @@ TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
     TempFolder work(L"formats");
     const std::wstring source = work / L"tone.wav";
     MakeTone(source);
-    form->Ekle(source);
-    SetWindowTextW(form->Edit1, (work / L"out").c_str());
-    ASSERT_EQ(ComboBox_GetCount(form->ComboBox1), 14);
+    form->AddFile(source);
+    SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
+    ASSERT_EQ(ComboBox_GetCount(form->formatBox), 14);
     for (int i = 0; i < 14; ++i) {
-        ComboBox_SetCurSel(form->ComboBox1, i);
-        const std::wstring format = GetWindowTextString(form->ComboBox1);
+        ComboBox_SetCurSel(form->formatBox, i);
+        const std::wstring format = GetWindowTextString(form->formatBox);
         ASSERT_TRUE(ConvertAndWait(*form));
         const std::wstring output = work / (L"out\\tone" + OutputExtension(format));
-        EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK") << format;
+        EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK") << format;
         EXPECT_GT(FindFileSize(output), 0) << format;
         EXPECT_TRUE(DecodesCleanly(output)) << format;
     }
@@ -149,19 +149,19 @@ TEST_F(FFmpegJob, FoundOnTheSearchPathWhenNotBesideTheProgram) {
 // pipe read and a non-ASCII path whole.
 TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     Start();
-    form->SetMenuChecked(CMD_ShowErrorDetails1, true);
+    form->SetMenuChecked(CMD_ShowErrorDetails, true);
     TempFolder work(L"box");
     const std::wstring sub = work / (std::wstring(120, L'd') + L" \u65E5\u672C\u8A9E caf\u00E9");
     ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
     const std::wstring source = sub + L"\\" + std::wstring(100, L'n') + L" \U0001F3B5 \u00E9.wav";
     MakeTone(source);
     form->FFmpegParameters = L"-hide_banner -codec:a no_such_codec";
-    form->Ekle(source);
-    SetWindowTextW(form->Edit1, (work / L"out").c_str());
+    form->AddFile(source);
+    SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
 
     MessageBoxWatcher watcher;
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"Error");
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"ERROR");
@@ -175,16 +175,16 @@ TEST_F(FFmpegJob, NoBoxForASuccessOrWithoutShowErrorDetails) {
     Start();
     TempFolder work(L"nobox");
     MakeTone(work / L"a.wav");
-    SetWindowTextW(form->Edit1, (work / L"out").c_str());
+    SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
     MessageBoxWatcher watcher;
-    form->SetMenuChecked(CMD_ShowErrorDetails1, true);
-    form->Ekle(work / L"a.wav");
+    form->SetMenuChecked(CMD_ShowErrorDetails, true);
+    form->AddFile(work / L"a.wav");
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
-    form->SetMenuChecked(CMD_ShowErrorDetails1, false);
-    form->Ekle(work / L"missing.wav");
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK");
+    form->SetMenuChecked(CMD_ShowErrorDetails, false);
+    form->AddFile(work / L"missing.wav");
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(RowText(form->ListView1, 1, 1), L"Error");
+    EXPECT_EQ(RowText(form->fileListView, 1, 1), L"Error");
     PumpFor(200);
     EXPECT_EQ(watcher.Count(), 0u);
 }

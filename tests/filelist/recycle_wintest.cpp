@@ -76,12 +76,12 @@ TEST_F(RecycleBin, YesRecyclesTheSelectedFilesAndRemovesOnlyTheirItems) {
     });
     Start();
     const std::vector<std::wstring> selected{plain, readOnly, open, gone, folder};
-    for (const auto& p : selected) form->Ekle(p);
-    form->Ekle(keep);
-    SelectCaptions(form->ListView1, selected);
+    for (const auto& p : selected) form->AddFile(p);
+    form->AddFile(keep);
+    SelectCaptions(form->fileListView, selected);
     DeleteFileW(gone.c_str());
 
-    form->RunCommand(CMD_SendtoRecycleBin1);
+    form->RunCommand(CMD_SendToRecycleBin);
 
     ASSERT_GE(watcher.Count(), 1u);
     const DialogSnapshot box = watcher.Seen()[0];
@@ -99,15 +99,15 @@ TEST_F(RecycleBin, YesRecyclesTheSelectedFilesAndRemovesOnlyTheirItems) {
     for (const auto& p : {readOnly, open}) {
         const bool recycled = trash.Holds(NameOf(p));
         EXPECT_NE(recycled, PathExists(p)) << p;
-        const auto captions = ListCaptions(form->ListView1);
+        const auto captions = ListCaptions(form->fileListView);
         EXPECT_EQ(std::count(captions.begin(), captions.end(), p), recycled ? 0 : 1) << p;
     }
-    const auto captions = ListCaptions(form->ListView1);
+    const auto captions = ListCaptions(form->fileListView);
     for (const auto& p : {gone, folder, keep}) EXPECT_EQ(std::count(captions.begin(), captions.end(), p), 1) << p;
     EXPECT_EQ(std::count(captions.begin(), captions.end(), plain), 0);
     EXPECT_TRUE(DirectoryExists(folder)) << "a folder is not a file: skipped";
     EXPECT_TRUE(PathExists(keep));
-    EXPECT_TRUE(SelectedPositions(form->ListView1).empty());
+    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -115,26 +115,26 @@ TEST_F(RecycleBin, NoMovesNothingButClearsTheSelection) {
     const std::wstring a = Make(L"a.mp3"), b = Make(L"b.mp3");
     DialogWatcher watcher(DialogWatcher::Press(IDNO), L"Confirmation");
     Start();
-    form->Ekle(a);
-    form->Ekle(b);
-    SelectCaptions(form->ListView1, {a, b});
-    form->RunCommand(CMD_SendtoRecycleBin1);
+    form->AddFile(a);
+    form->AddFile(b);
+    SelectCaptions(form->fileListView, {a, b});
+    form->RunCommand(CMD_SendToRecycleBin);
     EXPECT_EQ(watcher.Count(), 1u);
-    EXPECT_EQ(ListCaptions(form->ListView1), (std::vector<std::wstring>{a, b}));
+    EXPECT_EQ(ListCaptions(form->fileListView), (std::vector<std::wstring>{a, b}));
     EXPECT_TRUE(PathExists(a) && PathExists(b));
     EXPECT_FALSE(trash.Holds(NameOf(a)));
-    EXPECT_TRUE(SelectedPositions(form->ListView1).empty());
+    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
 }
 
 TEST_F(RecycleBin, WithNothingSelectedNothingIsAsked) {
     const std::wstring a = Make(L"a.mp3");
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
     Start();
-    form->Ekle(a);
-    form->RunCommand(CMD_SendtoRecycleBin1);
+    form->AddFile(a);
+    form->RunCommand(CMD_SendToRecycleBin);
     PumpFor(500);
     EXPECT_EQ(watcher.Count(), 0u);
-    EXPECT_EQ(ListCaptions(form->ListView1), (std::vector<std::wstring>{a}));
+    EXPECT_EQ(ListCaptions(form->fileListView), (std::vector<std::wstring>{a}));
     EXPECT_TRUE(PathExists(a));
 }
 
@@ -161,15 +161,15 @@ TEST(RecycleWithoutBin, ChildAnswersNoToTheShell) {
     {
         TempFolder app(L"nobin-app");
         const std::wstring exe = CopyProgramTo(app.Path());
-        TAppForm form(exe);
+        MainWindow form(exe);
         form.CommandLine = L"\"" + exe + L"\"";
         form.Create();
         form.Show(SW_SHOWNOACTIVATE);
-        form.Ekle(file);
-        form.RunCommand(CMD_SelectAll1);
-        form.RunCommand(CMD_SendtoRecycleBin1);
-        EXPECT_EQ(ListCaptions(form.ListView1), (std::vector<std::wstring>{file}));
-        EXPECT_TRUE(SelectedPositions(form.ListView1).empty());
+        form.AddFile(file);
+        form.RunCommand(CMD_SelectAll);
+        form.RunCommand(CMD_SendToRecycleBin);
+        EXPECT_EQ(ListCaptions(form.fileListView), (std::vector<std::wstring>{file}));
+        EXPECT_TRUE(SelectedPositions(form.fileListView).empty());
     }
     Application::ResetTerminated();
     EXPECT_TRUE(PathExists(file));

@@ -65,9 +65,9 @@ protected:
         return work / name;
     }
     void AddAndSelect(const std::vector<std::wstring>& selected, const std::vector<std::wstring>& others = {}) {
-        for (const auto& p : selected) form->Ekle(p);
-        for (const auto& p : others) form->Ekle(p);
-        SelectCaptions(form->ListView1, selected);
+        for (const auto& p : selected) form->AddFile(p);
+        for (const auto& p : others) form->AddFile(p);
+        SelectCaptions(form->fileListView, selected);
     }
 };
 
@@ -116,7 +116,7 @@ TEST_F(ShellActions, OpenStartsTheAssociatedProgramForEachExistingFile) {
     CreateDirectoryW((work / L"folder.cvopentest").c_str(), nullptr);
     Start();
     AddAndSelect({first, work / L"second.cvopentest", work / L"folder.cvopentest", third});
-    form->RunCommand(CMD_Open1);
+    form->RunCommand(CMD_Open);
     EXPECT_TRUE(PumpUntil([&] { return FilesIn(opened).size() >= 2; }, 20000));
     PumpFor(500);
     EXPECT_EQ(FilesIn(opened), (std::vector<std::wstring>{L"first.cvopentest", L"third, one.cvopentest"}));
@@ -150,7 +150,7 @@ TEST_F(ShellActions, ShowInExplorerOpensAWindowForEachExistingFile) {
     Start();
     ASSERT_TRUE(ExplorerWindows().empty());
     AddAndSelect({a, work / L"missing.mp3", b});
-    form->RunCommand(CMD_ShowinExplorer1);
+    form->RunCommand(CMD_ShowFileInExplorer);
     EXPECT_TRUE(PumpUntil([] { return ExplorerWindows().size() >= 2; }, 20000));
     PumpFor(1000);
     std::vector<std::wstring> titles;
@@ -173,11 +173,11 @@ TEST_F(ShellActions, PropertiesAsksTheShellOnlyForExistingFiles) {
     });
     Start();
     AddAndSelect({a, work / L"b.mp3", c, work / L"d.mp3"});
-    form->RunCommand(CMD_Properties1);
+    form->RunCommand(CMD_Properties);
     PumpFor(1500);
     EXPECT_EQ(watcher.Count(), 2u);
-    SelectCaptions(form->ListView1, {work / L"b.mp3", work / L"d.mp3"});
-    form->RunCommand(CMD_Properties1);
+    SelectCaptions(form->fileListView, {work / L"b.mp3", work / L"d.mp3"});
+    form->RunCommand(CMD_Properties);
     PumpFor(1000);
     EXPECT_EQ(watcher.Count(), 2u) << "a missing file and a folder only beep";
 }

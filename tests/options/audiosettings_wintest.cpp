@@ -44,17 +44,17 @@ constexpr int kAutoButtons[] = {1, 25, 15, 21};
 
 class AudioSettings : public AppFixture {
 protected:
-    TFormAudioSettings& Open() {
-        SendMessageW(form->Button3, BM_CLICK, 0, 0);
+    AudioSettingsDialog& Open() {
+        SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
         PumpFor(20);
-        return *form->AudioSettingsForms.back();
+        return *form->AudioSettingsDialogs.back();
     }
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
     static bool Checked(HWND button) { return Button_GetCheck(button) == BST_CHECKED; }
-    static std::wstring Text(const TFormAudioSettings& d) { return GetWindowTextString(d.Edit1); }
-    static bool SaveEnabled(const TFormAudioSettings& d) { return IsWindowEnabled(d.Button1) != FALSE; }
+    static std::wstring Text(const AudioSettingsDialog& d) { return GetWindowTextString(d.Edit1); }
+    static bool SaveEnabled(const AudioSettingsDialog& d) { return IsWindowEnabled(d.Button1) != FALSE; }
     // Types at the end of the field.
-    static void Type(const TFormAudioSettings& d, const std::wstring& text) {
+    static void Type(const AudioSettingsDialog& d, const std::wstring& text) {
         const int end = GetWindowTextLengthW(d.Edit1);
         Edit_SetSel(d.Edit1, end, end);
         for (wchar_t c : text) SendMessageW(d.Edit1, WM_CHAR, c, 1);
@@ -256,7 +256,7 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
     Start();
     auto& first = Open();
     auto& second = Open();
-    ASSERT_EQ(form->AudioSettingsForms.size(), 2u);
+    ASSERT_EQ(form->AudioSettingsDialogs.size(), 2u);
     EXPECT_TRUE(IsWindowVisible(first.Handle()));
     EXPECT_TRUE(IsWindowVisible(second.Handle()));
     EXPECT_TRUE(IsWindowEnabled(form->Handle())) << "the main window stays usable";
@@ -274,9 +274,9 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
 
 TEST_F(AudioSettings, MenuItemOpensOneToo) {
     Start();
-    form->RunCommand(CMD_AudioSettings1);
-    ASSERT_EQ(form->AudioSettingsForms.size(), 1u);
-    EXPECT_TRUE(IsWindowVisible(form->AudioSettingsForms.front()->Handle()));
+    form->RunCommand(CMD_AudioSettings);
+    ASSERT_EQ(form->AudioSettingsDialogs.size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(form->AudioSettingsDialogs.front()->Handle()));
 }
 
 TEST_F(AudioSettings, FailedSaveShowsTheErrorAndKeepsSaveEnabled) {
@@ -304,17 +304,17 @@ TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
     auto& d = Open();
     Click(d.RadioButton(16));
     Click(d.Button1);
-    form->RunCommand(CMD_RememberAudioSettings1);
+    form->RunCommand(CMD_RememberAudioSettings);
     Restart();
     EXPECT_EQ(form->FFmpegParameters, L"-ac 1");
 
-    form->RunCommand(CMD_RememberAudioSettings1);
+    form->RunCommand(CMD_RememberAudioSettings);
     EXPECT_EQ(form->FFmpegParameters, L"-ac 1") << "the option acts at the next start only";
     Restart();
     EXPECT_EQ(form->FFmpegParameters, L"");
     EXPECT_EQ(StoredParameters(), "-ac 1") << "the saved string stays in the file";
 
-    form->RunCommand(CMD_RememberAudioSettings1);
+    form->RunCommand(CMD_RememberAudioSettings);
     Restart();
     EXPECT_EQ(form->FFmpegParameters, L"-ac 1") << "turning it on later brings back the string saved long before";
 }

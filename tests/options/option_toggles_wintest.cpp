@@ -66,9 +66,9 @@ TEST_P(OptionToggle, FailedWriteShowsTheErrorAndKeepsTheNewMark) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, OptionToggle,
-                         testing::Values(ToggleCase{"RememberAudioSettings", CMD_RememberAudioSettings1,
+                         testing::Values(ToggleCase{"RememberAudioSettings", CMD_RememberAudioSettings,
                                                     "RememberAudioSettings"},
-                                         ToggleCase{"ShowErrorDetails", CMD_ShowErrorDetails1, "ShowErrorDetails"}),
+                                         ToggleCase{"ShowErrorDetails", CMD_ShowErrorDetails, "ShowErrorDetails"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RefuseCase {
@@ -83,7 +83,7 @@ TEST_P(ResetRefused, ChangesNothing) {
     WriteFileBytes(ini, file);
     Start();
     DialogWatcher watcher(GetParam().answer);
-    SendMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Seen().front().caption, L"Confirmation");
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
@@ -91,7 +91,7 @@ TEST_P(ResetRefused, ChangesNothing) {
     PumpFor(500);
     EXPECT_EQ(ReadFileBytes(ini), file);
     EXPECT_EQ(FindInstance(exe, 0).window, nullptr) << "no second copy";
-    form->RunCommand(CMD_ShowErrorDetails1);
+    form->RunCommand(CMD_ShowErrorDetails);
     EXPECT_EQ(ReadFileBytes(ini), kBom + "[Settings]\r\nDestination=C:\\Kept\r\nShowErrorDetails=OFF\r\n\r\n");
 }
 
@@ -111,7 +111,7 @@ TEST_F(Reset, YesRestartsWithDefaultsAndEndsTheFirstCopy) {
     const HWND window = first.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
     MessageBoxWatcher watcher(IDYES, first.ProcessId());
-    PostMessageW(window, WM_COMMAND, CMD_ResettoDefaults1, 0);
+    PostMessageW(window, WM_COMMAND, CMD_ResetToDefaults, 0);
     EXPECT_TRUE(PumpUntil([&] { return first.HasEnded(); }, 20000)) << "the first copy ends";
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Boxes().front().caption, L"Confirmation");
@@ -129,17 +129,17 @@ TEST_F(Reset, TheEndingCopyNoLongerWritesTheFile) {
     WriteFileBytes(ini, kBom + "[Settings]\r\nDestination=C:\\Old\r\nShowErrorDetails=ON\r\n\r\n");
     Start();
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
-    SendMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
     EXPECT_TRUE(Application::Terminated());
     const Instance second = WaitForInstance(exe);
     ASSERT_NE(second.window, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == DefaultFile(); }, 10000));
 
-    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
-    SendMessageW(form->CheckBoxSource, BM_CLICK, 0, 0);
-    SetWindowTextW(form->Edit1, L"C:\\Changed");
-    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails1));
-    EXPECT_FALSE(IsWindowVisible(form->Edit1));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0);
+    SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0);
+    SetWindowTextW(form->targetFolderEdit, L"C:\\Changed");
+    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails));
+    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
     EXPECT_EQ(ReadFileBytes(ini), DefaultFile());
     CloseInstance(second);
 }

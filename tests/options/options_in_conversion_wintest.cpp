@@ -39,8 +39,8 @@ protected:
     void SetUp() override {
         ConversionFixture::SetUp();
         Start();
-        ComboBox_SetCurSel(form->ComboBox1, 1);  // WAV
-        SetWindowTextW(form->Edit1, out.c_str());
+        ComboBox_SetCurSel(form->formatBox, 1);  // WAV
+        SetWindowTextW(form->targetFolderEdit, out.c_str());
     }
     std::wstring StereoTone(const std::wstring& name) {
         const std::wstring path = work / name;
@@ -51,15 +51,15 @@ protected:
     // Composes the string in a new "Audio Settings" window from the given radio buttons, saves it
     // and closes the window.
     void SaveChoice(const std::vector<int>& radios) {
-        SendMessageW(form->Button3, BM_CLICK, 0, 0);
-        auto& dialog = *form->AudioSettingsForms.back();
+        SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
+        auto& dialog = *form->AudioSettingsDialogs.back();
         for (int number : radios) SendMessageW(dialog.RadioButton(number), BM_CLICK, 0, 0);
         SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
         SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
     }
     void SaveText(const std::wstring& text) {
-        SendMessageW(form->Button3, BM_CLICK, 0, 0);
-        auto& dialog = *form->AudioSettingsForms.back();
+        SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
+        auto& dialog = *form->AudioSettingsDialogs.back();
         SetWindowTextW(dialog.Edit1, text.c_str());
         SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
         SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
@@ -77,7 +77,7 @@ class SavedAudioChoice : public OptionsInConversion, public testing::WithParamIn
 
 TEST_P(SavedAudioChoice, ShapesTheNextOutput) {
     const std::wstring source = StereoTone(L"tone.flac");
-    form->Ekle(source);
+    form->AddFile(source);
     Convert();
     const WavFormat before = ReadWavFormat(out + L"\\tone.wav");
     EXPECT_EQ(before.channels, 2);
@@ -85,7 +85,7 @@ TEST_P(SavedAudioChoice, ShapesTheNextOutput) {
 
     SaveChoice(GetParam().radios);
     Convert();
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK");
     const WavFormat after = ReadWavFormat(out + L"\\tone (2).wav");
     EXPECT_EQ(after.channels, GetParam().expected.channels);
     EXPECT_EQ(after.sampleRate, GetParam().expected.sampleRate);
@@ -98,29 +98,29 @@ INSTANTIATE_TEST_SUITE_P(Choices, SavedAudioChoice,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
-    form->Ekle(StereoTone(L"tone.flac"));
-    SendMessageW(form->Button3, BM_CLICK, 0, 0);
-    SendMessageW(form->AudioSettingsForms.back()->RadioButton(16), BM_CLICK, 0, 0);
+    form->AddFile(StereoTone(L"tone.flac"));
+    SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
+    SendMessageW(form->AudioSettingsDialogs.back()->RadioButton(16), BM_CLICK, 0, 0);
     Convert();
     EXPECT_EQ(ReadWavFormat(out + L"\\tone.wav").channels, 2);
 }
 
 TEST_F(OptionsInConversion, UseSourceFolderPutsTheOutputBesideItsSource) {
     const std::wstring source = StereoTone(L"beside.flac");
-    form->Ekle(source);
-    SendMessageW(form->CheckBoxSource, BM_CLICK, 0, 0);
+    form->AddFile(source);
+    SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0);
     Convert();
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"OK");
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK");
     EXPECT_TRUE(FileExists(work / L"beside.wav"));
     EXPECT_FALSE(DirectoryExists(out));
 }
 
 TEST_F(OptionsInConversion, RejectedParametersGiveErrorAndNoFile) {
-    form->Ekle(StereoTone(L"tone.flac"));
+    form->AddFile(StereoTone(L"tone.flac"));
     SaveText(L"-ar banana");
     MessageBoxWatcher watcher;
     Convert();
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"Error");
     EXPECT_FALSE(FileExists(out + L"\\tone.wav"));
     PumpFor(100);
     EXPECT_EQ(watcher.Count(), 0u) << "no details while \"Show Error Details\" is off";
@@ -131,17 +131,17 @@ TEST_F(OptionsInConversion, RejectedParametersGiveErrorAndNoFile) {
 TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     const std::wstring first = StereoTone(L"first.flac");
     const std::wstring second = StereoTone(L"second.flac");
-    form->Ekle(first);
-    form->Ekle(second);
+    form->AddFile(first);
+    form->AddFile(second);
     SaveText(L"-ar banana");
-    form->RunCommand(CMD_ShowErrorDetails1);
+    form->RunCommand(CMD_ShowErrorDetails);
     form->RunCommand(CMD_SimultaneousFirst);  // one job at a time: the files fail in list order
 
     const HWND main = form->Handle();
     std::atomic<int> answered{0};
     DialogWatcher watcher([&](const DialogSnapshot& box) {
         // Sent, not posted: the mark is off before the box closes.
-        if (answered++ == 0) SendMessageW(main, WM_COMMAND, CMD_ShowErrorDetails1, 0);
+        if (answered++ == 0) SendMessageW(main, WM_COMMAND, CMD_ShowErrorDetails, 0);
         DialogWatcher::Press(IDOK)(box);
     });
     Convert();
@@ -151,27 +151,27 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     EXPECT_EQ(box.caption, L"ERROR");
     EXPECT_NE(box.text.find(first), std::wstring::npos) << box.text;
     EXPECT_NE(box.text.find(L"banana"), std::wstring::npos) << box.text;
-    EXPECT_EQ(RowText(form->ListView1, 0, 1), L"Error");
-    EXPECT_EQ(RowText(form->ListView1, 1, 1), L"Error");
-    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails1));
+    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->fileListView, 1, 1), L"Error");
+    EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails));
 }
 
 // "Reset to Defaults..." while a run is going: the run is stopped as at any exit, the new copy
 // starts at once with the defaults, and nothing this one does afterwards brings the old settings back.
 TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
-    form->Ekle(StereoTone(L"first.flac"));
-    form->Ekle(StereoTone(L"second.flac"));
-    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
+    form->AddFile(StereoTone(L"first.flac"));
+    form->AddFile(StereoTone(L"second.flac"));
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0);
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
-    SendMessageW(form->Button1, BM_CLICK, 0, 0);
+    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(form->ConversionRunning());
-    PostMessageW(form->Handle(), WM_COMMAND, CMD_ResettoDefaults1, 0);
+    PostMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
     ASSERT_TRUE(PumpUntil([] { return Application::Terminated(); }, 20000));
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
     EXPECT_FALSE(form->ConversionRunning());
     for (int row = 0; row < 2; ++row) {
-        const std::wstring result = RowText(form->ListView1, row, 1);
+        const std::wstring result = RowText(form->fileListView, row, 1);
         EXPECT_TRUE(result == L"OK" || result == L"Stopped" || result == L"") << result;
     }
     EXPECT_TRUE(TemporaryOutputsIn(out).empty());
@@ -180,7 +180,7 @@ TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     ASSERT_NE(second.window, nullptr);
     const std::string defaults = "\xEF\xBB\xBF[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) + "\r\n\r\n";
     EXPECT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == defaults; }, 10000));
-    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails1, 0);
+    SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0);
     EXPECT_EQ(ReadFileBytes(ini), defaults);
     CloseInstance(second);
 }

@@ -21,27 +21,27 @@ protected:
         Start();
     }
     void Type(HWND edit, wchar_t c) { SendMessageW(edit, WM_CHAR, c, 1); }
-    void ClickSourceFolder() { SendMessageW(form->CheckBoxSource, BM_CLICK, 0, 0); }
+    void ClickSourceFolder() { SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0); }
 };
 
 TEST_F(OutputFolder, EveryKeystrokeIsStoredAtOnce) {
     Start();
-    SetFocus(form->Edit1);
-    Edit_SetSel(form->Edit1, 0, -1);
-    SendMessageW(form->Edit1, WM_CLEAR, 0, 0);
+    SetFocus(form->targetFolderEdit);
+    Edit_SetSel(form->targetFolderEdit, 0, -1);
+    SendMessageW(form->targetFolderEdit, WM_CLEAR, 0, 0);
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L""));
     const std::wstring typed = L"D:\\Müzik";
     for (size_t i = 0; i < typed.size(); ++i) {
-        Type(form->Edit1, typed[i]);
+        Type(form->targetFolderEdit, typed[i]);
         EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(typed.substr(0, i + 1))) << "after key " << i;
     }
 }
 
 TEST_F(OutputFolder, ClearedFieldStaysEmptyAtTheNextStart) {
     Start();
-    SetWindowTextW(form->Edit1, L"");
+    SetWindowTextW(form->targetFolderEdit, L"");
     Restart();
-    EXPECT_EQ(GetWindowTextString(form->Edit1), L"");
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"");
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L""));
 }
 
@@ -49,20 +49,20 @@ TEST_F(OutputFolder, UseSourceFolderHidesTheFieldAndIsRemembered) {
     WriteFileBytes(ini, FileWithDestination(L"C:\\Out"));
     Start();
     ClickSourceFolder();
-    EXPECT_FALSE(IsWindowVisible(form->Edit1));
-    EXPECT_FALSE(IsWindowVisible(form->Button2));
-    EXPECT_TRUE(IsWindowVisible(form->Label2));
+    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
+    EXPECT_FALSE(IsWindowVisible(form->targetFolderButton));
+    EXPECT_TRUE(IsWindowVisible(form->targetFolderLabel));
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L"C:\\Out", "UseSourceFolder=ON\r\n"));
 
     Restart();
-    EXPECT_EQ(Button_GetCheck(form->CheckBoxSource), BST_CHECKED);
-    EXPECT_FALSE(IsWindowVisible(form->Edit1));
-    EXPECT_FALSE(IsWindowVisible(form->Button2));
+    EXPECT_EQ(Button_GetCheck(form->useSourceFolderCheck), BST_CHECKED);
+    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
+    EXPECT_FALSE(IsWindowVisible(form->targetFolderButton));
 
     ClickSourceFolder();
-    EXPECT_TRUE(IsWindowVisible(form->Edit1));
-    EXPECT_TRUE(IsWindowVisible(form->Button2));
-    EXPECT_EQ(GetWindowTextString(form->Edit1), L"C:\\Out");
+    EXPECT_TRUE(IsWindowVisible(form->targetFolderEdit));
+    EXPECT_TRUE(IsWindowVisible(form->targetFolderButton));
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"C:\\Out");
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L"C:\\Out", "UseSourceFolder=OFF\r\n"));
 }
 
@@ -79,8 +79,8 @@ TEST_F(OutputFolder, FailedWriteShowsTheErrorAndKeepsTheNewState) {
         EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
     }
     CloseHandle(lock);
-    EXPECT_EQ(Button_GetCheck(form->CheckBoxSource), BST_CHECKED);
-    EXPECT_FALSE(IsWindowVisible(form->Edit1));
+    EXPECT_EQ(Button_GetCheck(form->useSourceFolderCheck), BST_CHECKED);
+    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
     EXPECT_EQ(form->SettingsStore.ReadString(L"Settings", L"UseSourceFolder", L""), L"ON");
     EXPECT_EQ(ReadFileBytes(ini), before);
 }
@@ -91,20 +91,20 @@ struct ChangeCase {
     bool applies;
 };
 
-class ChangeMyFolder : public AppFixture, public testing::WithParamInterface<ChangeCase> {};
+class SetTargetFolder : public AppFixture, public testing::WithParamInterface<ChangeCase> {};
 
-TEST_P(ChangeMyFolder, TakesAnyNonBlankNameAsItIs) {
+TEST_P(SetTargetFolder, TakesAnyNonBlankNameAsItIs) {
     WriteFileBytes(ini, FileWithDestination(L"C:\\Before"));
     Start();
     form->LastFolder = L"C:\\Last";
-    form->ChangeMyFolder(GetParam().foldername);
+    form->SetTargetFolder(GetParam().foldername);
     const std::wstring expected = GetParam().applies ? GetParam().foldername : L"C:\\Before";
-    EXPECT_EQ(GetWindowTextString(form->Edit1), expected);
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), expected);
     EXPECT_EQ(form->LastFolder, GetParam().applies ? GetParam().foldername : L"C:\\Last");
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, ChangeMyFolder,
+INSTANTIATE_TEST_SUITE_P(Names, SetTargetFolder,
                          testing::Values(ChangeCase{"Empty", L"", false}, ChangeCase{"Blanks", L" \t ", false},
                                          ChangeCase{"ControlCharacters", L"\x01\x1F", false},
                                          ChangeCase{"Plain", L"E:\\Music", true},
@@ -133,24 +133,24 @@ protected:
 TEST_F(FolderDialog, OpensInLastFolderAndCancelChangesNothing) {
     TempFolder last(L"last");
     Start();
-    const std::wstring field = GetWindowTextString(form->Edit1);
+    const std::wstring field = GetWindowTextString(form->targetFolderEdit);
     const std::string file = ReadFileBytes(ini);
     form->LastFolder = last.Path();
     DialogWatcher watcher(DialogWatcher::Press(IDCANCEL), L"Select folder:");
-    SendMessageW(form->Button2, BM_CLICK, 0, 0);
+    SendMessageW(form->targetFolderButton, BM_CLICK, 0, 0);
     ASSERT_EQ(watcher.Count(), 1u);
     const DialogSnapshot d = watcher.Seen().front();
     EXPECT_EQ(NameField(d), last.Path());
     EXPECT_EQ(d.buttons.front().text, L"Select");
     EXPECT_EQ(form->LastFolder, last.Path());
-    EXPECT_EQ(GetWindowTextString(form->Edit1), field);
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), field);
     EXPECT_EQ(ReadFileBytes(ini), file);
 }
 
 TEST_F(FolderDialog, WithoutLastFolderTheNameFieldIsEmpty) {
     Start();
     DialogWatcher watcher(DialogWatcher::Press(IDCANCEL), L"Select folder:");
-    form->RunCommand(CMD_ChangeDirectory1);
+    form->RunCommand(CMD_ChangeTargetFolder);
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(NameField(watcher.Seen().front()), L"");
     EXPECT_EQ(form->LastFolder, L"");
@@ -160,10 +160,10 @@ TEST_F(FolderDialog, ChosenFolderBecomesTargetAndLastFolder) {
     TempFolder chosen(L"chosen");
     Start();
     DialogWatcher watcher(Choose(chosen.Path()), L"Select folder:");
-    form->RunCommand(CMD_ChangeDirectory1);
+    form->RunCommand(CMD_ChangeTargetFolder);
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(form->LastFolder, chosen.Path());
-    EXPECT_EQ(GetWindowTextString(form->Edit1), chosen.Path());
+    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), chosen.Path());
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(chosen.Path()));
 }
 
@@ -212,8 +212,8 @@ protected:
     }
 
     void Show(const std::wstring& text) {
-        SetWindowTextW(form->Edit1, text.c_str());
-        SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowinExplorer2, 0);
+        SetWindowTextW(form->targetFolderEdit, text.c_str());
+        SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowTargetFolder, 0);
     }
 };
 

@@ -17,11 +17,11 @@ protected:
     TempFolder folder{L"app"};
     std::wstring exe = CopyProgramTo(folder.Path());
     std::wstring ini = folder / L"settings.ini";
-    std::unique_ptr<TAppForm> form;
+    std::unique_ptr<MainWindow> form;
 
     // Creates and shows the window; extra command-line arguments may follow the program's name.
     void Start(const std::wstring& arguments = L"") {
-        form = std::make_unique<TAppForm>(exe);
+        form = std::make_unique<MainWindow>(exe);
         form->CommandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         form->Create();
         form->Show(SW_SHOWNOACTIVATE);

@@ -15,7 +15,7 @@ class BrowserLog {
 public:
     BrowserLog() {
         DeleteFileW(kLog);
-        const std::string script = UnixPathOf(SourceDir() + L"\\tests\\vendor\\standin\\browser_log.sh");
+        const std::string script = UnixPathOf(SourceDir() + L"\\tests\\maker\\standin\\browser_log.sh");
         const std::wstring wide(script.begin(), script.end());
         RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", L"Browsers", REG_SZ, wide.c_str(),
                         static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));

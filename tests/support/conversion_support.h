@@ -26,7 +26,7 @@ std::wstring RowText(HWND list, int row, int column);
 
 // Presses "Convert" as a click would and lets the window run until the run has ended; false when
 // it has not ended within the time.
-bool ConvertAndWait(TAppForm& form, DWORD timeoutMs = 180000);
+bool ConvertAndWait(MainWindow& form, DWORD timeoutMs = 180000);
 
 // One job on this thread with the real process runner and files, ffmpeg.exe found from
 // programFolder; a file at the output is replaced once the job has succeeded (as the command

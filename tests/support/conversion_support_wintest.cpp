@@ -27,8 +27,8 @@ bool DecodesCleanly(const std::wstring& path) {
     return RunBuiltFFmpeg(L"-v error -xerror -i \"" + path + L"\" -f null -", BuildDir()) == 0;
 }
 
-bool ConvertAndWait(TAppForm& form, DWORD timeoutMs) {
-    SendMessageW(form.Button1, BM_CLICK, 0, 0);
+bool ConvertAndWait(MainWindow& form, DWORD timeoutMs) {
+    SendMessageW(form.convertButton, BM_CLICK, 0, 0);
     return PumpUntil([&] { return !form.ConversionRunning(); }, timeoutMs);
 }
 

@@ -1,4 +1,4 @@
-// A stand-in for the maker's web service on a loopback port (tests/vendor/standin/maker_service.py,
+// A stand-in for the maker's web service on a loopback port (tests/maker/standin/maker_service.py,
 // a Linux program started from here through Wine), steered and read through files in a folder of
 // its own. It answers both schemes on the same port, like the real host.
 #pragma once

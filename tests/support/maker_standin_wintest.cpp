@@ -30,7 +30,7 @@ bool SpawnUnixProgram(const std::vector<std::string>& argv) {
 }
 
 MakerStandIn::MakerStandIn() {
-    const std::string script = UnixPathOf(SourceDir() + L"\\tests\\vendor\\standin\\maker_service.py");
+    const std::string script = UnixPathOf(SourceDir() + L"\\tests\\maker\\standin\\maker_service.py");
     const std::string folder = UnixPathOf(folder_.Path());
     const char* python = PathExists(L"Z:\\usr\\bin\\python3") ? "/usr/bin/python3" : "python3";
     if (script.empty() || folder.empty() || !SpawnUnixProgram({python, script, folder, "1800"})) return;

@@ -1,4 +1,4 @@
-#include "vendor/about_win.h"
+#include "maker/about_win.h"
 
 #include <windowsx.h>
 
@@ -6,8 +6,8 @@
 
 #include "app/main_win.h"
 #include "resource.h"
-#include "vendor/web_request.h"
-#include "vendor/web_request_win.h"
+#include "maker/web_request.h"
+#include "maker/web_request_win.h"
 #include "win/images_win.h"
 #include "win/modal_win.h"
 #include "win/system_win.h"
@@ -42,7 +42,7 @@ std::mt19937& RainEngine() {
     return engine;
 }
 
-RECT ScaleRect(const RECT& r, const TAboutBox& box) {
+RECT ScaleRect(const RECT& r, const AboutBox& box) {
     return {box.Scale(r.left), box.Scale(r.top), box.Scale(r.right), box.Scale(r.bottom)};
 }
 
@@ -55,7 +55,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* box = reinterpret_cast<TAboutBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* box = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!box || msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
     Application::Guarded([&] { result = box->PanelMessage(hwnd, msg, wp, lp); });
@@ -110,15 +110,15 @@ private:
 
 }  // namespace
 
-TAboutBox::TAboutBox(const TAppForm& app)
+AboutBox::AboutBox(const MainWindow& app)
     : app_(app), rain_([](int n) { return static_cast<int>(RainEngine()() % static_cast<unsigned>(n)); }) {}
 
-TAboutBox::~TAboutBox() {
+AboutBox::~AboutBox() {
     if (hwnd_) DestroyWindow(hwnd_);
     if (PopupMenu1) DestroyMenu(PopupMenu1);
 }
 
-void TAboutBox::Create(HWND owner) {
+void AboutBox::Create(HWND owner) {
     RegisterClassOnce(kAboutClass, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
     RegisterPanelClass();
     dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
@@ -130,18 +130,18 @@ void TAboutBox::Create(HWND owner) {
     if (!hwnd_) RaiseLastError();
 }
 
-void TAboutBox::ShowModal(HWND owner) {
+void AboutBox::ShowModal(HWND owner) {
     Create(owner);
     RunModal(hwnd_, owner);
 }
 
-void TAboutBox::Close() {
+void AboutBox::Close() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void TAboutBox::FormCreate() {
+void AboutBox::FormCreate() {
     RECT outer;
     GetWindowRect(hwnd_, &outer);
     rain_.Start(outer.right - outer.left, outer.bottom - outer.top);
@@ -152,14 +152,14 @@ void TAboutBox::FormCreate() {
     label2_ = app_.ProductName + L" " + app_.AppVersion;
     SetWindowTextW(BitBtn1, L"OK");
     SetWindowTextW(BitBtn2, L"Info");
-    HighDPIImageYukle();
+    LoadPictures();
     RECT client;
     GetClientRect(hwnd_, &client);
     SetWindowPos(PanelEgg, HWND_BOTTOM, (client.right - Scale(kPanelEgg.cx)) / 2,
                  (client.bottom - Scale(kPanelEgg.cy)) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TAboutBox::HighDPIImageYukle() {
+void AboutBox::LoadPictures() {
     logoSize_ = Scale(80);
     logo_.reset(LoadImageIcon(IDI_LOGO, logoSize_));
     cat_.reset(LoadImageIcon(IDI_CAT, Scale(kPanelEgg.cy - 6)));
@@ -169,7 +169,7 @@ void TAboutBox::HighDPIImageYukle() {
     InvalidateRect(PanelEgg, nullptr, FALSE);
 }
 
-void TAboutBox::LayOut() {
+void AboutBox::LayOut() {
     font_.reset(MakeFont(Scale(11), L"Tahoma"));
     bigFont_.reset(MakeFont(Scale(16), L"Tahoma"));
     linkFont_.reset(MakeFont(Scale(11), L"MS Sans Serif", true));
@@ -193,10 +193,10 @@ void TAboutBox::LayOut() {
     SendMessageW(Hints, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-RECT TAboutBox::Image1Rect() const { return ScaleRect(kImage1, *this); }
-RECT TAboutBox::Label5Rect() const { return ScaleRect(kLabel5, *this); }
+RECT AboutBox::Image1Rect() const { return ScaleRect(kImage1, *this); }
+RECT AboutBox::Label5Rect() const { return ScaleRect(kLabel5, *this); }
 
-void TAboutBox::FormResize() {
+void AboutBox::FormResize() {
     HDC dc = GetDC(hwnd_);
     RECT outer;
     GetWindowRect(hwnd_, &outer);
@@ -206,19 +206,19 @@ void TAboutBox::FormResize() {
     rain_.SetupGrid();
 }
 
-void TAboutBox::tmTimerTimer() {
+void AboutBox::tmTimerTimer() {
     WindowCanvas canvas(hwnd_, rainFont_.get());
     rain_.Tick(canvas);
 }
 
-void TAboutBox::Image1DblClick() {
+void AboutBox::Image1DblClick() {
     if (eggTimerRunning_) return;
     ShowWindow(PanelEgg, SW_SHOWNA);
     eggTimerRunning_ = true;
     SetTimer(hwnd_, kEggTimer, 5, nullptr);
 }
 
-void TAboutBox::TimerEggTimer() {
+void AboutBox::TimerEggTimer() {
     RECT r;
     GetWindowRect(Panel1, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
@@ -232,7 +232,7 @@ void TAboutBox::TimerEggTimer() {
     }
 }
 
-void TAboutBox::ImageEggDblClick() {
+void AboutBox::ImageEggDblClick() {
     if (eggTimerRunning_) return;
     ShowWindow(PanelEgg, SW_HIDE);
     RECT r, client;
@@ -243,9 +243,9 @@ void TAboutBox::ImageEggDblClick() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TAboutBox::BitBtn2Click() { ShowDropDownMenu(BitBtn2, PopupMenu1); }
+void AboutBox::BitBtn2Click() { ShowDropDownMenu(BitBtn2, PopupMenu1); }
 
-void TAboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
+void AboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
     if (!dropDownGuard_.ShouldShow(button, menu, GetTickCount())) return;
     RECT rc;
     GetClientRect(button, &rc);
@@ -255,15 +255,15 @@ void TAboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
     dropDownGuard_.Closed(button, menu, GetTickCount());
 }
 
-void TAboutBox::Credits1Click() {
+void AboutBox::Credits1Click() {
     OpenWebAddress(std::wstring(L"https://") + MakerHost + L"/blog/credits-and-acknowledgements/");
 }
 
-void TAboutBox::Howtouninstall1Click() {
+void AboutBox::Howtouninstall1Click() {
     OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/blog/how-to-uninstall-kaldern-software/");
 }
 
-void TAboutBox::LicensePrivacyPolicy1Click() {
+void AboutBox::LicensePrivacyPolicy1Click() {
     const std::wstring path = WithTrailingBackslash(FolderOf(app_.ProgramPath)) + L"license.txt";
     if (FileExists(path))
         ShellExecuteW(hwnd_, nullptr, L"notepad.exe", path.c_str(), nullptr, SW_SHOWNORMAL);
@@ -271,12 +271,12 @@ void TAboutBox::LicensePrivacyPolicy1Click() {
         MessageBoxW(hwnd_, L"File not found!", L"License", MB_OK | MB_ICONERROR);
 }
 
-void TAboutBox::Label5Click() { OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/"); }
+void AboutBox::Label5Click() { OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/"); }
 
 // ---------------------------------------------------------------------------------------------
 // Dragging by the body with any button but the right one.
 
-bool TAboutBox::StartDrag(HWND from, UINT msg) {
+bool AboutBox::StartDrag(HWND from, UINT msg) {
     if (msg == WM_RBUTTONDOWN) return false;
     dragging_ = true;
     GetCursorPos(&dragAnchor_);
@@ -284,7 +284,7 @@ bool TAboutBox::StartDrag(HWND from, UINT msg) {
     return true;
 }
 
-void TAboutBox::ContinueDrag() {
+void AboutBox::ContinueDrag() {
     if (!dragging_) return;
     POINT pt;
     GetCursorPos(&pt);
@@ -295,7 +295,7 @@ void TAboutBox::ContinueDrag() {
     dragAnchor_ = pt;
 }
 
-void TAboutBox::EndDrag() {
+void AboutBox::EndDrag() {
     if (!dragging_) return;
     dragging_ = false;
     ReleaseCapture();
@@ -304,7 +304,7 @@ void TAboutBox::EndDrag() {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-void TAboutBox::PaintPanel(HWND panel, HDC target) {
+void AboutBox::PaintPanel(HWND panel, HDC target) {
     RECT client;
     GetClientRect(panel, &client);
     // Drawn off screen first, so the panel never flickers while the animation runs beside it.
@@ -365,7 +365,7 @@ void TAboutBox::PaintPanel(HWND panel, HDC target) {
     DeleteDC(dc);
 }
 
-void TAboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
+void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     const bool pressed = item.itemState & ODS_SELECTED;
     HDC dc = item.hDC;
     RECT r = item.rcItem;
@@ -399,7 +399,7 @@ void TAboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
 // ---------------------------------------------------------------------------------------------
 // Messages
 
-LRESULT TAboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -462,7 +462,7 @@ LRESULT TAboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(panel, msg, wp, lp);
 }
 
-LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
         dpi_ = GetDpiForWindow(hwnd_);
@@ -507,7 +507,7 @@ LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         LayOut();
-        HighDPIImageYukle();
+        LoadPictures();
         return 0;
     }
     case WM_TIMER:
@@ -554,12 +554,12 @@ LRESULT TAboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------------------------------------
 // The main window's commands that open the box and the help page.
 
-void TAppForm::About1Click() {
-    TAboutBox box(*this);
+void MainWindow::OpenAbout() {
+    AboutBox box(*this);
     box.ShowModal(hwnd_);
 }
 
-void TAppForm::Help2Click() {
+void MainWindow::OpenOnlineHelp() {
     try {
         OpenWebAddress(HelpAddress(MakerHost, ProductName));
     } catch (const std::exception&) {

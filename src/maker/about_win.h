@@ -1,4 +1,4 @@
-// TAboutBox: the about box, a black tool window with the logo, the product and version, "OK",
+// AboutBox: the about box, a black tool window with the logo, the product and version, "OK",
 // "Info" with its menu, the home-page link, the falling-characters animation around the central
 // panel and a hidden picture behind it.
 #pragma once
@@ -7,18 +7,18 @@
 
 #include <string>
 
-#include "vendor/about.h"
+#include "maker/about.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {
 
-class TAppForm;
+class MainWindow;
 
-class TAboutBox : public BaseWindow<TAboutBox> {
+class AboutBox : public BaseWindow<AboutBox> {
 public:
-    explicit TAboutBox(const TAppForm& app);
-    ~TAboutBox() override;
+    explicit AboutBox(const MainWindow& app);
+    ~AboutBox() override;
 
     // Creates the window (running FormCreate) without showing it.
     void Create(HWND owner);
@@ -44,7 +44,7 @@ public:
     void Howtouninstall1Click();
     void LicensePrivacyPolicy1Click();
     void Label5Click();
-    void HighDPIImageYukle();
+    void LoadPictures();
 
     // ---- State that tests look at ----
     std::wstring Label2Text() const { return label2_; }
@@ -68,7 +68,7 @@ private:
     void ContinueDrag();
     void EndDrag();
 
-    const TAppForm& app_;
+    const MainWindow& app_;
     UINT dpi_ = 96;
     std::wstring label2_;
     RainAnimation rain_;

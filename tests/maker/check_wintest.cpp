@@ -3,8 +3,8 @@
 
 #include "support/app_fixture.h"
 #include "support/maker_standin.h"
-#include "vendor/check_win.h"
-#include "vendor/newversion_win.h"
+#include "maker/check_win.h"
+#include "maker/newversion_win.h"
 
 namespace corvana::test {
 namespace {
@@ -60,7 +60,7 @@ protected:
         auto state = std::make_shared<UpdateCheckState>();
         state->inputs = {L"KALDERN - Corvana", L"1.7", service->Endpoint(), timeoutMs};
         state->keyPath = std::move(keyPath);
-        TChecker::Start(state);
+        UpdateChecker::Start(state);
         EXPECT_TRUE(PumpUntil([&] { return state->results.UpdateCheckDone.load(std::memory_order_acquire); },
                               4 * timeoutMs + 5000));
         return state;
@@ -214,7 +214,7 @@ protected:
         form->UpdateCheckEndpoint = service.Endpoint();
     }
     bool MenuEnabled() const {
-        return (GetMenuState(form->MainMenu1, CMD_UpdateNotifications1, MF_BYCOMMAND) & MF_GRAYED) == 0;
+        return (GetMenuState(form->mainMenu, CMD_UpdateNotifications, MF_BYCOMMAND) & MF_GRAYED) == 0;
     }
     MakerStandIn service;
 };
@@ -223,20 +223,20 @@ TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     MessageBoxWatcher boxes;
     StartAgainst("<version>1.8</version>\r\n<url>https://downloads.example/get</url>\r\n");
     EXPECT_FALSE(MenuEnabled());
-    ASSERT_TRUE(PumpUntil([&] { return form->NewVer != nullptr; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return form->UpdateNoticeWindow != nullptr; }, 15000));
     EXPECT_TRUE(MenuEnabled());
-    EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications1));
-    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->NewVer->Handle()) != FALSE; }, 2000));
-    EXPECT_EQ(ControlText(form->NewVer->Label2), L"Click to download Corvana 1.8");
-    EXPECT_EQ(form->NewVer->LinkAddress(), L"https://downloads.example/get");
+    EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateNoticeWindow->Handle()) != FALSE; }, 2000));
+    EXPECT_EQ(ControlText(form->UpdateNoticeWindow->Label2), L"Click to download Corvana 1.8");
+    EXPECT_EQ(form->UpdateNoticeWindow->LinkAddress(), L"https://downloads.example/get");
     EXPECT_EQ(boxes.Count(), 0u);
 
     // The switch is stored for the next start.
-    form->UpdateNotifications1Click();
-    EXPECT_FALSE(form->IsMenuChecked(CMD_UpdateNotifications1));
+    form->ToggleUpdateNotifications();
+    EXPECT_FALSE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_EQ(Value(L"ShowUpdate"), L"0");
-    form->UpdateNotifications1Click();
-    EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications1));
+    form->ToggleUpdateNotifications();
+    EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_EQ(Value(L"ShowUpdate"), L"1");
 }
 
@@ -244,8 +244,8 @@ TEST_F(UpdateCheckApp, NotificationsOffAskNothingAndUncheckTheMenu) {
     SetValue(L"ShowUpdate", L"0");
     StartAgainst("<version>1.8</version>\r\n");
     ASSERT_TRUE(PumpUntil([&] { return MenuEnabled(); }, 15000));
-    EXPECT_FALSE(form->IsMenuChecked(CMD_UpdateNotifications1));
-    EXPECT_EQ(form->NewVer, nullptr);
+    EXPECT_FALSE(form->IsMenuChecked(CMD_UpdateNotifications));
+    EXPECT_EQ(form->UpdateNoticeWindow, nullptr);
     EXPECT_TRUE(service.Requests().empty());
     EXPECT_EQ(Value(L"HowMany"), L"1");
     EXPECT_EQ(Value(L"LastUpdateCheck"), L"<missing>");
@@ -259,7 +259,7 @@ TEST_F(UpdateCheckApp, FailedServiceLeavesTheMenuDisabledAndShowsNothing) {
         PumpUntil([&] { return form->UpdateCheck && form->UpdateCheck->results.UpdateCheckDone.load(); }, 15000));
     PumpFor(1500);  // the tick that collects the result
     EXPECT_FALSE(MenuEnabled());
-    EXPECT_EQ(form->NewVer, nullptr);
+    EXPECT_EQ(form->UpdateNoticeWindow, nullptr);
     EXPECT_EQ(boxes.Count(), 0u);
 }
 

@@ -1,4 +1,4 @@
-#include "vendor/about.h"
+#include "maker/about.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 
 #include "support/browser_log.h"
 #include "support/maker_standin.h"
-#include "vendor/newversion_win.h"
-#include "vendor/web_request.h"
+#include "maker/newversion_win.h"
+#include "maker/web_request.h"
 #include "win/system_win.h"
 
 namespace corvana::test {
@@ -31,8 +31,8 @@ private:
 class NewVersionWindow : public testing::Test {
 protected:
     void SetUp() override { CloseCountdown = 11; }
-    std::unique_ptr<TNewVer> Open(const std::wstring& url, HWND main) {
-        auto notice = std::make_unique<TNewVer>(L"Corvana", L"1.8", url, main);
+    std::unique_ptr<UpdateNotice> Open(const std::wstring& url, HWND main) {
+        auto notice = std::make_unique<UpdateNotice>(L"Corvana", L"1.8", url, main);
         notice->Create();
         return notice;
     }

@@ -1,12 +1,12 @@
-#include "vendor/feedback_win.h"
+#include "maker/feedback_win.h"
 
 #include <windowsx.h>
 
 #include "app/main_win.h"
 #include "common/text.h"
 #include "resource.h"
-#include "vendor/web_request.h"
-#include "vendor/web_request_win.h"
+#include "maker/web_request.h"
+#include "maker/web_request_win.h"
 #include "win/images_win.h"
 #include "win/modal_win.h"
 #include "win/system_win.h"
@@ -24,7 +24,7 @@ LRESULT CALLBACK ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* form = reinterpret_cast<TFeedbackForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* form = reinterpret_cast<FeedbackDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form || msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
     Application::Guarded([&] { result = form->ChoiceMessage(hwnd, msg, wp, lp); });
@@ -51,7 +51,7 @@ HFONT MakeTahoma(int height, int weight = FW_NORMAL) {
 // typed character itself is swallowed.
 LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
     if ((msg == WM_KEYDOWN || msg == WM_CHAR) && wp == VK_ESCAPE) {
-        if (msg == WM_KEYDOWN) reinterpret_cast<TFeedbackForm*>(form)->Close();
+        if (msg == WM_KEYDOWN) reinterpret_cast<FeedbackDialog*>(form)->Close();
         return 0;
     }
     if (msg == WM_GETDLGCODE && lp) {
@@ -64,15 +64,15 @@ LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 
 }  // namespace
 
-TFeedbackForm::TFeedbackForm(const TAppForm& app)
+FeedbackDialog::FeedbackDialog(const MainWindow& app)
     : Endpoint(FeedbackEndpoint), TimeoutMs(kFeedbackTimeoutMs), app_(app),
       colour4_(GetSysColor(COLOR_BTNFACE)), colour5_(GetSysColor(COLOR_BTNFACE)) {}
 
-TFeedbackForm::~TFeedbackForm() {
+FeedbackDialog::~FeedbackDialog() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void TFeedbackForm::Create(HWND owner) {
+void FeedbackDialog::Create(HWND owner) {
     RegisterClassOnce(kFormClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
     RegisterChoiceClass();
     dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
@@ -84,17 +84,17 @@ void TFeedbackForm::Create(HWND owner) {
     if (!hwnd_) RaiseLastError();
 }
 
-void TFeedbackForm::ShowModal(HWND owner) {
+void FeedbackDialog::ShowModal(HWND owner) {
     Create(owner);
     SetFocus(Memo1);
     RunModal(hwnd_, owner);
 }
 
-void TFeedbackForm::Close() {
+void FeedbackDialog::Close() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void TFeedbackForm::FormCreate() {
+void FeedbackDialog::FormCreate() {
     SetWindowTextW(hwnd_, (app_.ProductName + L" feedback").c_str());
     SetWindowTextW(Panel4, L"I like it!");
     SetWindowTextW(Panel5, L"I dislike it!");
@@ -108,17 +108,17 @@ void TFeedbackForm::FormCreate() {
 // The two choices: a click on a plain one selects it and clears the other; a click on a selected
 // one clears it. Only the left button counts.
 
-bool TFeedbackForm::IsSelected(HWND panel) const {
+bool FeedbackDialog::IsSelected(HWND panel) const {
     return (panel == Panel4 ? colour4_ : colour5_) != GetSysColor(COLOR_BTNFACE);
 }
 
-FeedbackChoice TFeedbackForm::Choice() const {
+FeedbackChoice FeedbackDialog::Choice() const {
     if (IsSelected(Panel4)) return FeedbackChoice::Like;
     if (IsSelected(Panel5)) return FeedbackChoice::Dislike;
     return FeedbackChoice::None;
 }
 
-void TFeedbackForm::ToggleChoice(HWND clicked, HWND other) {
+void FeedbackDialog::ToggleChoice(HWND clicked, HWND other) {
     auto colourOf = [this](HWND panel) -> COLORREF& { return panel == Panel4 ? colour4_ : colour5_; };
     if (IsSelected(clicked)) {
         colourOf(clicked) = GetSysColor(COLOR_BTNFACE);
@@ -130,17 +130,17 @@ void TFeedbackForm::ToggleChoice(HWND clicked, HWND other) {
     InvalidateRect(Panel5, nullptr, TRUE);
 }
 
-void TFeedbackForm::Image1MouseDown(UINT button) {
+void FeedbackDialog::Image1MouseDown(UINT button) {
     if (button == WM_LBUTTONDOWN) ToggleChoice(Panel4, Panel5);
 }
 
-void TFeedbackForm::Image2MouseDown(UINT button) {
+void FeedbackDialog::Image2MouseDown(UINT button) {
     if (button == WM_LBUTTONDOWN) ToggleChoice(Panel5, Panel4);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void TFeedbackForm::BitBtn1Click() {
+void FeedbackDialog::BitBtn1Click() {
     const std::wstring text = TrimControl(GetWindowTextString(Memo1));
     if (text.empty()) {
         SetFocus(Memo1);
@@ -178,7 +178,7 @@ void TFeedbackForm::BitBtn1Click() {
 // ---------------------------------------------------------------------------------------------
 // Layout and painting
 
-void TFeedbackForm::LayOut() {
+void FeedbackDialog::LayOut() {
     font16_.reset(MakeTahoma(Scale(16)));
     font13_.reset(MakeTahoma(Scale(13)));
     bold13_.reset(MakeTahoma(Scale(13), FW_BOLD));
@@ -212,7 +212,7 @@ void TFeedbackForm::LayOut() {
     MoveWindow(Memo1, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
 }
 
-void TFeedbackForm::PaintChoice(HWND panel, HDC dc) {
+void FeedbackDialog::PaintChoice(HWND panel, HDC dc) {
     RECT r;
     GetClientRect(panel, &r);
     const bool selected = IsSelected(panel);
@@ -233,7 +233,7 @@ void TFeedbackForm::PaintChoice(HWND panel, HDC dc) {
     SelectObject(dc, old);
 }
 
-LRESULT TFeedbackForm::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT FeedbackDialog::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -253,7 +253,7 @@ LRESULT TFeedbackForm::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp)
     }
 }
 
-LRESULT TFeedbackForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
         dpi_ = GetDpiForWindow(hwnd_);
@@ -322,8 +322,8 @@ LRESULT TFeedbackForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---------------------------------------------------------------------------------------------
 
-void TAppForm::SendFeedback1Click() {
-    TFeedbackForm form(*this);
+void MainWindow::OpenFeedback() {
+    FeedbackDialog form(*this);
     form.ShowModal(hwnd_);
 }
 

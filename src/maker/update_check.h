@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vendor/web_request.h"
+#include "maker/web_request.h"
 
 namespace corvana {
 

@@ -1,19 +1,19 @@
-#include "vendor/about_win.h"
+#include "maker/about_win.h"
 
 #include "support/app_fixture.h"
 #include "support/browser_log.h"
 #include "common/text.h"
-#include "vendor/about.h"
+#include "maker/about.h"
 
 namespace corvana::test {
 namespace {
 
-class AboutBox : public AppFixture {
+class AboutBoxWindow : public AppFixture {
 protected:
-    std::unique_ptr<TAboutBox> box;
+    std::unique_ptr<corvana::AboutBox> box;
     void OpenBox() {
         Start();
-        box = std::make_unique<TAboutBox>(*form);
+        box = std::make_unique<corvana::AboutBox>(*form);
         box->Create(form->Handle());
         ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
         PumpFor(20);
@@ -34,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(AboutBox, ShowsTheProductAndVersion) {
+TEST_F(AboutBoxWindow, ShowsTheProductAndVersion) {
     OpenBox();
     EXPECT_EQ(GetWindowTextString(box->Handle()), L"About Corvana");
     EXPECT_EQ(box->Label2Text(), L"Corvana 1.7");
@@ -55,7 +55,7 @@ TEST_F(AboutBox, ShowsTheProductAndVersion) {
     EXPECT_EQ(items, (std::vector<std::wstring>{L"Acknowledgements...", L"How to uninstall...", L"License..."}));
 }
 
-TEST_F(AboutBox, AnimationGridKeepsTheSizeCapturedAtCreation) {
+TEST_F(AboutBoxWindow, AnimationGridKeepsTheSizeCapturedAtCreation) {
     OpenBox();
     RECT outer;
     GetWindowRect(box->Handle(), &outer);
@@ -71,7 +71,7 @@ TEST_F(AboutBox, AnimationGridKeepsTheSizeCapturedAtCreation) {
     EXPECT_EQ(box->Rain().Drops().size(), static_cast<size_t>(2 * (width / 8)));
 }
 
-TEST_F(AboutBox, DpiChangeRendersThePicturesAnewButKeepsTheGrid) {
+TEST_F(AboutBoxWindow, DpiChangeRendersThePicturesAnewButKeepsTheGrid) {
     OpenBox();
     const int matrixWidth = box->Rain().MatrixWidth();
     const int before = box->LogoImageHeight();
@@ -83,7 +83,7 @@ TEST_F(AboutBox, DpiChangeRendersThePicturesAnewButKeepsTheGrid) {
     EXPECT_EQ(box->Rain().MatrixWidth(), matrixWidth);
 }
 
-TEST_F(AboutBox, HiddenPictureSlidesOutOnceAndBack) {
+TEST_F(AboutBoxWindow, HiddenPictureSlidesOutOnceAndBack) {
     OpenBox();
     const int home = Panel1Left();
     EXPECT_FALSE(IsWindowVisible(box->PanelEgg));
@@ -104,12 +104,12 @@ TEST_F(AboutBox, HiddenPictureSlidesOutOnceAndBack) {
     EXPECT_EQ(Panel1Left(), (client.right - box->Scale(350)) / 2);
 }
 
-TEST_F(AboutBox, OkAndEscapeClose) {
+TEST_F(AboutBoxWindow, OkAndEscapeClose) {
     OpenBox();
     SendMessageW(box->Panel1, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(box->BitBtn1));
     EXPECT_FALSE(IsWindow(box->Handle()));
     for (bool onInfo : {false, true}) {
-        box = std::make_unique<TAboutBox>(*form);
+        box = std::make_unique<corvana::AboutBox>(*form);
         box->Create(form->Handle());
         MSG escape{onInfo ? box->BitBtn2 : box->BitBtn1, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         EXPECT_TRUE(IsDialogMessageW(box->Handle(), &escape));  // as the modal loop hands it over
@@ -118,12 +118,12 @@ TEST_F(AboutBox, OkAndEscapeClose) {
     }
 }
 
-TEST_F(AboutBox, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
+TEST_F(AboutBoxWindow, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
     TempFolder spaced(L"my programs");
-    form = std::make_unique<TAppForm>(CopyProgramTo(spaced.Path()));
+    form = std::make_unique<MainWindow>(CopyProgramTo(spaced.Path()));
     form->Create();
     WriteFileBytes(spaced / L"license.txt", "Licence text");
-    box = std::make_unique<TAboutBox>(*form);
+    box = std::make_unique<corvana::AboutBox>(*form);
     box->Create(form->Handle());
     box->LicensePrivacyPolicy1Click();
     HWND notepad = nullptr;
@@ -138,7 +138,7 @@ TEST_F(AboutBox, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
     }
 }
 
-TEST_F(AboutBox, LicenseMissingSaysSo) {
+TEST_F(AboutBoxWindow, LicenseMissingSaysSo) {
     OpenBox();
     MessageBoxWatcher watcher;
     box->LicensePrivacyPolicy1Click();
@@ -148,7 +148,7 @@ TEST_F(AboutBox, LicenseMissingSaysSo) {
     EXPECT_TRUE(IsWindow(box->Handle())) << "the box stays open";
 }
 
-TEST_F(AboutBox, DraggingMovesTheWindowExceptWithTheRightButton) {
+TEST_F(AboutBoxWindow, DraggingMovesTheWindowExceptWithTheRightButton) {
     OpenBox();
     RECT before, after;
     GetWindowRect(box->Handle(), &before);
@@ -169,16 +169,16 @@ TEST_F(AboutBox, DraggingMovesTheWindowExceptWithTheRightButton) {
     EXPECT_EQ(after.top - before.top, 15);
 }
 
-TEST_F(AboutBox, LinksOpenTheMakersPages) {
+TEST_F(AboutBoxWindow, LinksOpenTheMakersPages) {
     OpenBox();
     const std::string host = CORVANA_MAKER_HOST;
     struct {
-        void (TAboutBox::*command)();
+        void (AboutBox::*command)();
         std::string opened;
     } cases[] = {
-        {&TAboutBox::Label5Click, "http://" + host + "/"},
-        {&TAboutBox::Credits1Click, "https://" + host + "/blog/credits-and-acknowledgements/"},
-        {&TAboutBox::Howtouninstall1Click, "http://" + host + "/blog/how-to-uninstall-kaldern-software/"},
+        {&AboutBox::Label5Click, "http://" + host + "/"},
+        {&AboutBox::Credits1Click, "https://" + host + "/blog/credits-and-acknowledgements/"},
+        {&AboutBox::Howtouninstall1Click, "http://" + host + "/blog/how-to-uninstall-kaldern-software/"},
     };
     for (const auto& c : cases) {
         BrowserLog browser;
@@ -194,10 +194,10 @@ TEST_F(OnlineHelp, MenuToolButtonAndF1OpenTheHelpPage) {
     Start();
     const std::string expected = std::string("http://") + CORVANA_MAKER_HOST + "/help/corvana/\n";
     const std::function<void()> ways[] = {
-        [&] { form->RunCommand(CMD_Help2); },
-        [&] { SendMessageW(form->Handle(), WM_COMMAND, CMD_ToolButton4, reinterpret_cast<LPARAM>(form->ToolBar1)); },
+        [&] { form->RunCommand(CMD_OnlineHelp); },
+        [&] { SendMessageW(form->Handle(), WM_COMMAND, CMD_ToolHelp, reinterpret_cast<LPARAM>(form->toolBar)); },
         [&] {
-            PostMessageW(form->ListView1, WM_KEYDOWN, VK_F1, 0);
+            PostMessageW(form->fileListView, WM_KEYDOWN, VK_F1, 0);
             Application::ProcessMessages();
         },
     };

@@ -1,8 +1,8 @@
-// PostForm and the vendor request sequence over real HTTP against the stand-in service.
+// PostForm and the maker request sequence over real HTTP against the stand-in service.
 #include <gtest/gtest.h>
 
 #include "support/maker_standin.h"
-#include "vendor/web_request_win.h"
+#include "maker/web_request_win.h"
 
 namespace corvana::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "vendor/web_request.h"
+#include "maker/web_request.h"
 
 #include <cstdint>
 

@@ -1,22 +1,22 @@
-// TFeedbackForm: the modal form that sends the user's feedback to the maker's service.
+// FeedbackDialog: the modal form that sends the user's feedback to the maker's service.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "vendor/feedback.h"
+#include "maker/feedback.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {
 
-class TAppForm;
+class MainWindow;
 
-class TFeedbackForm : public BaseWindow<TFeedbackForm> {
+class FeedbackDialog : public BaseWindow<FeedbackDialog> {
 public:
-    explicit TFeedbackForm(const TAppForm& app);
-    ~TFeedbackForm() override;
+    explicit FeedbackDialog(const MainWindow& app);
+    ~FeedbackDialog() override;
 
     void Create(HWND owner);
     void ShowModal(HWND owner);
@@ -45,7 +45,7 @@ private:
     void PaintChoice(HWND panel, HDC dc);
     int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
 
-    const TAppForm& app_;
+    const MainWindow& app_;
     UINT dpi_ = 96;
     HWND savedFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
     COLORREF colour4_, colour5_;  // a panel whose colour is not the button face counts as selected

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "vendor/update_check.h"
+#include "maker/update_check.h"
 #include "win/handles_win.h"
 
 namespace corvana {
@@ -38,7 +38,7 @@ struct UpdateCheckState {
 };
 
 // The worker thread: runs one check and frees itself when it ends.
-class TChecker {
+class UpdateChecker {
 public:
     // Starts the worker at once. When no thread can be started the check is over at once, with
     // nothing to tell.
@@ -48,7 +48,7 @@ public:
     void CheckNow() noexcept;
 
 private:
-    explicit TChecker(std::shared_ptr<UpdateCheckState> state) : state_(std::move(state)) {}
+    explicit UpdateChecker(std::shared_ptr<UpdateCheckState> state) : state_(std::move(state)) {}
     std::shared_ptr<UpdateCheckState> state_;
 };
 

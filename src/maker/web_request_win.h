@@ -1,10 +1,10 @@
-// The two ways the vendor services reach the outside: a form sent to the maker's web service, and
+// The two ways the maker services reach the outside: a form sent to the maker's web service, and
 // a web page handed to the user's browser.
 #pragma once
 
 #include <string>
 
-#include "vendor/web_request.h"
+#include "maker/web_request.h"
 
 namespace corvana {
 

@@ -1,4 +1,4 @@
-#include "vendor/web_request_win.h"
+#include "maker/web_request_win.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,4 +1,4 @@
-// TNewVer: the small notice that slides in at the top right of the primary screen when the update
+// UpdateNotice: the small notice that slides in at the top right of the primary screen when the update
 // check found a different version. Borderless, always on top, never takes the focus; closes
 // (hides) itself after about eleven seconds, or at once on its link or close button.
 #pragma once
@@ -18,11 +18,11 @@ inline constexpr const wchar_t* kNewVersionWindowClass = L"TNewVer";
 // Seconds left for the notice: counted down from creation and never reset within a run.
 extern int64_t CloseCountdown;
 
-class TNewVer : public BaseWindow<TNewVer> {
+class UpdateNotice : public BaseWindow<UpdateNotice> {
 public:
     // mainWindow keeps the focus while the notice shows.
-    TNewVer(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow);
-    ~TNewVer() override;
+    UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow);
+    ~UpdateNotice() override;
 
     // Creates the window hidden; TimerStart shows it.
     void Create();
@@ -56,7 +56,7 @@ public:
     enum TimerId : UINT_PTR { TimerStart = 1, TimerClose = 2, TimerLink = 3 };
 
 private:
-    friend class BaseWindow<TNewVer>;
+    friend class BaseWindow<UpdateNotice>;
     int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
     void CreateControls();
     void Layout();

@@ -1,4 +1,4 @@
-// The maker's web service as the vendor services see it: where it lives, how a form is written
+// The maker's web service as the maker services see it: where it lives, how a form is written
 // on each of the two schemes, which addresses may go to the browser, and the order in which the
 // schemes are tried.
 #pragma once
@@ -64,7 +64,7 @@ struct VendorReply {
     bool secureFailed = false;         // the secure attempt brought no reply
 };
 
-// The vendor request sequence: the secure scheme first, the plain one only when that brought no
+// The maker request sequence: the secure scheme first, the plain one only when that brought no
 // reply at all. endpoint is host and path without a scheme.
 VendorReply SendVendorRequest(std::wstring_view endpoint, const WebForm& form, int timeoutMs, const FormPoster& post);
 

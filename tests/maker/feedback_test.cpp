@@ -1,4 +1,4 @@
-#include "vendor/feedback.h"
+#include "maker/feedback.h"
 
 #include <gtest/gtest.h>
 

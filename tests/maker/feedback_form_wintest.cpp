@@ -1,5 +1,5 @@
 // The feedback form with real windows against the stand-in service.
-#include "vendor/feedback_win.h"
+#include "maker/feedback_win.h"
 
 #include "support/app_fixture.h"
 #include "support/maker_standin.h"
@@ -20,7 +20,7 @@ protected:
         service->SetBody("OK");
         service->ClearRequests();
         Start();
-        box = std::make_unique<TFeedbackForm>(*form);
+        box = std::make_unique<FeedbackDialog>(*form);
         box->Endpoint = service->Endpoint(L"/php/feedback.php");
         box->Create(form->Handle());
         ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
@@ -43,7 +43,7 @@ protected:
         return {};
     }
     static MakerStandIn* service;
-    std::unique_ptr<TFeedbackForm> box;
+    std::unique_ptr<FeedbackDialog> box;
 };
 MakerStandIn* FeedbackForm::service = nullptr;
 
@@ -160,7 +160,7 @@ TEST_F(FeedbackForm, ServiceDownIsAFailure) {
 TEST_F(FeedbackForm, EscapeClosesFromTheMessageTheAddressAndSend) {
     for (int which = 0; which < 3; ++which) {
         if (!box) {
-            box = std::make_unique<TFeedbackForm>(*form);
+            box = std::make_unique<FeedbackDialog>(*form);
             box->Create(form->Handle());
         }
         HWND target = which == 0 ? box->Memo1 : which == 1 ? box->Edit1 : box->BitBtn1;

@@ -1,4 +1,4 @@
-#include "vendor/update_check.h"
+#include "maker/update_check.h"
 
 #include "common/text.h"
 

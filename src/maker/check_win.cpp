@@ -1,12 +1,12 @@
 // The background update check: the worker, the main window's timer that starts it and collects
 // its result, and the menu item that switches the notifications.
-#include "vendor/check_win.h"
+#include "maker/check_win.h"
 
 #include <thread>
 
 #include "app/main_win.h"
-#include "vendor/newversion_win.h"
-#include "vendor/web_request_win.h"
+#include "maker/newversion_win.h"
+#include "maker/web_request_win.h"
 
 namespace corvana {
 
@@ -122,9 +122,9 @@ std::wstring SystemCheckEnvironment::PostForm(const std::wstring& address, const
 // ---------------------------------------------------------------------------------------------
 // The worker
 
-void TChecker::Start(std::shared_ptr<UpdateCheckState> state) noexcept {
+void UpdateChecker::Start(std::shared_ptr<UpdateCheckState> state) noexcept {
     try {
-        auto* checker = new TChecker(state);
+        auto* checker = new UpdateChecker(state);
         try {
             std::thread([checker] {
                 checker->Execute();
@@ -139,12 +139,12 @@ void TChecker::Start(std::shared_ptr<UpdateCheckState> state) noexcept {
     }
 }
 
-void TChecker::Execute() noexcept {
+void UpdateChecker::Execute() noexcept {
     state_->results.UpdateCheckDone.store(false, std::memory_order_relaxed);
     CheckNow();
 }
 
-void TChecker::CheckNow() noexcept {
+void UpdateChecker::CheckNow() noexcept {
     SystemCheckEnvironment env(state_->store, state_->keyPath);
     PerformUpdateCheck(state_->inputs, env, state_->results);
 }
@@ -152,7 +152,7 @@ void TChecker::CheckNow() noexcept {
 // ---------------------------------------------------------------------------------------------
 // The main window's side
 
-void TAppForm::TimerCheckerTimer() {
+void MainWindow::OnUpdateCheckTimer() {
     if (!CheckerStarted) {
         CheckerStarted = true;
         UpdateCheck = std::make_shared<UpdateCheckState>();
@@ -160,26 +160,26 @@ void TAppForm::TimerCheckerTimer() {
         UpdateCheck->inputs.AppVersion = AppVersion;
         if (!UpdateCheckEndpoint.empty()) UpdateCheck->inputs.Endpoint = UpdateCheckEndpoint;
         UpdateCheck->keyPath = UpdateStoreKeyPath(CompanyName, ProductName);
-        TChecker::Start(UpdateCheck);
+        UpdateChecker::Start(UpdateCheck);
         return;
     }
     if (!UpdateCheck || !UpdateCheck->results.UpdateCheckDone.load(std::memory_order_acquire)) return;
 
-    KillTimer(hwnd_, TimerChecker);
+    KillTimer(hwnd_, UpdateCheckTimer);
     const UpdateCheckResults& results = UpdateCheck->results;
     if (results.NotificationsSwitchable) {
-        SetMenuEnabled(CMD_UpdateNotifications1, true);
-        if (results.ShowUpdate == 0) SetMenuChecked(CMD_UpdateNotifications1, false);
+        SetMenuEnabled(CMD_UpdateNotifications, true);
+        if (results.ShowUpdate == 0) SetMenuChecked(CMD_UpdateNotifications, false);
     }
     if (results.NewVersionAvailable) {
-        NewVer = std::make_shared<TNewVer>(ProductName, results.LatestVersion, results.DownloadURL, hwnd_);
-        NewVer->Create();
+        UpdateNoticeWindow = std::make_shared<UpdateNotice>(ProductName, results.LatestVersion, results.DownloadURL, hwnd_);
+        UpdateNoticeWindow->Create();
     }
 }
 
-void TAppForm::UpdateNotifications1Click() {
-    const bool on = !IsMenuChecked(CMD_UpdateNotifications1);
-    SetMenuChecked(CMD_UpdateNotifications1, on);
+void MainWindow::ToggleUpdateNotifications() {
+    const bool on = !IsMenuChecked(CMD_UpdateNotifications);
+    SetMenuChecked(CMD_UpdateNotifications, on);
     // The worker's key handle is free once the check is over (the item is disabled until then);
     // when the worker could not open the key, it is tried once more here.
     RegistryUpdateStore ownStore;

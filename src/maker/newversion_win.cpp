@@ -1,12 +1,12 @@
-#include "vendor/newversion_win.h"
+#include "maker/newversion_win.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>
 #include <windowsx.h>
 
 #include "resource.h"
-#include "vendor/web_request.h"
-#include "vendor/web_request_win.h"
+#include "maker/web_request.h"
+#include "maker/web_request_win.h"
 #include "win/images_win.h"
 
 namespace corvana {
@@ -15,7 +15,7 @@ int64_t CloseCountdown = 11;
 
 namespace {
 
-enum : int { IDC_Image1 = 100, IDC_Label1, IDC_Label2, IDC_Button1 };
+enum : int { IDC_Image1 = 100, IDC_FormatLabel, IDC_TargetFolderLabel, IDC_ConvertButton };
 
 constexpr int kClientWidth = 320, kClientHeight = 68;
 
@@ -41,17 +41,17 @@ COLORREF ThemeColor(HWND hwnd, int index) {
 
 }  // namespace
 
-TNewVer::TNewVer(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow)
+UpdateNotice::UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow)
     : productName_(std::move(productName)),
       latestVersion_(std::move(latestVersion)),
       downloadURL_(std::move(downloadURL)),
       mainWindow_(mainWindow) {}
 
-TNewVer::~TNewVer() {
+UpdateNotice::~UpdateNotice() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void TNewVer::Create() {
+void UpdateNotice::Create() {
     RegisterClassOnce(kNewVersionWindowClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
     // A tool window gets no taskbar button; "no activate" keeps the focus where the user has it.
     CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kNewVersionWindowClass, L"",
@@ -63,16 +63,16 @@ void TNewVer::Create() {
     SetTimer(hwnd_, TimerLink, 100, nullptr);
 }
 
-void TNewVer::CreateControls() {
+void UpdateNotice::CreateControls() {
     Image1 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW, IDC_Image1);
-    Label1 = MakeChild(hwnd_, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_Label1);
-    Label2 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, IDC_Label2);
-    Button1 = MakeChild(hwnd_, WC_BUTTONW, L"", BS_OWNERDRAW, IDC_Button1);
+    Label1 = MakeChild(hwnd_, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_FormatLabel);
+    Label2 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, IDC_TargetFolderLabel);
+    Button1 = MakeChild(hwnd_, WC_BUTTONW, L"", BS_OWNERDRAW, IDC_ConvertButton);
     for (HWND control : {Image1, Label1})
         SetWindowSubclass(control, DragSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void TNewVer::FormCreate() {
+void UpdateNotice::FormCreate() {
     dpi_ = GetDpiForWindow(hwnd_);
     CreateControls();
     font_.reset(MakeFont(Scale(11), FW_NORMAL, false));
@@ -98,14 +98,14 @@ void TNewVer::FormCreate() {
     linkColor_ = ThemeColor(hwnd_, COLOR_WINDOWTEXT);
 }
 
-RECT TNewVer::Panel2Rect() const {
+RECT UpdateNotice::Panel2Rect() const {
     // Panel1's raised border, Image1 with its margins on the left, Panel3 on the right.
     const int border = Scale(2);
     return RECT{border + Scale(3 + 60 + 3), border, Scale(kClientWidth) - border - Scale(22),
                 Scale(kClientHeight) - border};
 }
 
-void TNewVer::Layout() {
+void UpdateNotice::Layout() {
     const int border = Scale(2);
     const int inner = Scale(kClientHeight) - 2 * border;
     MoveWindow(Image1, border + Scale(3), border + (inner - Scale(60)) / 2, Scale(60), Scale(60), FALSE);
@@ -118,7 +118,7 @@ void TNewVer::Layout() {
     MoveWindow(Label2, panel2.left, linkTop, panel2.right - panel2.left, panel2.bottom - linkTop, FALSE);
 }
 
-void TNewVer::DrawItem(const DRAWITEMSTRUCT& item) {
+void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT rc = item.rcItem;
     if (item.hwndItem == Image1) {
@@ -157,7 +157,7 @@ void TNewVer::DrawItem(const DRAWITEMSTRUCT& item) {
     }
 }
 
-void TNewVer::TimerStartTimer() {
+void UpdateNotice::TimerStartTimer() {
     KillTimer(hwnd_, TimerStart);
     AnimateWindow(hwnd_, 100, AW_CENTER | AW_HOR_POSITIVE | AW_HOR_NEGATIVE);
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
@@ -165,7 +165,7 @@ void TNewVer::TimerStartTimer() {
     if (mainWindow_ && IsWindow(mainWindow_) && GetActiveWindow() == hwnd_) SetActiveWindow(mainWindow_);
 }
 
-void TNewVer::TimerCloseTimer() {
+void UpdateNotice::TimerCloseTimer() {
     --CloseCountdown;
     if (CloseCountdown > 0) return;
     KillTimer(hwnd_, TimerClose);
@@ -173,7 +173,7 @@ void TNewVer::TimerCloseTimer() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void TNewVer::TimerLinkTimer() {
+void UpdateNotice::TimerLinkTimer() {
     POINT pt;
     GetCursorPos(&pt);
     ScreenToClient(Label2, &pt);
@@ -186,26 +186,26 @@ void TNewVer::TimerLinkTimer() {
     }
 }
 
-std::wstring TNewVer::LinkAddress() const {
+std::wstring UpdateNotice::LinkAddress() const {
     // The address came from the network: anything but a web page (a local file, a program) would be
     // run by the shell, so it counts as no address at all.
     return IsWebAddress(downloadURL_) ? downloadURL_ : std::wstring(HomePageFallback);
 }
 
-void TNewVer::Label2Click() {
+void UpdateNotice::Label2Click() {
     OpenWebAddress(LinkAddress());
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void TNewVer::Button1Click() {
+void UpdateNotice::Button1Click() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void TNewVer::FormClose() {
+void UpdateNotice::FormClose() {
     ShowWindow(hwnd_, SW_HIDE);
 }
 
-void TNewVer::FormMouseDown(HWND sender, UINT button, POINT pos) {
+void UpdateNotice::FormMouseDown(HWND sender, UINT button, POINT pos) {
     if (button == MK_RBUTTON) return;
     ClientToScreen(sender, &pos);
     dragging = true;
@@ -213,7 +213,7 @@ void TNewVer::FormMouseDown(HWND sender, UINT button, POINT pos) {
     SetCapture(sender);
 }
 
-void TNewVer::FormMouseMove(HWND sender, POINT pos) {
+void UpdateNotice::FormMouseMove(HWND sender, POINT pos) {
     if (!dragging) return;
     ClientToScreen(sender, &pos);
     RECT rc;
@@ -223,13 +223,13 @@ void TNewVer::FormMouseMove(HWND sender, POINT pos) {
     DragAnchor = pos;
 }
 
-void TNewVer::FormMouseUp(HWND) {
+void UpdateNotice::FormMouseUp(HWND) {
     dragging = false;
     if (GetCapture() && (GetCapture() == hwnd_ || GetParent(GetCapture()) == hwnd_)) ReleaseCapture();
 }
 
 // Mouse messages of the window itself and of the controls that drag it.
-bool TNewVer::HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp) {
+bool UpdateNotice::HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp) {
     const POINT pos{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     switch (msg) {
         case WM_LBUTTONDOWN: FormMouseDown(sender, MK_LBUTTON, pos); return true;
@@ -248,8 +248,8 @@ bool TNewVer::HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-LRESULT CALLBACK TNewVer::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<TNewVer*>(data);
+LRESULT CALLBACK UpdateNotice::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<UpdateNotice*>(data);
     bool handled = false;
     Application::Guarded([&] { handled = self->HandleMouse(hwnd, msg, wp, lp); });
     if (handled) return 0;
@@ -257,7 +257,7 @@ LRESULT CALLBACK TNewVer::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-LRESULT TNewVer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT UpdateNotice::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: FormCreate(); return 0;
         case WM_PAINT: {
