@@ -216,7 +216,7 @@ void MainWindow::CreateToolBar() {
 void MainWindow::CreateControls() {
     CreateToolBar();
 
-    // Panel3: the list.
+    // The list.
     fileListView = MakeControl(hwnd_, WC_LISTVIEWW, L"",
                             WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
                                 LVS_OWNERDATA,
@@ -233,7 +233,7 @@ void MainWindow::CreateControls() {
 
     splitter = MakeControl(hwnd_, kSplitterClass, L"", WS_VISIBLE, IDC_Splitter);
 
-    // Panel4, top to bottom; creation order is the tab order.
+    // The option panel, top to bottom; creation order is the tab order.
     formatLabel = MakeControl(hwnd_, WC_STATICW, L"Output Format:", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, IDC_FormatLabel);
     formatBox = MakeControl(hwnd_, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                             IDC_FormatBox);
@@ -402,7 +402,7 @@ void MainWindow::OnSplitterDrag(int clientX) {
 // ---------------------------------------------------------------------------------------------
 // Start-up
 
-void MainWindow::FormCreate() {
+void MainWindow::OnCreate() {
     // 1. Drop target.
     DragAcceptFiles(hwnd_, TRUE);
     AllowDragDrop();
@@ -640,7 +640,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         CreateMenus();
         CreateControls();
         ApplyDpiResources();
-        FormCreate();
+        OnCreate();
         Application::SetMainWindow(hwnd_, accelerators_.get());
         return 0;
     case WM_SIZE:

@@ -95,7 +95,7 @@ public:
     explicit MainWindow(std::wstring programPath = {});
     ~MainWindow() override;
 
-    // Creates the window (running FormCreate); show it with Show().
+    // Creates the window (running OnCreate); show it with Show().
     void Create();
     void Show(int showCommand = SW_SHOWNORMAL);
 
@@ -139,7 +139,7 @@ public:
     void Layout();
 
     // ---- Start-up ----
-    void FormCreate();
+    void OnCreate();
 
     // ---- Handlers, by subsystem ----
     // Application shell

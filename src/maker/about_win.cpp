@@ -18,22 +18,22 @@ namespace {
 
 constexpr const wchar_t* kAboutClass = L"TAboutBox";
 constexpr const wchar_t* kPanelClass = L"TAboutPanel";
-constexpr UINT_PTR kRainTimer = 1;  // tmTimer
+constexpr UINT_PTR kRainTimer = 1;
 constexpr UINT_PTR kEggTimer = 2;   // TimerEgg
 constexpr int kInfoButtonId = 1002;
-enum : int { CMD_Credits1 = 101, CMD_Howtouninstall1, CMD_LicensePrivacyPolicy1 };
+enum : int { CMD_Acknowledgements = 101, CMD_UninstallHelp, CMD_License };
 
 // Layout at 96 DPI.
 constexpr SIZE kClient{446, 374};
-constexpr RECT kPanel1{48, 42, 48 + 350, 42 + 291};
-constexpr SIZE kPanelEgg{324, 220};
-constexpr RECT kImage2{2, 0, 346, 105};
-constexpr RECT kBevel1{9, 122, 9 + 34, 122 + 34};
-constexpr RECT kImage1{10, 123, 10 + 32, 123 + 32};
-constexpr RECT kLabel2{49, 122, 49 + 290, 122 + 40};
-constexpr RECT kBitBtn1{49, 226, 49 + 122, 226 + 33};
-constexpr RECT kBitBtn2{177, 226, 177 + 122, 226 + 33};
-constexpr RECT kLabel5{4, 268, 346, 287};
+constexpr RECT kPicturePanel{48, 42, 48 + 350, 42 + 291};
+constexpr SIZE kHiddenPicture{324, 220};
+constexpr RECT kMakerMark{2, 0, 346, 105};
+constexpr RECT kLogoBevel{9, 122, 9 + 34, 122 + 34};
+constexpr RECT kLogo{10, 123, 10 + 32, 123 + 32};
+constexpr RECT kVersionText{49, 122, 49 + 290, 122 + 40};
+constexpr RECT kOkButton{49, 226, 49 + 122, 226 + 33};
+constexpr RECT kInfoButton{177, 226, 177 + 122, 226 + 33};
+constexpr RECT kHomeLink{4, 268, 346, 287};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kLime = RGB(0, 255, 0);
 
@@ -115,7 +115,7 @@ AboutBox::AboutBox(const MainWindow& app)
 
 AboutBox::~AboutBox() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (PopupMenu1) DestroyMenu(PopupMenu1);
+    if (infoMenu) DestroyMenu(infoMenu);
 }
 
 void AboutBox::Create(HWND owner) {
@@ -141,7 +141,7 @@ void AboutBox::Close() {
 
 // ---------------------------------------------------------------------------------------------
 
-void AboutBox::FormCreate() {
+void AboutBox::OnCreate() {
     RECT outer;
     GetWindowRect(hwnd_, &outer);
     rain_.Start(outer.right - outer.left, outer.bottom - outer.top);
@@ -150,23 +150,23 @@ void AboutBox::FormCreate() {
 
     SetWindowTextW(hwnd_, (L"About " + app_.ProductName).c_str());
     label2_ = app_.ProductName + L" " + app_.AppVersion;
-    SetWindowTextW(BitBtn1, L"OK");
-    SetWindowTextW(BitBtn2, L"Info");
+    SetWindowTextW(okButton, L"OK");
+    SetWindowTextW(infoButton, L"Info");
     LoadPictures();
     RECT client;
     GetClientRect(hwnd_, &client);
-    SetWindowPos(PanelEgg, HWND_BOTTOM, (client.right - Scale(kPanelEgg.cx)) / 2,
-                 (client.bottom - Scale(kPanelEgg.cy)) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(hiddenPicturePanel, HWND_BOTTOM, (client.right - Scale(kHiddenPicture.cx)) / 2,
+                 (client.bottom - Scale(kHiddenPicture.cy)) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void AboutBox::LoadPictures() {
     logoSize_ = Scale(80);
     logo_.reset(LoadImageIcon(IDI_LOGO, logoSize_));
-    cat_.reset(LoadImageIcon(IDI_CAT, Scale(kPanelEgg.cy - 6)));
+    cat_.reset(LoadImageIcon(IDI_CAT, Scale(kHiddenPicture.cy - 6)));
     appIcon_.reset(LoadImageIcon(IDI_CORVANA, Scale(32)));
     arrow_.reset(LoadImageIcon(IDI_ARROW, Scale(16)));
-    InvalidateRect(Panel1, nullptr, FALSE);
-    InvalidateRect(PanelEgg, nullptr, FALSE);
+    InvalidateRect(picturePanel, nullptr, FALSE);
+    InvalidateRect(hiddenPicturePanel, nullptr, FALSE);
 }
 
 void AboutBox::LayOut() {
@@ -174,27 +174,27 @@ void AboutBox::LayOut() {
     bigFont_.reset(MakeFont(Scale(16), L"Tahoma"));
     linkFont_.reset(MakeFont(Scale(11), L"MS Sans Serif", true));
     rainFont_.reset(MakeFont(RainAnimation::kCharHeight, L"Courier New"));
-    MoveWindow(Panel1, Scale(kPanel1.left), Scale(kPanel1.top), Scale(kPanel1.right - kPanel1.left),
-               Scale(kPanel1.bottom - kPanel1.top), TRUE);
-    for (auto [button, r] : {std::pair{BitBtn1, kBitBtn1}, std::pair{BitBtn2, kBitBtn2}}) {
+    MoveWindow(picturePanel, Scale(kPicturePanel.left), Scale(kPicturePanel.top), Scale(kPicturePanel.right - kPicturePanel.left),
+               Scale(kPicturePanel.bottom - kPicturePanel.top), TRUE);
+    for (auto [button, r] : {std::pair{okButton, kOkButton}, std::pair{infoButton, kInfoButton}}) {
         const RECT s = ScaleRect(r, *this);
         MoveWindow(button, s.left, s.top, s.right - s.left, s.bottom - s.top, TRUE);
         SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(bigFont_.get()), TRUE);
     }
     RECT client;
     GetClientRect(hwnd_, &client);
-    MoveWindow(PanelEgg, (client.right - Scale(kPanelEgg.cx)) / 2, (client.bottom - Scale(kPanelEgg.cy)) / 2,
-               Scale(kPanelEgg.cx), Scale(kPanelEgg.cy), TRUE);
+    MoveWindow(hiddenPicturePanel, (client.right - Scale(kHiddenPicture.cx)) / 2, (client.bottom - Scale(kHiddenPicture.cy)) / 2,
+               Scale(kHiddenPicture.cx), Scale(kHiddenPicture.cy), TRUE);
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
-    ti.hwnd = Panel1;
+    ti.hwnd = picturePanel;
     ti.uId = 1;
-    ti.rect = Label5Rect();
+    ti.rect = HomeLinkRect();
     SendMessageW(Hints, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-RECT AboutBox::Image1Rect() const { return ScaleRect(kImage1, *this); }
-RECT AboutBox::Label5Rect() const { return ScaleRect(kLabel5, *this); }
+RECT AboutBox::LogoRect() const { return ScaleRect(kLogo, *this); }
+RECT AboutBox::HomeLinkRect() const { return ScaleRect(kHomeLink, *this); }
 
 void AboutBox::FormResize() {
     HDC dc = GetDC(hwnd_);
@@ -206,24 +206,24 @@ void AboutBox::FormResize() {
     rain_.SetupGrid();
 }
 
-void AboutBox::tmTimerTimer() {
+void AboutBox::OnRainTimer() {
     WindowCanvas canvas(hwnd_, rainFont_.get());
     rain_.Tick(canvas);
 }
 
-void AboutBox::Image1DblClick() {
+void AboutBox::OnLogoDoubleClick() {
     if (eggTimerRunning_) return;
-    ShowWindow(PanelEgg, SW_SHOWNA);
+    ShowWindow(hiddenPicturePanel, SW_SHOWNA);
     eggTimerRunning_ = true;
     SetTimer(hwnd_, kEggTimer, 5, nullptr);
 }
 
-void AboutBox::TimerEggTimer() {
+void AboutBox::OnSlideTimer() {
     RECT r;
-    GetWindowRect(Panel1, &r);
+    GetWindowRect(picturePanel, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     const int left = r.left + 5;
-    SetWindowPos(Panel1, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(picturePanel, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client;
     GetClientRect(hwnd_, &client);
     if (client.right < left) {
@@ -232,18 +232,18 @@ void AboutBox::TimerEggTimer() {
     }
 }
 
-void AboutBox::ImageEggDblClick() {
+void AboutBox::OnHiddenPictureDoubleClick() {
     if (eggTimerRunning_) return;
-    ShowWindow(PanelEgg, SW_HIDE);
+    ShowWindow(hiddenPicturePanel, SW_HIDE);
     RECT r, client;
-    GetWindowRect(Panel1, &r);
+    GetWindowRect(picturePanel, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     GetClientRect(hwnd_, &client);
-    SetWindowPos(Panel1, nullptr, (client.right - (r.right - r.left)) / 2, r.top, 0, 0,
+    SetWindowPos(picturePanel, nullptr, (client.right - (r.right - r.left)) / 2, r.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void AboutBox::BitBtn2Click() { ShowDropDownMenu(BitBtn2, PopupMenu1); }
+void AboutBox::OnInfo() { ShowDropDownMenu(infoButton, infoMenu); }
 
 void AboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
     if (!dropDownGuard_.ShouldShow(button, menu, GetTickCount())) return;
@@ -255,15 +255,15 @@ void AboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
     dropDownGuard_.Closed(button, menu, GetTickCount());
 }
 
-void AboutBox::Credits1Click() {
+void AboutBox::OpenAcknowledgements() {
     OpenWebAddress(std::wstring(L"https://") + MakerHost + L"/blog/credits-and-acknowledgements/");
 }
 
-void AboutBox::Howtouninstall1Click() {
+void AboutBox::OpenUninstallHelp() {
     OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/blog/how-to-uninstall-kaldern-software/");
 }
 
-void AboutBox::LicensePrivacyPolicy1Click() {
+void AboutBox::OpenLicense() {
     const std::wstring path = WithTrailingBackslash(FolderOf(app_.ProgramPath)) + L"license.txt";
     if (FileExists(path))
         ShellExecuteW(hwnd_, nullptr, L"notepad.exe", path.c_str(), nullptr, SW_SHOWNORMAL);
@@ -271,7 +271,7 @@ void AboutBox::LicensePrivacyPolicy1Click() {
         MessageBoxW(hwnd_, L"File not found!", L"License", MB_OK | MB_ICONERROR);
 }
 
-void AboutBox::Label5Click() { OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/"); }
+void AboutBox::OpenHomePage() { OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/"); }
 
 // ---------------------------------------------------------------------------------------------
 // Dragging by the body with any button but the right one.
@@ -313,8 +313,8 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
-    if (panel == PanelEgg) {
-        const int size = Scale(kPanelEgg.cy - 6);
+    if (panel == hiddenPicturePanel) {
+        const int size = Scale(kHiddenPicture.cy - 6);
         DrawIconEx(dc, (client.right - size) / 2, (client.bottom - size) / 2, cat_.get(), size, size, 0, nullptr,
                    DI_NORMAL);
     } else {
@@ -322,8 +322,8 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
         FrameRect(dc, &client, frame);
         DeleteObject(frame);
 
-        // Image2: the maker's mark and name, centred in the logo's area.
-        const RECT logo = ScaleRect(kImage2, *this);
+        // The maker's mark and name, centred in the logo's area.
+        const RECT logo = ScaleRect(kMakerMark, *this);
         HFONT nameFont = MakeFont(Scale(34), L"Tahoma");
         HGDIOBJ oldFont = SelectObject(dc, nameFont);
         SIZE nameSize{};
@@ -341,21 +341,21 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
         SelectObject(dc, oldFont);
         DeleteObject(nameFont);
 
-        RECT bevel = ScaleRect(kBevel1, *this);
+        RECT bevel = ScaleRect(kLogoBevel, *this);
         DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
-        const RECT icon = Image1Rect();
+        const RECT icon = LogoRect();
         DrawIconEx(dc, icon.left, icon.top, appIcon_.get(), icon.right - icon.left, icon.bottom - icon.top, 0, nullptr,
                    DI_NORMAL);
 
         SelectObject(dc, bigFont_.get());
-        RECT label2 = ScaleRect(kLabel2, *this);
+        RECT label2 = ScaleRect(kVersionText, *this);
         DrawTextW(dc, label2_.c_str(), -1, &label2, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
 
         SelectObject(dc, linkFont_.get());
         SetTextColor(dc, kLime);
-        RECT label5 = Label5Rect();
+        RECT homeLink = HomeLinkRect();
         const std::wstring host = MakerHost;
-        DrawTextW(dc, host.c_str(), -1, &label5, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextW(dc, host.c_str(), -1, &homeLink, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         SelectObject(dc, oldFont);
     }
 
@@ -376,7 +376,7 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     FrameRect(dc, &r, frame);
     DeleteObject(frame);
     RECT text = r;
-    if (item.hwndItem == BitBtn2) {
+    if (item.hwndItem == infoButton) {
         const int size = Scale(16);
         DrawIconEx(dc, r.right - size - Scale(8), (r.top + r.bottom - size) / 2, arrow_.get(), size, size, 0, nullptr,
                    DI_NORMAL);
@@ -411,7 +411,7 @@ LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:
-        if (panel == Panel1 && PointIn(Label5Rect(), lp)) {
+        if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) {
             linkPressed_ = true;
             return 0;
         }
@@ -422,8 +422,8 @@ LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
         StartDrag(panel, msg);
         return 0;
     case WM_LBUTTONDBLCLK:
-        if (panel == PanelEgg) ImageEggDblClick();
-        else if (PointIn(Image1Rect(), lp)) Image1DblClick();
+        if (panel == hiddenPicturePanel) OnHiddenPictureDoubleClick();
+        else if (PointIn(LogoRect(), lp)) OnLogoDoubleClick();
         return 0;
     case WM_MOUSEMOVE:
         ContinueDrag();
@@ -431,7 +431,7 @@ LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
         if (linkPressed_) {
             linkPressed_ = false;
-            if (panel == Panel1 && PointIn(Label5Rect(), lp)) Label5Click();
+            if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) OpenHomePage();
         }
         EndDrag();
         return 0;
@@ -440,11 +440,11 @@ LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
         EndDrag();
         return 0;
     case WM_SETCURSOR:
-        if (panel == Panel1 && LOWORD(lp) == HTCLIENT) {
+        if (panel == picturePanel && LOWORD(lp) == HTCLIENT) {
             POINT pt;
             GetCursorPos(&pt);
             ScreenToClient(panel, &pt);
-            const RECT link = Label5Rect();
+            const RECT link = HomeLinkRect();
             if (PtInRect(&link, pt)) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
@@ -467,20 +467,20 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE: {
         dpi_ = GetDpiForWindow(hwnd_);
         const auto instance = GetModuleHandleW(nullptr);
-        PanelEgg = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, hwnd_, nullptr,
+        hiddenPicturePanel = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, hwnd_, nullptr,
                                    instance, this);
-        Panel1 = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+        picturePanel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                  0, 0, hwnd_, nullptr, instance, this);
-        BitBtn1 = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
-                                  Panel1, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
-        BitBtn2 = CreateWindowExW(0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0,
-                                  0, Panel1, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoButtonId)), instance,
+        okButton = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
+                                  picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
+        infoButton = CreateWindowExW(0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0,
+                                  0, picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoButtonId)), instance,
                                   nullptr);
-        SetWindowPos(Panel1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        PopupMenu1 = CreatePopupMenu();
-        AppendMenuW(PopupMenu1, MF_STRING, CMD_Credits1, L"Acknowledgements...");
-        AppendMenuW(PopupMenu1, MF_STRING, CMD_Howtouninstall1, L"How to uninstall...");
-        AppendMenuW(PopupMenu1, MF_STRING, CMD_LicensePrivacyPolicy1, L"License...");
+        SetWindowPos(picturePanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        infoMenu = CreatePopupMenu();
+        AppendMenuW(infoMenu, MF_STRING, CMD_Acknowledgements, L"Acknowledgements...");
+        AppendMenuW(infoMenu, MF_STRING, CMD_UninstallHelp, L"How to uninstall...");
+        AppendMenuW(infoMenu, MF_STRING, CMD_License, L"License...");
 
         Hints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
                                 0, 0, 0, hwnd_, nullptr, instance, nullptr);
@@ -489,13 +489,13 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         TTTOOLINFOW ti{};
         ti.cbSize = sizeof(ti);
         ti.uFlags = TTF_SUBCLASS;
-        ti.hwnd = Panel1;
+        ti.hwnd = picturePanel;
         ti.uId = 1;
         ti.lpszText = homePage.data();
         SendMessageW(Hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 
         LayOut();
-        FormCreate();
+        OnCreate();
         return 0;
     }
     case WM_SIZE:
@@ -511,17 +511,17 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_TIMER:
-        if (wp == kRainTimer) tmTimerTimer();
-        else if (wp == kEggTimer) TimerEggTimer();
+        if (wp == kRainTimer) OnRainTimer();
+        else if (wp == kEggTimer) OnSlideTimer();
         return 0;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDOK:
-        case IDCANCEL: BitBtn1Click(); break;
-        case kInfoButtonId: BitBtn2Click(); break;
-        case CMD_Credits1: Credits1Click(); break;
-        case CMD_Howtouninstall1: Howtouninstall1Click(); break;
-        case CMD_LicensePrivacyPolicy1: LicensePrivacyPolicy1Click(); break;
+        case IDCANCEL: OnOk(); break;
+        case kInfoButtonId: OnInfo(); break;
+        case CMD_Acknowledgements: OpenAcknowledgements(); break;
+        case CMD_UninstallHelp: OpenUninstallHelp(); break;
+        case CMD_License: OpenLicense(); break;
         default: break;
         }
         return 0;

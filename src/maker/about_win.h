@@ -20,41 +20,41 @@ public:
     explicit AboutBox(const MainWindow& app);
     ~AboutBox() override;
 
-    // Creates the window (running FormCreate) without showing it.
+    // Creates the window (running OnCreate) without showing it.
     void Create(HWND owner);
     // Creates, shows modally and destroys.
     void ShowModal(HWND owner);
     void Close();
 
     // ---- Controls ----
-    HWND Panel1 = nullptr, PanelEgg = nullptr, BitBtn1 = nullptr, BitBtn2 = nullptr, Hints = nullptr;
-    HMENU PopupMenu1 = nullptr;
+    HWND picturePanel = nullptr, hiddenPicturePanel = nullptr, okButton = nullptr, infoButton = nullptr, Hints = nullptr;
+    HMENU infoMenu = nullptr;
 
     // ---- Handlers ----
-    void FormCreate();
+    void OnCreate();
     void FormResize();
-    void tmTimerTimer();
-    void TimerEggTimer();
-    void Image1DblClick();
-    void ImageEggDblClick();
-    void BitBtn1Click() { Close(); }
-    void BitBtn2Click();
+    void OnRainTimer();
+    void OnSlideTimer();
+    void OnLogoDoubleClick();
+    void OnHiddenPictureDoubleClick();
+    void OnOk() { Close(); }
+    void OnInfo();
     void ShowDropDownMenu(HWND button, HMENU menu);
-    void Credits1Click();
-    void Howtouninstall1Click();
-    void LicensePrivacyPolicy1Click();
-    void Label5Click();
+    void OpenAcknowledgements();
+    void OpenUninstallHelp();
+    void OpenLicense();
+    void OpenHomePage();
     void LoadPictures();
 
     // ---- State that tests look at ----
-    std::wstring Label2Text() const { return label2_; }
-    bool EggTimerRunning() const { return eggTimerRunning_; }
+    std::wstring VersionText() const { return label2_; }
+    bool PictureSliding() const { return eggTimerRunning_; }
     const RainAnimation& Rain() const { return rain_; }
     int LogoImageHeight() const { return logoSize_; }
     int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
     // Panel-relative rectangles of the painted parts (at the current DPI).
-    RECT Image1Rect() const;
-    RECT Label5Rect() const;
+    RECT LogoRect() const;
+    RECT HomeLinkRect() const;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Messages of the two panels, which are painted and handled here.

@@ -66,7 +66,7 @@ LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 
 FeedbackDialog::FeedbackDialog(const MainWindow& app)
     : Endpoint(FeedbackEndpoint), TimeoutMs(kFeedbackTimeoutMs), app_(app),
-      colour4_(GetSysColor(COLOR_BTNFACE)), colour5_(GetSysColor(COLOR_BTNFACE)) {}
+      likeColour_(GetSysColor(COLOR_BTNFACE)), dislikeColour_(GetSysColor(COLOR_BTNFACE)) {}
 
 FeedbackDialog::~FeedbackDialog() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -86,7 +86,7 @@ void FeedbackDialog::Create(HWND owner) {
 
 void FeedbackDialog::ShowModal(HWND owner) {
     Create(owner);
-    SetFocus(Memo1);
+    SetFocus(messageEdit);
     RunModal(hwnd_, owner);
 }
 
@@ -94,14 +94,14 @@ void FeedbackDialog::Close() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void FeedbackDialog::FormCreate() {
+void FeedbackDialog::OnCreate() {
     SetWindowTextW(hwnd_, (app_.ProductName + L" feedback").c_str());
-    SetWindowTextW(Panel4, L"I like it!");
-    SetWindowTextW(Panel5, L"I dislike it!");
-    SetWindowTextW(Label1, L"We would really appreciate your feedback.");
-    SetWindowTextW(Label2, L"What did you like or dislike?");
-    SetWindowTextW(Label3, L"Include my e-mail:");
-    SetWindowTextW(BitBtn1, L"Send");
+    SetWindowTextW(likePanel, L"I like it!");
+    SetWindowTextW(dislikePanel, L"I dislike it!");
+    SetWindowTextW(headingLabel, L"We would really appreciate your feedback.");
+    SetWindowTextW(questionLabel, L"What did you like or dislike?");
+    SetWindowTextW(mailLabel, L"Include my e-mail:");
+    SetWindowTextW(sendButton, L"Send");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -109,47 +109,47 @@ void FeedbackDialog::FormCreate() {
 // one clears it. Only the left button counts.
 
 bool FeedbackDialog::IsSelected(HWND panel) const {
-    return (panel == Panel4 ? colour4_ : colour5_) != GetSysColor(COLOR_BTNFACE);
+    return (panel == likePanel ? likeColour_ : dislikeColour_) != GetSysColor(COLOR_BTNFACE);
 }
 
 FeedbackChoice FeedbackDialog::Choice() const {
-    if (IsSelected(Panel4)) return FeedbackChoice::Like;
-    if (IsSelected(Panel5)) return FeedbackChoice::Dislike;
+    if (IsSelected(likePanel)) return FeedbackChoice::Like;
+    if (IsSelected(dislikePanel)) return FeedbackChoice::Dislike;
     return FeedbackChoice::None;
 }
 
 void FeedbackDialog::ToggleChoice(HWND clicked, HWND other) {
-    auto colourOf = [this](HWND panel) -> COLORREF& { return panel == Panel4 ? colour4_ : colour5_; };
+    auto colourOf = [this](HWND panel) -> COLORREF& { return panel == likePanel ? likeColour_ : dislikeColour_; };
     if (IsSelected(clicked)) {
         colourOf(clicked) = GetSysColor(COLOR_BTNFACE);
     } else {
         colourOf(clicked) = GetSysColor(COLOR_HIGHLIGHT);
         if (IsSelected(other)) colourOf(other) = GetSysColor(COLOR_BTNFACE);
     }
-    InvalidateRect(Panel4, nullptr, TRUE);
-    InvalidateRect(Panel5, nullptr, TRUE);
+    InvalidateRect(likePanel, nullptr, TRUE);
+    InvalidateRect(dislikePanel, nullptr, TRUE);
 }
 
-void FeedbackDialog::Image1MouseDown(UINT button) {
-    if (button == WM_LBUTTONDOWN) ToggleChoice(Panel4, Panel5);
+void FeedbackDialog::OnLikeClick(UINT button) {
+    if (button == WM_LBUTTONDOWN) ToggleChoice(likePanel, dislikePanel);
 }
 
-void FeedbackDialog::Image2MouseDown(UINT button) {
-    if (button == WM_LBUTTONDOWN) ToggleChoice(Panel5, Panel4);
+void FeedbackDialog::OnDislikeClick(UINT button) {
+    if (button == WM_LBUTTONDOWN) ToggleChoice(dislikePanel, likePanel);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void FeedbackDialog::BitBtn1Click() {
-    const std::wstring text = TrimControl(GetWindowTextString(Memo1));
+void FeedbackDialog::Send() {
+    const std::wstring text = TrimControl(GetWindowTextString(messageEdit));
     if (text.empty()) {
-        SetFocus(Memo1);
+        SetFocus(messageEdit);
         MessageBeep(0);
         return;
     }
-    const std::wstring mail = TrimControl(GetWindowTextString(Edit1));
+    const std::wstring mail = TrimControl(GetWindowTextString(mailEdit));
     if (!mail.empty() && !IsValidEmail(mail)) {
-        SetFocus(Edit1);
+        SetFocus(mailEdit);
         MessageBoxW(hwnd_, L"Invalid e-mail address!", L"Failure", MB_OK | MB_ICONERROR);
         return;
     }
@@ -157,7 +157,7 @@ void FeedbackDialog::BitBtn1Click() {
     bool received = false;
     try {
         const WebForm form =
-            FeedbackRequest(app_.AppCaption, app_.AppVersion, Choice(), GetWindowTextString(Memo1), mail);
+            FeedbackRequest(app_.AppCaption, app_.AppVersion, Choice(), GetWindowTextString(messageEdit), mail);
         Application::SetBusyCursor(true);
         ScopeExit restore([] { Application::SetBusyCursor(false); });
         const VendorReply reply = SendVendorRequest(Endpoint, form, TimeoutMs, PostForm);
@@ -186,43 +186,43 @@ void FeedbackDialog::LayOut() {
     dislike_.reset(LoadImageIcon(IDI_DISLIKE, Scale(32)));
     sendImage_.reset(CreateImageList({IDI_FEEDBACK}, Scale(16)));
     BUTTON_IMAGELIST bil{sendImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageW(BitBtn1, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
-    for (HWND h : {Label1, BitBtn1}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font16_.get()), TRUE);
-    for (HWND h : {Memo1, Label3, Edit1}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font13_.get()), TRUE);
-    SendMessageW(Label2, WM_SETFONT, reinterpret_cast<WPARAM>(bold13_.get()), TRUE);
+    SendMessageW(sendButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+    for (HWND h : {headingLabel, sendButton}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font16_.get()), TRUE);
+    for (HWND h : {messageEdit, mailLabel, mailEdit}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font13_.get()), TRUE);
+    SendMessageW(questionLabel, WM_SETFONT, reinterpret_cast<WPARAM>(bold13_.get()), TRUE);
 
     RECT client;
     GetClientRect(hwnd_, &client);
     const int w = client.right, h = client.bottom, m = Scale(3);
     // Top strip: the two choices.
     const int strip = Scale(46);
-    MoveWindow(Panel5, w - Scale(256) + m, m, Scale(256) - 2 * m, strip - 2 * m, TRUE);
-    MoveWindow(Panel4, m, m, w - Scale(256) - 2 * m, strip - 2 * m, TRUE);
+    MoveWindow(dislikePanel, w - Scale(256) + m, m, Scale(256) - 2 * m, strip - 2 * m, TRUE);
+    MoveWindow(likePanel, m, m, w - Scale(256) - 2 * m, strip - 2 * m, TRUE);
     int y = strip;
-    MoveWindow(Label1, m, y + m, w - 2 * m, Scale(20), TRUE);
+    MoveWindow(headingLabel, m, y + m, w - 2 * m, Scale(20), TRUE);
     y += Scale(20) + 2 * m;
-    MoveWindow(Label2, Scale(3), y, w - 2 * m, Scale(17), TRUE);
+    MoveWindow(questionLabel, Scale(3), y, w - 2 * m, Scale(17), TRUE);
     y += Scale(17);
     // Bottom strips: the button row, and the e-mail row above it.
     const int buttonRow = h - Scale(39);
-    MoveWindow(BitBtn1, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
+    MoveWindow(sendButton, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
     const int mailRow = buttonRow - Scale(30);
-    MoveWindow(Label3, m, mailRow, Scale(110), Scale(30), TRUE);
-    MoveWindow(Edit1, m + Scale(110), mailRow + (Scale(30) - Scale(22)) / 2, w - Scale(110) - 2 * m, Scale(22), TRUE);
-    MoveWindow(Memo1, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
+    MoveWindow(mailLabel, m, mailRow, Scale(110), Scale(30), TRUE);
+    MoveWindow(mailEdit, m + Scale(110), mailRow + (Scale(30) - Scale(22)) / 2, w - Scale(110) - 2 * m, Scale(22), TRUE);
+    MoveWindow(messageEdit, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
 }
 
 void FeedbackDialog::PaintChoice(HWND panel, HDC dc) {
     RECT r;
     GetClientRect(panel, &r);
     const bool selected = IsSelected(panel);
-    HBRUSH fill = CreateSolidBrush(panel == Panel4 ? colour4_ : colour5_);
+    HBRUSH fill = CreateSolidBrush(panel == likePanel ? likeColour_ : dislikeColour_);
     FillRect(dc, &r, fill);
     DeleteObject(fill);
     DrawEdge(dc, &r, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     const int size = Scale(32);
     const int top = (r.bottom - size) / 2;
-    DrawIconEx(dc, Scale(6), top, panel == Panel4 ? like_.get() : dislike_.get(), size, size, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, Scale(6), top, panel == likePanel ? like_.get() : dislike_.get(), size, size, 0, nullptr, DI_NORMAL);
     RECT text = r;
     text.left = Scale(6) + size + Scale(8);
     HGDIOBJ old = SelectObject(dc, font16_.get());
@@ -245,8 +245,8 @@ LRESULT FeedbackDialog::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (panel == Panel4) Image1MouseDown(msg);
-        else Image2MouseDown(msg);
+        if (panel == likePanel) OnLikeClick(msg);
+        else OnDislikeClick(msg);
         return 0;
     default:
         return DefWindowProcW(panel, msg, wp, lp);
@@ -263,25 +263,25 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
         };
         // Creation order is the tab order: the message first.
-        Memo1 = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, kMemoId,
+        messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, kMemoId,
                      WS_EX_CLIENTEDGE);
-        Edit1 = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
-        BitBtn1 = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
-        Panel4 = make(kChoiceClass, 0);
-        Panel5 = make(kChoiceClass, 0);
-        Label1 = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
-        Label2 = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
-        Label3 = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
-        SendMessageW(Memo1, EM_SETLIMITTEXT, 10000, 0);
-        SendMessageW(Edit1, EM_SETLIMITTEXT, 100, 0);
-        for (HWND h : {Memo1, Edit1, BitBtn1})
+        mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
+        sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
+        likePanel = make(kChoiceClass, 0);
+        dislikePanel = make(kChoiceClass, 0);
+        headingLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+        questionLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+        mailLabel = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
+        SendMessageW(messageEdit, EM_SETLIMITTEXT, 10000, 0);
+        SendMessageW(mailEdit, EM_SETLIMITTEXT, 100, 0);
+        for (HWND h : {messageEdit, mailEdit, sendButton})
             SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
         LayOut();
-        FormCreate();
+        OnCreate();
         return 0;
     }
     case WM_COMMAND:
-        if (LOWORD(wp) == kSendId && HIWORD(wp) == BN_CLICKED) BitBtn1Click();
+        if (LOWORD(wp) == kSendId && HIWORD(wp) == BN_CLICKED) Send();
         else if (LOWORD(wp) == IDCANCEL) Close();
         return 0;
     case WM_DPICHANGED: {
@@ -312,7 +312,7 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Close();
         return 0;
     case WM_DESTROY:
-        for (HWND h : {Memo1, Edit1, BitBtn1}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
+        for (HWND h : {messageEdit, mailEdit, sendButton}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
         return 0;
     default:
         break;

@@ -26,13 +26,13 @@ public:
     std::wstring Endpoint;
     int TimeoutMs;
 
-    HWND Panel4 = nullptr, Panel5 = nullptr, Label1 = nullptr, Label2 = nullptr, Memo1 = nullptr, Label3 = nullptr,
-         Edit1 = nullptr, BitBtn1 = nullptr;
+    HWND likePanel = nullptr, dislikePanel = nullptr, headingLabel = nullptr, questionLabel = nullptr, messageEdit = nullptr, mailLabel = nullptr,
+         mailEdit = nullptr, sendButton = nullptr;
 
-    void FormCreate();
-    void Image1MouseDown(UINT button);  // "I like it!" and its picture
-    void Image2MouseDown(UINT button);  // "I dislike it!" and its picture
-    void BitBtn1Click();
+    void OnCreate();
+    void OnLikeClick(UINT button);  // "I like it!" and its picture
+    void OnDislikeClick(UINT button);  // "I dislike it!" and its picture
+    void Send();
     bool IsSelected(HWND panel) const;
     FeedbackChoice Choice() const;
 
@@ -48,7 +48,7 @@ private:
     const MainWindow& app_;
     UINT dpi_ = 96;
     HWND savedFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
-    COLORREF colour4_, colour5_;  // a panel whose colour is not the button face counts as selected
+    COLORREF likeColour_, dislikeColour_;  // a panel whose colour is not the button face counts as selected
     UniqueHfont font16_, font13_, bold13_;
     UniqueHicon like_, dislike_;
     UniqueHimagelist sendImage_;

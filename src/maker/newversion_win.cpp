@@ -15,7 +15,7 @@ int64_t CloseCountdown = 11;
 
 namespace {
 
-enum : int { IDC_Image1 = 100, IDC_FormatLabel, IDC_TargetFolderLabel, IDC_ConvertButton };
+enum : int { IDC_NoticeIcon = 100, IDC_NoticeHeadline, IDC_NoticeLink, IDC_NoticeClose };
 
 constexpr int kClientWidth = 320, kClientHeight = 68;
 
@@ -64,23 +64,23 @@ void UpdateNotice::Create() {
 }
 
 void UpdateNotice::CreateControls() {
-    Image1 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW, IDC_Image1);
-    Label1 = MakeChild(hwnd_, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_FormatLabel);
-    Label2 = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, IDC_TargetFolderLabel);
-    Button1 = MakeChild(hwnd_, WC_BUTTONW, L"", BS_OWNERDRAW, IDC_ConvertButton);
-    for (HWND control : {Image1, Label1})
+    iconImage = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW, IDC_NoticeIcon);
+    headlineLabel = MakeChild(hwnd_, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_NoticeHeadline);
+    linkLabel = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink);
+    closeButton = MakeChild(hwnd_, WC_BUTTONW, L"", BS_OWNERDRAW, IDC_NoticeClose);
+    for (HWND control : {iconImage, headlineLabel})
         SetWindowSubclass(control, DragSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void UpdateNotice::FormCreate() {
+void UpdateNotice::OnCreate() {
     dpi_ = GetDpiForWindow(hwnd_);
     CreateControls();
     font_.reset(MakeFont(Scale(11), FW_NORMAL, false));
     titleFont_.reset(MakeFont(Scale(13), FW_BOLD, false));
     linkFont_.reset(MakeFont(Scale(13), FW_NORMAL, true));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    SendMessageW(Label2, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
+    SendMessageW(headlineLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    SendMessageW(linkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
 
     // 1. The program's icon.
     icon_.reset(LoadImageIcon(IDI_CORVANA, Scale(48)));
@@ -92,14 +92,14 @@ void UpdateNotice::FormCreate() {
     Layout();
 
     // 3., 4.
-    SetWindowTextW(Label1, L"UPDATE AVAILABLE");
+    SetWindowTextW(headlineLabel, L"UPDATE AVAILABLE");
     const std::wstring link = L"Click to download " + productName_ + L" " + latestVersion_;
-    SetWindowTextW(Label2, link.c_str());
+    SetWindowTextW(linkLabel, link.c_str());
     linkColor_ = ThemeColor(hwnd_, COLOR_WINDOWTEXT);
 }
 
-RECT UpdateNotice::Panel2Rect() const {
-    // Panel1's raised border, Image1 with its margins on the left, Panel3 on the right.
+RECT UpdateNotice::TextAreaRect() const {
+    // The window's raised border, the icon with its margins on the left, the close button's strip on the right.
     const int border = Scale(2);
     return RECT{border + Scale(3 + 60 + 3), border, Scale(kClientWidth) - border - Scale(22),
                 Scale(kClientHeight) - border};
@@ -108,29 +108,29 @@ RECT UpdateNotice::Panel2Rect() const {
 void UpdateNotice::Layout() {
     const int border = Scale(2);
     const int inner = Scale(kClientHeight) - 2 * border;
-    MoveWindow(Image1, border + Scale(3), border + (inner - Scale(60)) / 2, Scale(60), Scale(60), FALSE);
-    MoveWindow(Button1, Scale(kClientWidth) - border - Scale(22), border, Scale(22), Scale(22), FALSE);
-    const RECT panel2 = Panel2Rect();
+    MoveWindow(iconImage, border + Scale(3), border + (inner - Scale(60)) / 2, Scale(60), Scale(60), FALSE);
+    MoveWindow(closeButton, Scale(kClientWidth) - border - Scale(22), border, Scale(22), Scale(22), FALSE);
+    const RECT textArea = TextAreaRect();
     const int titleHeight = Scale(16);
-    MoveWindow(Label1, panel2.left + Scale(3), panel2.top + Scale(3), panel2.right - panel2.left - Scale(6),
+    MoveWindow(headlineLabel, textArea.left + Scale(3), textArea.top + Scale(3), textArea.right - textArea.left - Scale(6),
                titleHeight, FALSE);
-    const int linkTop = panel2.top + Scale(3) + titleHeight;
-    MoveWindow(Label2, panel2.left, linkTop, panel2.right - panel2.left, panel2.bottom - linkTop, FALSE);
+    const int linkTop = textArea.top + Scale(3) + titleHeight;
+    MoveWindow(linkLabel, textArea.left, linkTop, textArea.right - textArea.left, textArea.bottom - linkTop, FALSE);
 }
 
 void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT rc = item.rcItem;
-    if (item.hwndItem == Image1) {
+    if (item.hwndItem == iconImage) {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         const int size = Scale(48);
         DrawIconEx(dc, (rc.left + rc.right - size) / 2, (rc.top + rc.bottom - size) / 2, icon_.get(), size, size, 0,
                    nullptr, DI_NORMAL);
-    } else if (item.hwndItem == Label2) {
+    } else if (item.hwndItem == linkLabel) {
         // Transparent over the panel; the text centred both ways, wrapped at word ends.
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         wchar_t text[512] = {};
-        GetWindowTextW(Label2, text, 512);
+        GetWindowTextW(linkLabel, text, 512);
         HGDIOBJ old = SelectObject(dc, linkFont_.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, linkColor_);
@@ -141,7 +141,7 @@ void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
         target.top += std::max(0, static_cast<int>(rc.bottom - rc.top) - textHeight) / 2;
         DrawTextW(dc, text, -1, &target, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, old);
-    } else if (item.hwndItem == Button1) {
+    } else if (item.hwndItem == closeButton) {
         // A flat button with a cross.
         const bool pressed = (item.itemState & ODS_SELECTED) != 0;
         DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT | (pressed ? DFCS_PUSHED : 0));
@@ -157,7 +157,7 @@ void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
     }
 }
 
-void UpdateNotice::TimerStartTimer() {
+void UpdateNotice::OnShowTimer() {
     KillTimer(hwnd_, TimerStart);
     AnimateWindow(hwnd_, 100, AW_CENTER | AW_HOR_POSITIVE | AW_HOR_NEGATIVE);
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
@@ -165,7 +165,7 @@ void UpdateNotice::TimerStartTimer() {
     if (mainWindow_ && IsWindow(mainWindow_) && GetActiveWindow() == hwnd_) SetActiveWindow(mainWindow_);
 }
 
-void UpdateNotice::TimerCloseTimer() {
+void UpdateNotice::OnCountdownTimer() {
     --CloseCountdown;
     if (CloseCountdown > 0) return;
     KillTimer(hwnd_, TimerClose);
@@ -173,16 +173,16 @@ void UpdateNotice::TimerCloseTimer() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void UpdateNotice::TimerLinkTimer() {
+void UpdateNotice::OnLinkTimer() {
     POINT pt;
     GetCursorPos(&pt);
-    ScreenToClient(Label2, &pt);
+    ScreenToClient(linkLabel, &pt);
     RECT rc;
-    GetClientRect(Label2, &rc);
+    GetClientRect(linkLabel, &rc);
     const COLORREF color = ThemeColor(hwnd_, PtInRect(&rc, pt) ? COLOR_MENUHILIGHT : COLOR_WINDOWTEXT);
     if (color != linkColor_) {
         linkColor_ = color;
-        InvalidateRect(Label2, nullptr, FALSE);
+        InvalidateRect(linkLabel, nullptr, FALSE);
     }
 }
 
@@ -192,12 +192,12 @@ std::wstring UpdateNotice::LinkAddress() const {
     return IsWebAddress(downloadURL_) ? downloadURL_ : std::wstring(HomePageFallback);
 }
 
-void UpdateNotice::Label2Click() {
+void UpdateNotice::OpenLink() {
     OpenWebAddress(LinkAddress());
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void UpdateNotice::Button1Click() {
+void UpdateNotice::OnCloseButton() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -259,9 +259,9 @@ LRESULT CALLBACK UpdateNotice::DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, 
 
 LRESULT UpdateNotice::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_CREATE: FormCreate(); return 0;
+        case WM_CREATE: OnCreate(); return 0;
         case WM_PAINT: {
-            // Panel1: a raised border round the whole window.
+            // A raised border round the whole window.
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd_, &ps);
             RECT rc;
@@ -276,34 +276,34 @@ LRESULT UpdateNotice::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         case WM_DRAWITEM: DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wp) == Label2 || reinterpret_cast<HWND>(wp) == Button1) {
+            if (reinterpret_cast<HWND>(wp) == linkLabel || reinterpret_cast<HWND>(wp) == closeButton) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
             break;
         case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lp) == Label2 && HIWORD(wp) == STN_CLICKED)
-                Label2Click();
-            else if (reinterpret_cast<HWND>(lp) == Button1 && HIWORD(wp) == BN_CLICKED)
-                Button1Click();
+            if (reinterpret_cast<HWND>(lp) == linkLabel && HIWORD(wp) == STN_CLICKED)
+                OpenLink();
+            else if (reinterpret_cast<HWND>(lp) == closeButton && HIWORD(wp) == BN_CLICKED)
+                OnCloseButton();
             return 0;
         case WM_TIMER:
             if (wp == TimerStart)
-                TimerStartTimer();
+                OnShowTimer();
             else if (wp == TimerClose)
-                TimerCloseTimer();
+                OnCountdownTimer();
             else if (wp == TimerLink)
-                TimerLinkTimer();
+                OnLinkTimer();
             return 0;
         case WM_CLOSE: FormClose(); return 0;
         case WM_LBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
         case WM_RBUTTONDOWN: {
-            // Panel2 (the space round the two labels) carries no drag handlers.
+            // The space round the two labels carries no drag handlers.
             const POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            const RECT panel2 = Panel2Rect();
-            if (PtInRect(&panel2, pt)) return 0;
+            const RECT textArea = TextAreaRect();
+            if (PtInRect(&textArea, pt)) return 0;
             HandleMouse(hwnd_, msg, wp, lp);
             return msg == WM_XBUTTONDOWN ? TRUE : 0;
         }

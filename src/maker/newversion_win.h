@@ -27,8 +27,8 @@ public:
     // Creates the window hidden; TimerStart shows it.
     void Create();
 
-    // ---- Controls (Panel1, Panel2 and Panel3 are areas of the window itself) ----
-    HWND Image1 = nullptr, Label1 = nullptr, Label2 = nullptr, Button1 = nullptr;
+    // ---- Controls (the border, the text area and the button strip are areas of the window itself) ----
+    HWND iconImage = nullptr, headlineLabel = nullptr, linkLabel = nullptr, closeButton = nullptr;
 
     bool dragging = false;
     POINT DragAnchor{};
@@ -39,13 +39,13 @@ public:
     std::wstring LinkAddress() const;
 
     // ---- Handlers ----
-    void FormCreate();
+    void OnCreate();
     void FormClose();
-    void TimerStartTimer();
-    void TimerCloseTimer();
-    void TimerLinkTimer();
-    void Label2Click();
-    void Button1Click();
+    void OnShowTimer();
+    void OnCountdownTimer();
+    void OnLinkTimer();
+    void OpenLink();
+    void OnCloseButton();
     // sender: the window or control under the mouse; pos in the sender's client coordinates.
     void FormMouseDown(HWND sender, UINT button, POINT pos);
     void FormMouseMove(HWND sender, POINT pos);
@@ -60,7 +60,7 @@ private:
     int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
     void CreateControls();
     void Layout();
-    RECT Panel2Rect() const;
+    RECT TextAreaRect() const;
     void DrawItem(const DRAWITEMSTRUCT& item);
     static LRESULT CALLBACK DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
     bool HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp);

@@ -100,14 +100,14 @@ void AudioSettingsDialog::Create() {
     SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetFocus(Edit1);
+    SetFocus(parametersEdit);
 }
 
 void AudioSettingsDialog::CreateControls() {
     // Each row is one group: its label starts the group, the buttons follow in screen order.
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
-        RowLabels[static_cast<size_t>(row)] = MakeControl(hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label,
+        rowLabels[static_cast<size_t>(row)] = MakeControl(hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label,
                                                           WS_GROUP | SS_LEFT, IDC_AudioRowLabelBase + row);
         bool first = true;
         for (const auto& choice : rows[static_cast<size_t>(row)].choices) {
@@ -119,11 +119,11 @@ void AudioSettingsDialog::CreateControls() {
         Button_SetCheck(radioButtons_[static_cast<size_t>(rows[static_cast<size_t>(row)].choices[0].control)],
                         BST_CHECKED);
     }
-    Label5 = MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioLabel5);
-    Edit1 = MakeControl(hwnd_, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, IDC_AudioEdit1, WS_EX_CLIENTEDGE);
-    Button1 =
-        MakeControl(hwnd_, WC_BUTTONW, L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, IDC_AudioButton1);
-    Button2 = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioButton2);
+    parametersLabel = MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioParametersLabel);
+    parametersEdit = MakeControl(hwnd_, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, IDC_AudioParametersEdit, WS_EX_CLIENTEDGE);
+    saveButton =
+        MakeControl(hwnd_, WC_BUTTONW, L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, IDC_AudioSaveButton);
+    closeButton = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioCloseButton);
 }
 
 void AudioSettingsDialog::ApplyDpi() {
@@ -150,7 +150,7 @@ void AudioSettingsDialog::Layout() {
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
         const int y = Scale(kRowTop + row * kRowPitch);
-        MoveWindow(RowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
+        MoveWindow(rowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
                    Scale(kRowHeight - 3), TRUE);
         const auto& choices = rows[static_cast<size_t>(row)].choices;
         int total = 0;
@@ -168,26 +168,26 @@ void AudioSettingsDialog::Layout() {
     ReleaseDC(hwnd_, dc);
 
     const int editTop = Scale(kRowTop + kAudioRowCount * kRowPitch + 30);
-    MoveWindow(Label5, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17), TRUE);
-    MoveWindow(Edit1, Scale(kMargin), editTop, Scale(kClientWidth - 2 * kMargin), Scale(24), TRUE);
+    MoveWindow(parametersLabel, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17), TRUE);
+    MoveWindow(parametersEdit, Scale(kMargin), editTop, Scale(kClientWidth - 2 * kMargin), Scale(24), TRUE);
     const int buttonTop = Scale(kClientHeight - kMargin - kButtonHeight);
     const int closeLeft = Scale(kClientWidth - kMargin - kButtonWidth);
-    MoveWindow(Button2, closeLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
-    MoveWindow(Button1, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
+    MoveWindow(closeButton, closeLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
+    MoveWindow(saveButton, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
                TRUE);
     saveImage_.reset(CreateImageList({IDI_SAVE}, Scale(16)));
     BUTTON_IMAGELIST bil{saveImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageW(Button1, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+    SendMessageW(saveButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
 }
 
-void AudioSettingsDialog::FormCreate() {
+void AudioSettingsDialog::OnCreate() {
     settingTextSilently_ = true;
-    SetWindowTextW(Edit1, owner_.FFmpegParameters.c_str());
+    SetWindowTextW(parametersEdit, owner_.FFmpegParameters.c_str());
     settingTextSilently_ = false;
-    EnableWindow(Button1, !owner_.FFmpegParameters.empty());
+    EnableWindow(saveButton, !owner_.FFmpegParameters.empty());
 }
 
-void AudioSettingsDialog::RadioButton1Click(HWND button) {
+void AudioSettingsDialog::OnChoiceClick(HWND button) {
     if (Button_GetCheck(button) != BST_CHECKED) return;
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
@@ -196,26 +196,26 @@ void AudioSettingsDialog::RadioButton1Click(HWND button) {
             if (RadioButton(choices[i].control) != button) continue;
             if (selection_[static_cast<size_t>(row)] == static_cast<int>(i)) return;
             selection_[static_cast<size_t>(row)] = static_cast<int>(i);
-            SetWindowTextW(Edit1, ComposeAudioParameters(selection_).c_str());
-            EnableWindow(Button1, TRUE);
+            SetWindowTextW(parametersEdit, ComposeAudioParameters(selection_).c_str());
+            EnableWindow(saveButton, TRUE);
             return;
         }
     }
 }
 
-void AudioSettingsDialog::Edit1Change() {
-    if (!settingTextSilently_) EnableWindow(Button1, TRUE);
+void AudioSettingsDialog::OnParametersChanged() {
+    if (!settingTextSilently_) EnableWindow(saveButton, TRUE);
 }
 
-void AudioSettingsDialog::Button1Click() {
-    const std::wstring text = GetWindowTextString(Edit1);
+void AudioSettingsDialog::Save() {
+    const std::wstring text = GetWindowTextString(parametersEdit);
     owner_.FFmpegParameters = text;
     owner_.WriteSetting(L"FFmpegParameters", text);
-    if (GetFocus() == Button1) SetFocus(Edit1);
-    EnableWindow(Button1, FALSE);
+    if (GetFocus() == saveButton) SetFocus(parametersEdit);
+    EnableWindow(saveButton, FALSE);
 }
 
-void AudioSettingsDialog::Button2Click() {
+void AudioSettingsDialog::CloseDialog() {
     ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -225,21 +225,21 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             dpi_ = GetDpiForWindow(hwnd_);
             CreateControls();
             ApplyDpi();
-            FormCreate();
+            OnCreate();
             return 0;
         case WM_COMMAND: {
             const int id = LOWORD(wp), code = HIWORD(wp);
             const HWND control = reinterpret_cast<HWND>(lp);
-            if (id == IDC_AudioEdit1 && code == EN_CHANGE) {
-                Edit1Change();
+            if (id == IDC_AudioParametersEdit && code == EN_CHANGE) {
+                OnParametersChanged();
             } else if (code == BN_CLICKED || control == nullptr) {
-                if (id == IDC_AudioButton1) {
-                    if (IsWindowEnabled(Button1)) Button1Click();
-                } else if (id == IDC_AudioButton2) {
-                    Button2Click();
+                if (id == IDC_AudioSaveButton) {
+                    if (IsWindowEnabled(saveButton)) Save();
+                } else if (id == IDC_AudioCloseButton) {
+                    CloseDialog();
                 } else if (id > IDC_AudioRadioBase &&
                            id < IDC_AudioRadioBase + static_cast<int>(radioButtons_.size())) {
-                    RadioButton1Click(control ? control : GetDlgItem(hwnd_, id));
+                    OnChoiceClick(control ? control : GetDlgItem(hwnd_, id));
                 }
             }
             return 0;
@@ -253,7 +253,7 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             Layout();
             return 0;
         }
-        case WM_CLOSE: Button2Click(); return 0;
+        case WM_CLOSE: CloseDialog(); return 0;
         default: break;
     }
     return DefaultProc(msg, wp, lp);

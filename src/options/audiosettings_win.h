@@ -19,11 +19,11 @@ inline constexpr const wchar_t* kAudioSettingsClass = L"TFormAudioSettings";
 
 enum AudioSettingsControlId : int {
     IDC_AudioRadioBase = 300,  // + the number of RadioButtonN
-    IDC_AudioEdit1 = 400,
-    IDC_AudioButton1,
-    IDC_AudioLabel5,
+    IDC_AudioParametersEdit = 400,
+    IDC_AudioSaveButton,
+    IDC_AudioParametersLabel,
     IDC_AudioRowLabelBase = 410,  // + the row
-    IDC_AudioButton2 = IDCANCEL,  // the cancel button: Escape closes the window
+    IDC_AudioCloseButton = IDCANCEL,  // the cancel button: Escape closes the window
 };
 
 class AudioSettingsDialog : public BaseWindow<AudioSettingsDialog> {
@@ -31,19 +31,19 @@ public:
     explicit AudioSettingsDialog(MainWindow& owner);
     ~AudioSettingsDialog() override;
 
-    // Creates the window centred over the main window (running FormCreate) and shows it.
+    // Creates the window centred over the main window (running OnCreate) and shows it.
     void Create();
 
-    HWND Edit1 = nullptr, Button1 = nullptr, Button2 = nullptr, Label5 = nullptr;
-    std::array<HWND, kAudioRowCount> RowLabels{};
+    HWND parametersEdit = nullptr, saveButton = nullptr, closeButton = nullptr, parametersLabel = nullptr;
+    std::array<HWND, kAudioRowCount> rowLabels{};
     // RadioButtonN by its number (1 to 25; 19 and 24 do not exist).
     HWND RadioButton(int number) const;
 
-    void FormCreate();
-    void RadioButton1Click(HWND button);
-    void Edit1Change();
-    void Button1Click();
-    void Button2Click();
+    void OnCreate();
+    void OnChoiceClick(HWND button);
+    void OnParametersChanged();
+    void Save();
+    void CloseDialog();
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

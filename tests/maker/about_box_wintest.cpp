@@ -22,34 +22,34 @@ protected:
         box.reset();
         AppFixture::TearDown();
     }
-    int Panel1Left() const {
+    int PicturePanelLeft() const {
         RECT r;
-        GetWindowRect(box->Panel1, &r);
+        GetWindowRect(box->picturePanel, &r);
         MapWindowPoints(nullptr, box->Handle(), reinterpret_cast<POINT*>(&r), 2);
         return r.left;
     }
     void DoubleClickIcon() {
-        const RECT icon = box->Image1Rect();
-        SendMessageW(box->Panel1, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(icon.left + 4, icon.top + 4));
+        const RECT icon = box->LogoRect();
+        SendMessageW(box->picturePanel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(icon.left + 4, icon.top + 4));
     }
 };
 
 TEST_F(AboutBoxWindow, ShowsTheProductAndVersion) {
     OpenBox();
     EXPECT_EQ(GetWindowTextString(box->Handle()), L"About Corvana");
-    EXPECT_EQ(box->Label2Text(), L"Corvana 1.7");
-    EXPECT_EQ(GetWindowTextString(box->BitBtn1), L"OK");
-    EXPECT_EQ(GetWindowTextString(box->BitBtn2), L"Info");
+    EXPECT_EQ(box->VersionText(), L"Corvana 1.7");
+    EXPECT_EQ(GetWindowTextString(box->okButton), L"OK");
+    EXPECT_EQ(GetWindowTextString(box->infoButton), L"Info");
     EXPECT_TRUE(GetWindowLongPtrW(box->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     RECT client;
     GetClientRect(box->Handle(), &client);
     EXPECT_EQ(client.right, box->Scale(446));
     EXPECT_EQ(client.bottom, box->Scale(374));
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->BitBtn1) << "OK comes first";
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->okButton) << "OK comes first";
     std::vector<std::wstring> items;
-    for (int i = 0; i < GetMenuItemCount(box->PopupMenu1); ++i) {
+    for (int i = 0; i < GetMenuItemCount(box->infoMenu); ++i) {
         wchar_t text[64]{};
-        GetMenuStringW(box->PopupMenu1, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        GetMenuStringW(box->infoMenu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         items.push_back(text);
     }
     EXPECT_EQ(items, (std::vector<std::wstring>{L"Acknowledgements...", L"How to uninstall...", L"License..."}));
@@ -85,33 +85,33 @@ TEST_F(AboutBoxWindow, DpiChangeRendersThePicturesAnewButKeepsTheGrid) {
 
 TEST_F(AboutBoxWindow, HiddenPictureSlidesOutOnceAndBack) {
     OpenBox();
-    const int home = Panel1Left();
-    EXPECT_FALSE(IsWindowVisible(box->PanelEgg));
+    const int home = PicturePanelLeft();
+    EXPECT_FALSE(IsWindowVisible(box->hiddenPicturePanel));
     DoubleClickIcon();
-    EXPECT_TRUE(IsWindowVisible(box->PanelEgg));
-    EXPECT_TRUE(box->EggTimerRunning());
+    EXPECT_TRUE(IsWindowVisible(box->hiddenPicturePanel));
+    EXPECT_TRUE(box->PictureSliding());
     DoubleClickIcon();  // a second double-click during the slide starts nothing new
-    SendMessageW(box->PanelEgg, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));  // ignored while sliding
-    EXPECT_TRUE(IsWindowVisible(box->PanelEgg));
-    ASSERT_TRUE(PumpUntil([&] { return !box->EggTimerRunning(); }, 10000));
+    SendMessageW(box->hiddenPicturePanel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));  // ignored while sliding
+    EXPECT_TRUE(IsWindowVisible(box->hiddenPicturePanel));
+    ASSERT_TRUE(PumpUntil([&] { return !box->PictureSliding(); }, 10000));
     RECT client;
     GetClientRect(box->Handle(), &client);
-    EXPECT_GT(Panel1Left(), client.right) << "the panel has left the window";
-    EXPECT_EQ((Panel1Left() - home) % 5, 0) << "it moves in steps of five pixels";
+    EXPECT_GT(PicturePanelLeft(), client.right) << "the panel has left the window";
+    EXPECT_EQ((PicturePanelLeft() - home) % 5, 0) << "it moves in steps of five pixels";
 
-    SendMessageW(box->PanelEgg, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_FALSE(IsWindowVisible(box->PanelEgg));
-    EXPECT_EQ(Panel1Left(), (client.right - box->Scale(350)) / 2);
+    SendMessageW(box->hiddenPicturePanel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(IsWindowVisible(box->hiddenPicturePanel));
+    EXPECT_EQ(PicturePanelLeft(), (client.right - box->Scale(350)) / 2);
 }
 
 TEST_F(AboutBoxWindow, OkAndEscapeClose) {
     OpenBox();
-    SendMessageW(box->Panel1, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(box->BitBtn1));
+    SendMessageW(box->picturePanel, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(box->okButton));
     EXPECT_FALSE(IsWindow(box->Handle()));
     for (bool onInfo : {false, true}) {
         box = std::make_unique<corvana::AboutBox>(*form);
         box->Create(form->Handle());
-        MSG escape{onInfo ? box->BitBtn2 : box->BitBtn1, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        MSG escape{onInfo ? box->infoButton : box->okButton, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         EXPECT_TRUE(IsDialogMessageW(box->Handle(), &escape));  // as the modal loop hands it over
         PumpFor(20);
         EXPECT_FALSE(IsWindow(box->Handle())) << (onInfo ? "Esc on Info" : "Esc on OK");
@@ -125,7 +125,7 @@ TEST_F(AboutBoxWindow, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
     WriteFileBytes(spaced / L"license.txt", "Licence text");
     box = std::make_unique<corvana::AboutBox>(*form);
     box->Create(form->Handle());
-    box->LicensePrivacyPolicy1Click();
+    box->OpenLicense();
     HWND notepad = nullptr;
     const auto opened = [&] {
         notepad = FindWindowW(L"Notepad", nullptr);
@@ -141,7 +141,7 @@ TEST_F(AboutBoxWindow, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
 TEST_F(AboutBoxWindow, LicenseMissingSaysSo) {
     OpenBox();
     MessageBoxWatcher watcher;
-    box->LicensePrivacyPolicy1Click();
+    box->OpenLicense();
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Boxes()[0].caption, L"License");
     EXPECT_EQ(watcher.Boxes()[0].text, L"File not found!");
@@ -160,10 +160,10 @@ TEST_F(AboutBoxWindow, DraggingMovesTheWindowExceptWithTheRightButton) {
 
     POINT start{before.left + 20, before.top + 20};
     SetCursorPos(start.x, start.y);
-    SendMessageW(box->Panel1, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->picturePanel, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));
     SetCursorPos(start.x + 30, start.y + 15);
-    SendMessageW(box->Panel1, WM_MOUSEMOVE, MK_MBUTTON, 0);
-    SendMessageW(box->Panel1, WM_MBUTTONUP, 0, 0);
+    SendMessageW(box->picturePanel, WM_MOUSEMOVE, MK_MBUTTON, 0);
+    SendMessageW(box->picturePanel, WM_MBUTTONUP, 0, 0);
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left - before.left, 30);
     EXPECT_EQ(after.top - before.top, 15);
@@ -176,9 +176,9 @@ TEST_F(AboutBoxWindow, LinksOpenTheMakersPages) {
         void (AboutBox::*command)();
         std::string opened;
     } cases[] = {
-        {&AboutBox::Label5Click, "http://" + host + "/"},
-        {&AboutBox::Credits1Click, "https://" + host + "/blog/credits-and-acknowledgements/"},
-        {&AboutBox::Howtouninstall1Click, "http://" + host + "/blog/how-to-uninstall-kaldern-software/"},
+        {&AboutBox::OpenHomePage, "http://" + host + "/"},
+        {&AboutBox::OpenAcknowledgements, "https://" + host + "/blog/credits-and-acknowledgements/"},
+        {&AboutBox::OpenUninstallHelp, "http://" + host + "/blog/how-to-uninstall-kaldern-software/"},
     };
     for (const auto& c : cases) {
         BrowserLog browser;

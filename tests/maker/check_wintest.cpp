@@ -227,7 +227,7 @@ TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     EXPECT_TRUE(MenuEnabled());
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateNoticeWindow->Handle()) != FALSE; }, 2000));
-    EXPECT_EQ(ControlText(form->UpdateNoticeWindow->Label2), L"Click to download Corvana 1.8");
+    EXPECT_EQ(ControlText(form->UpdateNoticeWindow->linkLabel), L"Click to download Corvana 1.8");
     EXPECT_EQ(form->UpdateNoticeWindow->LinkAddress(), L"https://downloads.example/get");
     EXPECT_EQ(boxes.Count(), 0u);
 

@@ -32,8 +32,8 @@ protected:
     // Presses "Send" the way the button does; the watcher answers the box that follows.
     std::vector<MessageBoxWatcher::Box> Send() {
         MessageBoxWatcher watcher;
-        SendMessageW(box->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box->BitBtn1), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(box->BitBtn1));
+        SendMessageW(box->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box->sendButton), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(box->sendButton));
         PumpFor(20);
         return watcher.Boxes();
     }
@@ -52,13 +52,13 @@ const std::wstring kFailure =
 
 TEST_F(FeedbackForm, OpensEmptyWithItsTexts) {
     EXPECT_EQ(GetWindowTextString(box->Handle()), L"Corvana feedback");
-    EXPECT_EQ(GetWindowTextString(box->Panel4), L"I like it!");
-    EXPECT_EQ(GetWindowTextString(box->Panel5), L"I dislike it!");
-    EXPECT_EQ(GetWindowTextString(box->Label1), L"We would really appreciate your feedback.");
-    EXPECT_EQ(GetWindowTextString(box->Label2), L"What did you like or dislike?");
-    EXPECT_EQ(GetWindowTextString(box->Label3), L"Include my e-mail:");
-    EXPECT_EQ(GetWindowTextString(box->BitBtn1), L"Send");
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->Memo1) << "the message comes first";
+    EXPECT_EQ(GetWindowTextString(box->likePanel), L"I like it!");
+    EXPECT_EQ(GetWindowTextString(box->dislikePanel), L"I dislike it!");
+    EXPECT_EQ(GetWindowTextString(box->headingLabel), L"We would really appreciate your feedback.");
+    EXPECT_EQ(GetWindowTextString(box->questionLabel), L"What did you like or dislike?");
+    EXPECT_EQ(GetWindowTextString(box->mailLabel), L"Include my e-mail:");
+    EXPECT_EQ(GetWindowTextString(box->sendButton), L"Send");
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->messageEdit) << "the message comes first";
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
     RECT client;
     GetClientRect(box->Handle(), &client);
@@ -66,36 +66,36 @@ TEST_F(FeedbackForm, OpensEmptyWithItsTexts) {
 }
 
 TEST_F(FeedbackForm, ChoicesExcludeEachOtherAndOnlyTheLeftButtonCounts) {
-    box->Image1MouseDown(WM_RBUTTONDOWN);
+    box->OnLikeClick(WM_RBUTTONDOWN);
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
-    SendMessageW(box->Panel4, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->likePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::Like);
-    SendMessageW(box->Panel5, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->dislikePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
-    EXPECT_FALSE(box->IsSelected(box->Panel4));
-    SendMessageW(box->Panel5, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(box->IsSelected(box->likePanel));
+    SendMessageW(box->dislikePanel, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
-    SendMessageW(box->Panel5, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->dislikePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
 }
 
 TEST_F(FeedbackForm, BlankMessageSendsNothing) {
-    SetWindowTextW(box->Memo1, L"  \r\n\t \r\n");
-    SetWindowTextW(box->Edit1, L"not an address");
+    SetWindowTextW(box->messageEdit, L"  \r\n\t \r\n");
+    SetWindowTextW(box->mailEdit, L"not an address");
     EXPECT_TRUE(Send().empty()) << "no box: a beep, and the e-mail is not looked at";
-    EXPECT_EQ(GetFocus(), box->Memo1);
+    EXPECT_EQ(GetFocus(), box->messageEdit);
     EXPECT_TRUE(service->Requests().empty());
 }
 
 TEST_F(FeedbackForm, InvalidEmailIsRefusedBeforeSending) {
     for (const wchar_t* mail : {L"two@@mail.example", L"m\u00FCller@mail.example", L"nopoint@example"}) {
-        SetWindowTextW(box->Memo1, L"Works well");
-        SetWindowTextW(box->Edit1, mail);
+        SetWindowTextW(box->messageEdit, L"Works well");
+        SetWindowTextW(box->mailEdit, mail);
         const auto boxes = Send();
         ASSERT_EQ(boxes.size(), 1u) << mail;
         EXPECT_EQ(boxes[0].caption, L"Failure");
         EXPECT_EQ(boxes[0].text, L"Invalid e-mail address!");
-        EXPECT_EQ(GetFocus(), box->Edit1);
+        EXPECT_EQ(GetFocus(), box->mailEdit);
     }
     EXPECT_TRUE(service->Requests().empty());
     EXPECT_TRUE(IsWindow(box->Handle()));
@@ -103,9 +103,9 @@ TEST_F(FeedbackForm, InvalidEmailIsRefusedBeforeSending) {
 
 TEST_F(FeedbackForm, SentIntactAndTheSuccessBoxClosesTheForm) {
     const std::wstring message = L"Fast & simple = good +1\r\n\u00C7ok g\u00FCzel \u2764 100%";
-    SetWindowTextW(box->Memo1, (L"  " + message + L"\r\n").c_str());
-    SetWindowTextW(box->Edit1, L" first.last+x@my-host.mail.example ");
-    SendMessageW(box->Panel4, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SetWindowTextW(box->messageEdit, (L"  " + message + L"\r\n").c_str());
+    SetWindowTextW(box->mailEdit, L" first.last+x@my-host.mail.example ");
+    SendMessageW(box->likePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     service->SetBody("OK\r\n");
     const auto boxes = Send();
     ASSERT_EQ(boxes.size(), 1u);
@@ -118,8 +118,8 @@ TEST_F(FeedbackForm, SentIntactAndTheSuccessBoxClosesTheForm) {
 }
 
 TEST_F(FeedbackForm, NoEmailLineWithoutAnAddress) {
-    SetWindowTextW(box->Memo1, L"Hello");
-    SetWindowTextW(box->Edit1, L"    ");
+    SetWindowTextW(box->messageEdit, L"Hello");
+    SetWindowTextW(box->mailEdit, L"    ");
     service->SetBody("  OK  ");
     const auto boxes = Send();
     ASSERT_EQ(boxes.size(), 1u);
@@ -134,7 +134,7 @@ TEST_F(FeedbackForm, AnythingButOkKeepsTheFormWithItsText) {
         const char* body;
     } cases[] = {{"", "ok"}, {"", "OK."}, {"status=500\n", "OK"}, {"", ""}, {"mode=reset\n", "OK"}};
     const std::wstring message(10000, L'x');
-    SetWindowTextW(box->Memo1, message.c_str());
+    SetWindowTextW(box->messageEdit, message.c_str());
     for (const auto& c : cases) {
         service->SetBehaviour(c.behaviour);
         service->SetBody(c.body);
@@ -143,13 +143,13 @@ TEST_F(FeedbackForm, AnythingButOkKeepsTheFormWithItsText) {
         EXPECT_EQ(boxes[0].caption, L"Failure");
         EXPECT_EQ(boxes[0].text, kFailure);
         ASSERT_TRUE(IsWindow(box->Handle()));
-        EXPECT_EQ(GetWindowTextString(box->Memo1), message) << "nothing typed is lost";
+        EXPECT_EQ(GetWindowTextString(box->messageEdit), message) << "nothing typed is lost";
     }
 }
 
 TEST_F(FeedbackForm, ServiceDownIsAFailure) {
     box->Endpoint = L"127.0.0.1:9/php/feedback.php";  // nothing listens on the discard port
-    SetWindowTextW(box->Memo1, L"Hello");
+    SetWindowTextW(box->messageEdit, L"Hello");
     const auto boxes = Send();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kFailure);
@@ -163,8 +163,8 @@ TEST_F(FeedbackForm, EscapeClosesFromTheMessageTheAddressAndSend) {
             box = std::make_unique<FeedbackDialog>(*form);
             box->Create(form->Handle());
         }
-        HWND target = which == 0 ? box->Memo1 : which == 1 ? box->Edit1 : box->BitBtn1;
-        SetWindowTextW(box->Memo1, L"typed");
+        HWND target = which == 0 ? box->messageEdit : which == 1 ? box->mailEdit : box->sendButton;
+        SetWindowTextW(box->messageEdit, L"typed");
         MSG escape{target, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         if (!IsDialogMessageW(box->Handle(), &escape)) SendMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0);
         PumpFor(10);

@@ -58,8 +58,8 @@ TEST_F(NewVersionWindow, AppearsTopRightOnTopWithoutTakingTheFocus) {
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME), 0);
     EXPECT_NE(exStyle & WS_EX_TOPMOST, 0);
 
-    EXPECT_EQ(ControlText(notice->Label1), L"UPDATE AVAILABLE");
-    EXPECT_EQ(ControlText(notice->Label2), L"Click to download Corvana 1.8");
+    EXPECT_EQ(ControlText(notice->headlineLabel), L"UPDATE AVAILABLE");
+    EXPECT_EQ(ControlText(notice->linkLabel), L"Click to download Corvana 1.8");
     EXPECT_NE(GetActiveWindow(), hwnd);
     EXPECT_EQ(GetActiveWindow(), activeBefore);
     EXPECT_NE(GetForegroundWindow(), hwnd);
@@ -82,7 +82,7 @@ TEST_F(NewVersionWindow, ClosesItselfAndTheCountdownIsNeverReset) {
 TEST_F(NewVersionWindow, CloseButtonHidesAtOnce) {
     auto notice = Open(L"", nullptr);
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(notice->Handle()) != FALSE; }, 2000));
-    SendMessageW(notice->Button1, BM_CLICK, 0, 0);
+    SendMessageW(notice->closeButton, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowVisible(notice->Handle()));
     EXPECT_TRUE(IsWindow(notice->Handle()));
 }
@@ -110,7 +110,7 @@ TEST_F(NewVersionWindow, LinkOpensOnlyWebAddressesElseTheHomePage) {
         auto notice = Open(c.url, nullptr);
         EXPECT_EQ(notice->LinkAddress(), c.link);
         ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(notice->Handle()) != FALSE; }, 2000));
-        notice->Label2Click();
+        notice->OpenLink();
         EXPECT_FALSE(IsWindowVisible(notice->Handle()));
         EXPECT_TRUE(PumpUntil([&] { return !browser.Text().empty(); }, 10000));
         PumpFor(200);
@@ -122,7 +122,7 @@ TEST_F(NewVersionWindow, LinkTakesTheHighlightColourUnderTheMouse) {
     auto notice = Open(L"", nullptr);
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(notice->Handle()) != FALSE; }, 2000));
     RECT rc;
-    GetWindowRect(notice->Label2, &rc);
+    GetWindowRect(notice->linkLabel, &rc);
     const COLORREF highlight = GetSysColor(COLOR_MENUHILIGHT), text = GetSysColor(COLOR_WINDOWTEXT);
     ASSERT_NE(highlight, text);
     SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
@@ -145,7 +145,7 @@ TEST_F(NewVersionWindow, DraggedWithAnyButtonButTheRight) {
         {"middle", WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON, true},
         {"right", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, false},
     };
-    for (HWND sender : {notice->Image1, notice->Label1}) {
+    for (HWND sender : {notice->iconImage, notice->headlineLabel}) {
         for (const auto& b : buttons) {
             SCOPED_TRACE(b.label);
             // The mouse moves on the screen; each message carries its place in the sender's
@@ -175,9 +175,9 @@ TEST_F(NewVersionWindow, DraggedWithAnyButtonButTheRight) {
         }
     }
     // Pressing the close button starts no drag.
-    SendMessageW(notice->Button1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(notice->closeButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_FALSE(notice->dragging);
-    SendMessageW(notice->Button1, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));  // released outside: no click
+    SendMessageW(notice->closeButton, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));  // released outside: no click
     ReleaseCapture();
 }
 

@@ -51,13 +51,13 @@ protected:
     }
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
     static bool Checked(HWND button) { return Button_GetCheck(button) == BST_CHECKED; }
-    static std::wstring Text(const AudioSettingsDialog& d) { return GetWindowTextString(d.Edit1); }
-    static bool SaveEnabled(const AudioSettingsDialog& d) { return IsWindowEnabled(d.Button1) != FALSE; }
+    static std::wstring Text(const AudioSettingsDialog& d) { return GetWindowTextString(d.parametersEdit); }
+    static bool SaveEnabled(const AudioSettingsDialog& d) { return IsWindowEnabled(d.saveButton) != FALSE; }
     // Types at the end of the field.
     static void Type(const AudioSettingsDialog& d, const std::wstring& text) {
-        const int end = GetWindowTextLengthW(d.Edit1);
-        Edit_SetSel(d.Edit1, end, end);
-        for (wchar_t c : text) SendMessageW(d.Edit1, WM_CHAR, c, 1);
+        const int end = GetWindowTextLengthW(d.parametersEdit);
+        Edit_SetSel(d.parametersEdit, end, end);
+        for (wchar_t c : text) SendMessageW(d.parametersEdit, WM_CHAR, c, 1);
     }
     void Restart() {
         form.reset();
@@ -94,10 +94,10 @@ TEST_F(AudioSettings, WindowLooksAsDesigned) {
     EXPECT_NEAR((dialog.top + dialog.bottom) / 2, (main.top + main.bottom) / 2, 1);
 
     const wchar_t* labels[] = {L"Bitrate:", L"Bitrate Control:", L"Sampling Rate:", L"Audio Channels:"};
-    for (int row = 0; row < 4; ++row) EXPECT_EQ(GetWindowTextString(d.RowLabels[row]), labels[row]);
-    EXPECT_EQ(GetWindowTextString(d.Label5), L"FFmpeg Parameters:");
-    EXPECT_EQ(GetWindowTextString(d.Button1), L"Save");
-    EXPECT_EQ(GetWindowTextString(d.Button2), L"Close");
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(GetWindowTextString(d.rowLabels[row]), labels[row]);
+    EXPECT_EQ(GetWindowTextString(d.parametersLabel), L"FFmpeg Parameters:");
+    EXPECT_EQ(GetWindowTextString(d.saveButton), L"Save");
+    EXPECT_EQ(GetWindowTextString(d.closeButton), L"Close");
 
     // Rows top to bottom, buttons left to right, none overlapping and all inside the window.
     RECT previous{};
@@ -156,7 +156,7 @@ TEST_P(AudioSettingsComposition, ReplacesTheFieldAndEnablesSave) {
     Start();
     auto& d = Open();
     Type(d, L"typed by hand");
-    Click(d.Button1);
+    Click(d.saveButton);
     ASSERT_FALSE(SaveEnabled(d));
     for (int number : GetParam().clicks) Click(d.RadioButton(number));
     EXPECT_EQ(Text(d), GetParam().expected);
@@ -193,9 +193,9 @@ TEST_P(AudioSettingsSave, StoresTheTextAsItIs) {
     Start();
     form->FFmpegParameters = L"-ac 6";
     auto& d = Open();
-    SetWindowTextW(d.Edit1, GetParam().text.c_str());
+    SetWindowTextW(d.parametersEdit, GetParam().text.c_str());
     EXPECT_TRUE(SaveEnabled(d));
-    Click(d.Button1);
+    Click(d.saveButton);
     EXPECT_EQ(form->FFmpegParameters, GetParam().text);
     EXPECT_EQ(StoredParameters(), EncodeUtf8(GetParam().text));
     EXPECT_FALSE(SaveEnabled(d));
@@ -213,7 +213,7 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     auto& first = Open();
     Click(first.RadioButton(16));
     Type(first, L" more");
-    Click(first.Button2);
+    Click(first.closeButton);
     EXPECT_FALSE(IsWindowVisible(first.Handle()));
     EXPECT_TRUE(IsWindow(first.Handle())) << "closing only hides";
     EXPECT_EQ(form->FFmpegParameters, L"-ac 2");
@@ -229,8 +229,8 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
 TEST_F(AudioSettings, EscapeAndTheCloseBoxHide) {
     Start();
     auto& d = Open();
-    SetFocus(d.Edit1);
-    PostMessageW(d.Edit1, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    SetFocus(d.parametersEdit);
+    PostMessageW(d.parametersEdit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(d.Handle()); }, 3000));
     auto& other = Open();
     SendMessageW(other.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -265,9 +265,9 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
     Click(second.RadioButton(12));
     EXPECT_EQ(Text(first), L"-ac 1");
     EXPECT_EQ(Text(second), L"-ar 48000");
-    Click(first.Button1);
+    Click(first.saveButton);
     EXPECT_EQ(form->FFmpegParameters, L"-ac 1");
-    Click(second.Button1);
+    Click(second.saveButton);
     EXPECT_EQ(form->FFmpegParameters, L"-ar 48000");
     EXPECT_EQ(StoredParameters(), "-ar 48000");
 }
@@ -288,7 +288,7 @@ TEST_F(AudioSettings, FailedSaveShowsTheErrorAndKeepsSaveEnabled) {
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     {
         MessageBoxWatcher watcher;
-        Click(d.Button1);
+        Click(d.saveButton);
         ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
         EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
         EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
@@ -303,7 +303,7 @@ TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
     Start();
     auto& d = Open();
     Click(d.RadioButton(16));
-    Click(d.Button1);
+    Click(d.saveButton);
     form->RunCommand(CMD_RememberAudioSettings);
     Restart();
     EXPECT_EQ(form->FFmpegParameters, L"-ac 1");

@@ -54,15 +54,15 @@ protected:
         SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
         auto& dialog = *form->AudioSettingsDialogs.back();
         for (int number : radios) SendMessageW(dialog.RadioButton(number), BM_CLICK, 0, 0);
-        SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
-        SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
+        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
+        SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
     }
     void SaveText(const std::wstring& text) {
         SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
         auto& dialog = *form->AudioSettingsDialogs.back();
-        SetWindowTextW(dialog.Edit1, text.c_str());
-        SendMessageW(dialog.Button1, BM_CLICK, 0, 0);
-        SendMessageW(dialog.Button2, BM_CLICK, 0, 0);
+        SetWindowTextW(dialog.parametersEdit, text.c_str());
+        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
+        SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
 };
