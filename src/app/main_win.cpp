@@ -403,11 +403,10 @@ void MainWindow::OnSplitterDrag(int clientX) {
 // Start-up
 
 void MainWindow::OnCreate() {
-    // 1. Drop target.
     DragAcceptFiles(hwnd_, TRUE);
     AllowDragDrop();
 
-    // 2.-4. Version record, caption, version text.
+    // The version record names the program, its maker and its version.
     try {
         const VersionRecord version = ReadVersionRecord(ProgramPath);
         CompanyName = version.CompanyName;
@@ -423,12 +422,11 @@ void MainWindow::OnCreate() {
     AppCaption = CompanyName + L" - " + ProductName;
     SetWindowTextW(hwnd_, AppCaption.c_str());
 
-    // 5.-7.
     SettingsFolder = ChooseSettingsFolder(FolderOf(ProgramPath), CompanyName, ProductName);
     SetTimer(hwnd_, UpdateCheckTimer, 1000, nullptr);
     SetTimer(hwnd_, CommandLineTimer, 1, nullptr);
 
-    // 8. An unreadable or undecodable file is deleted, silently, and the store starts empty.
+    // An unreadable or undecodable settings file is deleted, silently, and the store starts empty.
     try {
         LoadSettingsFile(SettingsPath(), SettingsStore);
     } catch (const std::exception&) {
@@ -440,16 +438,8 @@ void MainWindow::OnCreate() {
         }
     }
 
-    // 9.
-    OpenDialogFilter = std::wstring(L"Supported Files|") + L"*.mp3;*.wav;*.m4a;*.wma;*.flac;*.webm;" +
-                       L"*.aiff;*.aac;*.ogg;*.opus;*.ac3;*.eac3;" + L"*.mp2;*.wv;" +
-                       L"*.mp4;*.mkv;*.avi;*.mpg;*.mpeg;" + L"*.mov;*.wmv;*.flv;*.f4v" + L"|All Files|*.*";
-
-    // 10.
     DefaultDestination = ShellFolderPath(CSIDL_DESKTOP);
     ApplyStoredSettings();
-
-    // 11.
     ScanList.clear();
 }
 

@@ -109,7 +109,6 @@ public:
     std::wstring FFmpegParameters;
     std::wstring LastFolder;
     std::wstring DefaultDestination;
-    std::wstring OpenDialogFilter;
 
     // ---- Controls ----
     HWND toolBar = nullptr, fileListView = nullptr, formatLabel = nullptr, formatBox = nullptr, audioSettingsButton = nullptr,

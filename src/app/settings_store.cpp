@@ -8,20 +8,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// Splits at CR, LF or CR LF, like a text file opened in any of the three conventions.
-template <typename F>
-void ForEachLine(std::wstring_view text, F&& f) {
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\r' || text[i] == L'\n') {
-            f(text.substr(start, i - start));
-            if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) f(text.substr(start));
-}
-
 const IniStore::Entry* FindEntry(const IniStore::Section& section, std::wstring_view key) {
     for (const auto& e : section.entries)
         if (EqualsIgnoreAsciiCase(e.name, key)) return &e;
@@ -47,16 +33,16 @@ bool IniStore::Load(std::string_view fileBytes) {
     if (!text) return false;
 
     Section* current = nullptr;
-    ForEachLine(*text, [&](std::wstring_view raw) {
+    for (const std::wstring& raw : SplitLines(*text)) {
         const std::wstring line = TrimControl(raw);
-        if (line.empty() || line[0] == L';') return;
+        if (line.empty() || line[0] == L';') continue;
         if (line.size() >= 2 && line.front() == L'[' && line.back() == L']') {
             const std::wstring name = TrimControl(std::wstring_view(line).substr(1, line.size() - 2));
             current = FindSection(name);
             if (!current) current = &sections_.emplace_back(Section{name, {}});
-            return;
+            continue;
         }
-        if (!current) return;  // lines before the first section header are ignored
+        if (!current) continue;  // lines before the first section header are ignored
         const size_t eq = line.find(L'=');
         if (eq == std::wstring::npos) {
             current->entries.push_back(Entry{line, std::nullopt});
@@ -64,7 +50,7 @@ bool IniStore::Load(std::string_view fileBytes) {
             current->entries.push_back(Entry{TrimControl(std::wstring_view(line).substr(0, eq)),
                                              TrimControl(std::wstring_view(line).substr(eq + 1))});
         }
-    });
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvana {
 
@@ -11,6 +12,10 @@ namespace corvana {
 std::optional<std::wstring> DecodeUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 std::string EncodeUtf8(std::wstring_view text);
+
+// The one line splitter: lines end at CR, LF or CR LF, as in a text written under any of the three
+// conventions; a break at the very end adds no empty line.
+std::vector<std::wstring> SplitLines(std::wstring_view text);
 
 // Removes leading and trailing characters with codes up to 32 (blanks and control characters).
 std::wstring TrimControl(std::wstring_view text);

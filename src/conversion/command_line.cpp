@@ -58,13 +58,13 @@ InputOutput CutInputOutput(std::wstring_view joined) {
     // The text after "-output" and its blank, up to the final blank of the joined text; the head
     // is what stands before the blank in front of "-output".
     if (const size_t a = joined.find(L"-output"); a != std::wstring_view::npos) {
-        const size_t from = a + 8;
+        const size_t from = a + 8;  // past "-output" (seven characters) and the blank after it
         const size_t end = joined.empty() ? 0 : joined.size() - 1;
         if (from < end) cut.output = joined.substr(from, end - from);
         head = joined.substr(0, a >= 1 ? a - 1 : 0);
     }
     if (const size_t b = head.find(L"-input"); b != std::wstring_view::npos) {
-        const size_t from = b + 7;
+        const size_t from = b + 7;  // past "-input" (six characters) and the blank after it
         if (from < head.size()) cut.input = head.substr(from);
     }
     return cut;

@@ -9,21 +9,10 @@ std::wstring DecodeConsoleBytes(std::string_view bytes, const AnsiDecoder& ansiD
     return ansiDecode(bytes);
 }
 
-std::vector<std::wstring> SplitLines(std::wstring_view text) {
-    std::vector<std::wstring> lines;
-    std::wstring line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\r' || c == L'\n') {
-            lines.push_back(std::move(line));
-            line.clear();
-            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else if (c != L'\0') {
-            line += c;
-        }
-    }
-    if (!line.empty()) lines.push_back(std::move(line));
-    return lines;
+std::vector<std::wstring> ConsoleLines(std::string_view bytes, const AnsiDecoder& ansiDecode) {
+    std::wstring text = DecodeConsoleBytes(bytes, ansiDecode);
+    std::erase(text, L'\0');
+    return SplitLines(text);
 }
 
 std::wstring JoinLines(const std::vector<std::wstring>& lines) {

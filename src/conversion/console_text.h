@@ -14,9 +14,9 @@ using AnsiDecoder = std::function<std::wstring(std::string_view)>;
 // The bytes as strict UTF-8 when they are valid UTF-8, else through the system's ANSI code page.
 std::wstring DecodeConsoleBytes(std::string_view bytes, const AnsiDecoder& ansiDecode);
 
-// Lines end at CR, LF or CR LF; a break at the very end adds no empty line. Zero characters are
-// dropped, since no box could show what follows them.
-std::vector<std::wstring> SplitLines(std::wstring_view text);
+// Console output as text lines (see SplitLines). Zero characters are dropped, since no box could
+// show what follows them.
+std::vector<std::wstring> ConsoleLines(std::string_view bytes, const AnsiDecoder& ansiDecode);
 
 // Each line followed by CR LF.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);

@@ -26,7 +26,7 @@ public:
         job.source = AbsolutePath(row->caption);
         const std::wstring extension = OutputExtension(GetWindowTextString(form_.formatBox));
         if (Button_GetCheck(form_.useSourceFolderCheck) == BST_CHECKED) {
-            job.outputFolder = SourceFolder(job.source);
+            job.outputFolder = FolderOf(job.source);
         } else {
             const std::wstring target = GetWindowTextString(form_.targetFolderEdit);
             if (target.empty()) job.failure = L"No target folder is set.";

@@ -28,42 +28,6 @@ std::wstring FFmpegCommandLine(std::wstring_view infile, std::wstring_view outfi
     return line;
 }
 
-namespace {
-size_t FileNameStart(std::wstring_view path) {
-    const size_t sep = path.find_last_of(L"\\:");
-    return sep == std::wstring_view::npos ? 0 : sep + 1;
-}
-size_t ExtensionStart(std::wstring_view path) {
-    const size_t start = FileNameStart(path);
-    const size_t dot = path.rfind(L'.');
-    return dot == std::wstring_view::npos || dot < start ? path.size() : dot;
-}
-}  // namespace
-
-std::wstring FolderPart(std::wstring_view path) {
-    return std::wstring(path.substr(0, FileNameStart(path)));
-}
-
-std::wstring FileNamePart(std::wstring_view path) {
-    return std::wstring(path.substr(FileNameStart(path)));
-}
-
-std::wstring BaseName(std::wstring_view path) {
-    const size_t start = FileNameStart(path);
-    return std::wstring(path.substr(start, ExtensionStart(path) - start));
-}
-
-std::wstring ExtensionPart(std::wstring_view path) {
-    return std::wstring(path.substr(ExtensionStart(path)));
-}
-
-std::wstring SourceFolder(std::wstring_view path) {
-    std::wstring folder = FolderPart(path);
-    // "C:\" stays a root; "C:\music\" loses its backslash.
-    if (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':') folder.pop_back();
-    return folder;
-}
-
 std::wstring OutputExtension(std::wstring_view format) {
     return L"." + AsciiLowerCase(format);
 }

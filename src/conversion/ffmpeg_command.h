@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/paths.h"
+
 namespace corvana {
 
 inline constexpr const wchar_t* kResultOK = L"OK";
@@ -41,14 +43,6 @@ bool SetsSampleRate(std::wstring_view parameters);
 // ("Stream #0:0: Audio: flac, 44100 Hz, stereo, s16"); empty when there is none or it has no rate.
 std::optional<SourceAudio> FirstAudioStream(const std::vector<std::wstring>& ffmpegLog);
 
-// The pieces an output path is made of. A file name is what follows the last backslash or colon;
-// its extension starts at its last dot.
-std::wstring FolderPart(std::wstring_view path);  // up to and including the last backslash or colon
-std::wstring FileNamePart(std::wstring_view path);
-std::wstring BaseName(std::wstring_view path);       // the file name without its extension
-std::wstring ExtensionPart(std::wstring_view path);  // from the last dot of the file name; may be empty
-// The path without its file name and without a trailing backslash; a drive root keeps its own.
-std::wstring SourceFolder(std::wstring_view path);
 // "." + the format's name with its ASCII letters in lower case ("EAC3" gives ".eac3").
 std::wstring OutputExtension(std::wstring_view format);
 // folder + "\" + base name + extension. A source given without any folder keeps its output

@@ -32,7 +32,7 @@ std::string OutputKeeper::Tail() const {
 
 std::vector<std::wstring> OutputKeeper::Lines(const AnsiDecoder& ansiDecode) const {
     const std::string tail = Tail();
-    if (LeftOutBytes() == 0) return SplitLines(DecodeConsoleBytes(head_ + tail, ansiDecode));
+    if (LeftOutBytes() == 0) return ConsoleLines(head_ + tail, ansiDecode);
 
     // Cut both pieces at line breaks so that no line is shown half, and no character either.
     std::string_view head = head_;
@@ -43,9 +43,9 @@ std::vector<std::wstring> OutputKeeper::Lines(const AnsiDecoder& ansiDecode) con
         end = end.substr(firstBreak + 1);
     const size_t leftOut = total_ - head.size() - end.size();
 
-    std::vector<std::wstring> lines = SplitLines(DecodeConsoleBytes(head, ansiDecode));
+    std::vector<std::wstring> lines = ConsoleLines(head, ansiDecode);
     lines.push_back(L"[" + std::to_wstring(leftOut) + L" bytes of FFmpeg's output left out]");
-    for (auto& line : SplitLines(DecodeConsoleBytes(end, ansiDecode))) lines.push_back(std::move(line));
+    for (auto& line : ConsoleLines(end, ansiDecode)) lines.push_back(std::move(line));
     return lines;
 }
 

@@ -160,7 +160,7 @@ void MainWindow::AddFolderContents(const std::wstring& klasor) {
 }
 
 void MainWindow::AddFilesFromDialog() {
-    std::wstring filter = OpenDialogFilter;
+    std::wstring filter = OpenDialogFilter();
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     filter.push_back(L'\0');
     // Room for thousands of chosen files.
@@ -204,18 +204,6 @@ namespace {
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
     if (msg == BFFM_INITIALIZED && data) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
-}
-
-// The drive part of a path: "C:" or "\\server\share"; empty when there is none.
-std::wstring DrivePart(const std::wstring& path) {
-    if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
-    if (path.rfind(L"\\\\", 0) == 0) {
-        const size_t server = path.find(L'\\', 2);
-        if (server == std::wstring::npos) return L"";
-        const size_t share = path.find(L'\\', server + 1);
-        return path.substr(0, share);
-    }
-    return L"";
 }
 
 }  // namespace

@@ -4,12 +4,6 @@
 
 namespace corvana {
 
-namespace {
-constexpr std::wstring_view kSupportedExtensions[] = {
-    L".mp4", L".mkv", L".avi", L".mpg",  L".mpeg", L".mov", L".wmv",  L".flv", L".f4v", L".mp3",  L".wma",
-    L".wav", L".m4a", L".ogg", L".aiff", L".aac",  L".ac3", L".eac3", L".mp2", L".wv",  L".webm", L".flac"};
-}  // namespace
-
 bool IsSupportedFile(std::wstring_view name) {
     const size_t start = [&] {
         const size_t sep = name.find_last_of(L"\\:");
@@ -17,10 +11,20 @@ bool IsSupportedFile(std::wstring_view name) {
     }();
     const size_t dot = name.rfind(L'.');
     if (dot == std::wstring_view::npos || dot < start) return false;
-    const std::wstring_view extension = name.substr(dot);
-    for (const auto& supported : kSupportedExtensions)
-        if (EqualsIgnoreAsciiCase(extension, supported)) return true;
+    const std::wstring_view extension = name.substr(dot + 1);
+    for (const auto& type : kFileTypes)
+        if (type.takenFromFolders && EqualsIgnoreAsciiCase(extension, type.extension)) return true;
     return false;
+}
+
+std::wstring OpenDialogFilter() {
+    std::wstring filter = L"Supported Files|";
+    for (const auto& type : kFileTypes) {
+        if (&type != kFileTypes) filter += L';';
+        filter += L"*.";
+        filter += type.extension;
+    }
+    return filter + L"|All Files|*.*";
 }
 
 }  // namespace corvana

@@ -31,20 +31,14 @@ std::vector<std::wstring> FeedbackRequest(std::wstring_view appCaption, std::wst
 }
 
 bool IsFeedbackReceived(std::wstring_view reply) {
-    // Split at CR, LF or CR LF and join with CR LF: line breaks inside stay, so only a reply that
-    // is "OK" apart from surrounding blanks and breaks counts.
+    // Lines joined with CR LF: line breaks inside stay, so only a reply that is "OK" apart from
+    // surrounding blanks and breaks counts.
     std::wstring joined;
-    size_t start = 0;
     bool first = true;
-    for (size_t i = 0; i <= reply.size(); ++i) {
-        if (i == reply.size() || reply[i] == L'\r' || reply[i] == L'\n') {
-            if (i == reply.size() && start == i && !first) break;
-            if (!first) joined += L"\r\n";
-            joined.append(reply.substr(start, i - start));
-            first = false;
-            if (i < reply.size() && reply[i] == L'\r' && i + 1 < reply.size() && reply[i + 1] == L'\n') ++i;
-            start = i + 1;
-        }
+    for (const auto& line : SplitLines(reply)) {
+        if (!first) joined += L"\r\n";
+        joined += line;
+        first = false;
     }
     return TrimControl(joined) == L"OK";
 }

@@ -82,16 +82,14 @@ void UpdateNotice::OnCreate() {
     SendMessageW(headlineLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     SendMessageW(linkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
 
-    // 1. The program's icon.
     icon_.reset(LoadImageIcon(IDI_CORVANA, Scale(48)));
 
-    // 2. Top right of the primary screen.
+    // Top right of the primary screen.
     const int width = Scale(kClientWidth), height = Scale(kClientHeight);
     SetWindowPos(hwnd_, nullptr, GetSystemMetrics(SM_CXSCREEN) - width - Scale(5), Scale(5), width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 
-    // 3., 4.
     SetWindowTextW(headlineLabel, L"UPDATE AVAILABLE");
     const std::wstring link = L"Click to download " + productName_ + L" " + latestVersion_;
     SetWindowTextW(linkLabel, link.c_str());

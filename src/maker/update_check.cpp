@@ -73,21 +73,6 @@ std::wstring ExtractTagValue(std::wstring_view line, std::wstring_view name) {
     return std::wstring(line.substr(open.size(), line.size() - open.size() - close.size()));
 }
 
-std::vector<std::wstring> SplitReplyLines(std::wstring_view text) {
-    std::vector<std::wstring> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of(L"\r\n", start);
-        if (end == std::wstring_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n' ? 2 : 1);
-    }
-    return lines;
-}
-
 std::optional<int64_t> ParseInteger(std::wstring_view text) {
     size_t i = 0;
     const bool negative = !text.empty() && text[0] == L'-';
@@ -209,7 +194,7 @@ void PerformUpdateCheck(const UpdateCheckInputs& inputs, UpdateCheckEnvironment&
             if (reply.text && reply.text->starts_with(L"ERROR")) checkFailed = true;
 
             if (!checkFailed && reply.text) {
-                const std::vector<std::wstring> lines = SplitReplyLines(*reply.text);
+                const std::vector<std::wstring> lines = SplitLines(*reply.text);
                 if (!lines.empty()) {
                     results.LatestVersion = ExtractTagValue(lines[0], L"version");
                     store->WriteString(L"CurrentVersion", results.LatestVersion);

@@ -31,17 +31,6 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
 
 }  // namespace
 
-std::wstring DriveOf(const std::wstring& path) {
-    if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
-        const size_t server = path.find(L'\\', 2);
-        if (server == std::wstring::npos || server == 2) return {};
-        const size_t share = path.find(L'\\', server + 1);
-        return path.substr(0, share == std::wstring::npos ? path.size() : share);
-    }
-    return {};
-}
-
 std::optional<std::wstring> PickFolderWithItemDialog(HWND owner, const std::wstring& startFolder) {
     ComPtr<IFileOpenDialog> dialog;
     Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)));
@@ -71,7 +60,7 @@ std::optional<std::wstring> PickFolderWithItemDialog(HWND owner, const std::wstr
 
 bool PickFolderClassic(HWND owner, std::wstring& lastFolder) {
     UniquePidl root;
-    const std::wstring drive = DriveOf(lastFolder);
+    const std::wstring drive = DrivePart(lastFolder);
     if (!lastFolder.empty() && !drive.empty()) {
         ITEMIDLIST* pidl = nullptr;
         if (SUCCEEDED(SHParseDisplayName(WithTrailingBackslash(drive).c_str(), nullptr, &pidl, 0, nullptr)))

@@ -20,7 +20,5 @@ std::optional<std::wstring> PickFolderWithItemDialog(HWND owner, const std::wstr
 // the chosen folder is written into lastFolder. Returns whether the user confirmed.
 bool PickFolderClassic(HWND owner, std::wstring& lastFolder);
 
-// The drive of a path: "C:" for a drive path, "\\server\share" for a network path, else empty.
-std::wstring DriveOf(const std::wstring& path);
 
 }  // namespace corvana

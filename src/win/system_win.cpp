@@ -18,20 +18,6 @@ std::wstring ModulePath(HMODULE module) {
     }
 }
 
-std::wstring FolderOf(std::wstring_view path) {
-    const size_t slash = path.find_last_of(L"\\/:");
-    if (slash == std::wstring_view::npos) return L"";
-    std::wstring folder(path.substr(0, slash + 1));
-    if (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/') && folder[folder.size() - 2] != L':')
-        folder.pop_back();
-    return folder;
-}
-
-std::wstring WithTrailingBackslash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
-}
-
 bool FileExists(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/paths.h"
+
 namespace corvana {
 
 std::wstring ModulePath(HMODULE module = nullptr);
-// The path without its file name and without a trailing backslash (a drive root keeps its own).
-std::wstring FolderOf(std::wstring_view path);
-std::wstring WithTrailingBackslash(std::wstring path);
 
 bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);  // a folder

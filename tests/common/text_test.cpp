@@ -45,3 +45,29 @@ TEST(Regex, Pcre2MatchesThroughTheBuild) {
     EXPECT_TRUE(RegexMatches("^[a-z]+@[a-z]+\\.example$", "someone@mail.example"));
     EXPECT_FALSE(RegexMatches("^[a-z]+@[a-z]+\\.example$", "someone at mail"));
 }
+
+namespace corvana {
+namespace {
+
+struct SplitCase {
+    const wchar_t* text;
+    std::vector<std::wstring> lines;
+};
+
+class SplitLinesTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitLinesTest, BreaksOnlyAtLineBreaks) {
+    EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitLinesTest,
+    testing::Values(SplitCase{L"", {}}, SplitCase{L"one", {L"one"}}, SplitCase{L"a\r\nb\r\n", {L"a", L"b"}},
+                    SplitCase{L"a\nb", {L"a", L"b"}},
+                    // Progress lines end in a bare CR and stay lines of their own.
+                    SplitCase{L"size= 1kB\rsize= 2kB\rdone\n", {L"size= 1kB", L"size= 2kB", L"done"}},
+                    SplitCase{L"a\r\r\nb", {L"a", L"", L"b"}}, SplitCase{L"a\n\nb\n", {L"a", L"", L"b"}},
+                    SplitCase{L"\n", {L""}}, SplitCase{L"a\rb\nc\r\nd", {L"a", L"b", L"c", L"d"}}));
+
+}  // namespace
+}  // namespace corvana

@@ -1,5 +1,7 @@
 #include "conversion/console_text.h"
 
+#include "conversion/job_output.h"
+
 #include <gtest/gtest.h>
 
 namespace corvana {
@@ -12,27 +14,8 @@ std::wstring Latin1(std::string_view bytes) {
     return text;
 }
 
-struct SplitCase {
-    const wchar_t* text;
-    std::vector<std::wstring> lines;
-};
-
-class SplitLinesTest : public testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitLinesTest, BreaksOnlyAtLineBreaks) {
-    EXPECT_EQ(SplitLines(GetParam().text), GetParam().lines);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SplitLinesTest,
-    testing::Values(SplitCase{L"", {}}, SplitCase{L"one", {L"one"}}, SplitCase{L"a\r\nb\r\n", {L"a", L"b"}},
-                    SplitCase{L"a\nb", {L"a", L"b"}},
-                    // Progress lines end in a bare CR and stay lines of their own.
-                    SplitCase{L"size= 1kB\rsize= 2kB\rdone\n", {L"size= 1kB", L"size= 2kB", L"done"}},
-                    SplitCase{L"a\r\r\nb", {L"a", L"", L"b"}}, SplitCase{L"a\n\nb\n", {L"a", L"", L"b"}}));
-
-TEST(SplitLines, DropsZeroCharacters) {
-    EXPECT_EQ(SplitLines(std::wstring(L"x\0y\nz", 5)), (std::vector<std::wstring>{L"xy", L"z"}));
+TEST(ConsoleLines, DropsZeroCharacters) {
+    EXPECT_EQ(ConsoleLines(std::string("x\0y\nz", 5), Latin1), (std::vector<std::wstring>{L"xy", L"z"}));
 }
 
 TEST(DecodeConsoleBytes, ValidUtf8IsReadAsUtf8) {
@@ -47,14 +30,15 @@ TEST(DecodeConsoleBytes, OtherBytesGoThroughTheAnsiCodePage) {
 }
 
 TEST(ConsoleCapture, ANameCutAcrossReadsAndALongLineComeOutWhole) {
-    // The bytes arrive in pieces of any size; collected first, they decode and split as one.
+    // The bytes arrive from the pipe in pieces of any size; kept as they come, they decode and
+    // split as one.
     const std::string name = "caf\xC3\xA9-\xE6\x97\xA5\xE6\x9C\xAC.flac";
     const std::string longLine(300, 'x');
     const std::string output = "Input #0, from '" + name + "':\r\n" + longLine + "\nsize=1\rsize=2\r\n";
     for (size_t piece : {1u, 7u, 255u}) {
-        std::string collected;
-        for (size_t i = 0; i < output.size(); i += piece) collected += output.substr(i, piece);
-        const auto lines = SplitLines(DecodeConsoleBytes(collected, Latin1));
+        OutputKeeper keeper;
+        for (size_t i = 0; i < output.size(); i += piece) keeper.Append(std::string_view(output).substr(i, piece));
+        const auto lines = keeper.Lines(Latin1);
         ASSERT_EQ(lines.size(), 4u) << piece;
         EXPECT_EQ(lines[0], L"Input #0, from 'caf\u00E9-\u65E5\u672C.flac':");
         EXPECT_EQ(lines[1], std::wstring(300, L'x'));

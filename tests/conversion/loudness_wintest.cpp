@@ -1,6 +1,7 @@
 // Volume normalisation keeps the source's sampling rate (loudnorm alone would hand on 192 kHz).
 #include <windowsx.h>
 
+#include "common/text.h"
 #include "conversion/console_runner_win.h"
 #include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"

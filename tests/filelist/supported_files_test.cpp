@@ -28,16 +28,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, IsSupportedFileTest,
                                          TypeCase{L"\u00C9t\u00E9.M4A", true},
                                          TypeCase{L"a.m\u0130\u0070\u0033", false}, TypeCase{L"", false}));
 
-// Every extension of the supported list, in both letter cases.
-TEST(IsSupportedFile, AcceptsEachOfTheTwentyTwo) {
-    for (const wchar_t* e :
-         {L"mp4", L"mkv", L"avi", L"mpg",  L"mpeg", L"mov", L"wmv",  L"flv", L"f4v", L"mp3",  L"wma",
-          L"wav", L"m4a", L"ogg", L"aiff", L"aac",  L"ac3", L"eac3", L"mp2", L"wv",  L"webm", L"flac"}) {
+TEST(OpenDialogFilter, ListsTheTypesInTheDialogsOrder) {
+    EXPECT_EQ(OpenDialogFilter(),
+              L"Supported Files|*.mp3;*.wav;*.m4a;*.wma;*.flac;*.webm;*.aiff;*.aac;*.ogg;*.opus;*.ac3;*.eac3;"
+              L"*.mp2;*.wv;*.mp4;*.mkv;*.avi;*.mpg;*.mpeg;*.mov;*.wmv;*.flv;*.f4v|All Files|*.*");
+}
+
+// The open dialog offers what scans and drops take, and Opus besides.
+TEST(IsSupportedFile, TakesEveryTypeTheOpenDialogOffersButOpus) {
+    const std::wstring filter = OpenDialogFilter();
+    const std::wstring head = L"Supported Files|", tail = L"|All Files|*.*";
+    ASSERT_EQ(filter.rfind(head, 0), 0u);
+    ASSERT_EQ(filter.substr(filter.size() - tail.size()), tail);
+    const std::wstring patterns = filter.substr(head.size(), filter.size() - head.size() - tail.size());
+    size_t offered = 0;
+    for (size_t at = 0; at <= patterns.size();) {
+        size_t end = patterns.find(L';', at);
+        if (end == std::wstring::npos) end = patterns.size();
+        const std::wstring pattern = patterns.substr(at, end - at);
+        ASSERT_EQ(pattern.rfind(L"*.", 0), 0u) << pattern;
+        const std::wstring extension = pattern.substr(2);
         std::wstring upper;
-        for (const wchar_t* p = e; *p; ++p) upper += static_cast<wchar_t>(*p >= L'a' && *p <= L'z' ? *p - 32 : *p);
-        EXPECT_TRUE(IsSupportedFile(std::wstring(L"x.") + e)) << e;
-        EXPECT_TRUE(IsSupportedFile(L"x." + upper)) << e;
+        for (wchar_t c : extension) upper += static_cast<wchar_t>(c >= L'a' && c <= L'z' ? c - 32 : c);
+        EXPECT_EQ(IsSupportedFile(L"x." + extension), extension != L"opus") << extension;
+        EXPECT_EQ(IsSupportedFile(L"x." + upper), extension != L"opus") << upper;
+        ++offered;
+        at = end + 1;
     }
+    EXPECT_GE(offered, 14u) << "every output format can also be read";
 }
 
 }  // namespace

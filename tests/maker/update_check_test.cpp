@@ -33,15 +33,6 @@ TEST(ExtractTagValue, OnlyTheExactElementLineYieldsAValue) {
         EXPECT_EQ(ExtractTagValue(c.line, c.name), c.value) << testing::PrintToString(std::wstring(c.line));
 }
 
-TEST(UpdateReply, LinesSplitAtEveryKindOfLineBreak) {
-    using Lines = std::vector<std::wstring>;
-    EXPECT_EQ(SplitReplyLines(L"a\r\nb\nc\rd"), (Lines{L"a", L"b", L"c", L"d"}));
-    EXPECT_EQ(SplitReplyLines(L"a\n\nb"), (Lines{L"a", L"", L"b"}));
-    EXPECT_EQ(SplitReplyLines(L"a\r\n"), (Lines{L"a"}));
-    EXPECT_EQ(SplitReplyLines(L"\n"), (Lines{L""}));
-    EXPECT_EQ(SplitReplyLines(L""), Lines{});
-}
-
 TEST(UpdateReply, IntegersAreSignedDecimalsWithNothingAround) {
     EXPECT_EQ(ParseInteger(L"18"), 18);
     EXPECT_EQ(ParseInteger(L"-3"), -3);

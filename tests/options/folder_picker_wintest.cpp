@@ -10,27 +10,6 @@
 namespace corvana::test {
 namespace {
 
-struct DriveCase {
-    const char* name;
-    std::wstring path;
-    std::wstring drive;
-};
-
-class DriveOfPath : public testing::TestWithParam<DriveCase> {};
-
-TEST_P(DriveOfPath, IsTheDriveLetterOrTheShare) {
-    EXPECT_EQ(DriveOf(GetParam().path), GetParam().drive);
-}
-
-INSTANTIATE_TEST_SUITE_P(Paths, DriveOfPath,
-                         testing::Values(DriveCase{"Drive", L"C:\\Music\\Rock", L"C:"},
-                                         DriveCase{"Root", L"D:\\", L"D:"},
-                                         DriveCase{"Share", L"\\\\server\\share\\music", L"\\\\server\\share"},
-                                         DriveCase{"ShareOnly", L"\\\\server\\share", L"\\\\server\\share"},
-                                         DriveCase{"ServerWithoutShare", L"\\\\server", L""},
-                                         DriveCase{"Relative", L"music\\rock", L""}, DriveCase{"Empty", L"", L""}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 // Presses OK once the dialog's tree has settled on its selection, which it may fill in late.
 DialogWatcher::Action ConfirmSelection() {
     return [](const DialogSnapshot& d) {

@@ -1,0 +1,21 @@
+// Windows paths taken apart as text: the one place that knows where a folder, a file name, an
+// extension and a drive begin. A file name is what follows the last backslash or colon; its
+// extension starts at its last dot.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace corvana {
+
+std::wstring FolderPart(std::wstring_view path);  // up to and including the last backslash or colon
+std::wstring FileNamePart(std::wstring_view path);
+std::wstring BaseName(std::wstring_view path);       // the file name without its extension
+std::wstring ExtensionPart(std::wstring_view path);  // from the last dot of the file name; may be empty
+// The path without its file name and without a trailing backslash; a drive root keeps its own.
+std::wstring FolderOf(std::wstring_view path);
+std::wstring WithTrailingBackslash(std::wstring path);
+// "C:" or "\\server\share"; empty when the path names neither.
+std::wstring DrivePart(std::wstring_view path);
+
+}  // namespace corvana
