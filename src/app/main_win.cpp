@@ -524,6 +524,11 @@ void MainWindow::Exit() { RequestExit(); }
 
 void MainWindow::RequestExit() { conversion_->RequestExit(); }
 
+void MainWindow::EndProgram() {
+    endRequested_ = true;
+    Application::Terminate();
+}
+
 void MainWindow::OnConvert() { conversion_->OnConvert(); }
 
 bool MainWindow::ConversionRunning() const { return conversion_ && conversion_->Running(); }

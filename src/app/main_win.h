@@ -153,6 +153,10 @@ public:
     void SimultaneousConversionsClick(int command);
     // Ends the program; a conversion run in progress is stopped first.
     void RequestExit();
+    // Ends the message loop after the current message.
+    void EndProgram();
+    // True once this window has asked the program to end.
+    bool EndRequested() const { return endRequested_; }
     // The program's exit status: 1 after a failed command-line conversion.
     int ExitStatus() const;
     // File list
@@ -234,6 +238,7 @@ private:
     void CheckSimultaneousConversionsItem();
 
     std::unique_ptr<ConversionSession> conversion_;
+    bool endRequested_ = false;
     UINT dpi_ = 96;
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
     bool settingEditSilently_ = false;

@@ -4,6 +4,7 @@
 
 #include <windowsx.h>
 
+#include "win/message_dialog_win.h"
 #include "app/main_win.h"
 #include "common/app_error.h"
 #include "conversion/console_text.h"
@@ -83,7 +84,7 @@ void ConversionSession::OnConvert() {
         return;
     }
     if (form_.FileList.Empty()) {
-        MessageBoxW(form_.Handle(), L"Please add files!", L"WARNING", MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(L"Please add files!", MessageKind::Warning, L"WARNING", form_.Handle());
         return;
     }
     if (Button_GetCheck(form_.useSourceFolderCheck) != BST_CHECKED && GetWindowTextString(form_.targetFolderEdit).empty())
@@ -133,7 +134,7 @@ void ConversionSession::RowAdded(uint64_t id) {
 
 void ConversionSession::RequestExit() {
     if (!engine_.Running()) {
-        Application::Terminate();
+        form_.EndProgram();
         return;
     }
     exitWhenStopped_ = true;
@@ -192,12 +193,12 @@ void ConversionSession::EndRun(bool stopped) {
     planner_.reset();
 
     if (exitWhenStopped_) {
-        Application::Terminate();
+        form_.EndProgram();
         return;
     }
     if (commandLineRun_) {
         if (commandLineOk_) {
-            Application::Terminate();
+            form_.EndProgram();
         } else {
             // The program stays open; closing it then tells a script that the conversion failed.
             form_.SetStatusText(stopped ? kResultStopped : kResultError);
@@ -223,7 +224,7 @@ void ConversionSession::ShowPendingDetails() {
         const std::wstring text = std::move(pendingDetails_.front());
         pendingDetails_.pop_front();
         if (form_.IsMenuChecked(CMD_ShowErrorDetails))
-            MessageBoxW(form_.Handle(), text.c_str(), L"ERROR", MB_OK | MB_ICONERROR);
+            ShowMessage(text, MessageKind::Error, L"ERROR", form_.Handle());
     }
 }
 

@@ -1,6 +1,7 @@
 // Filling the file list: AddFile, the folder scan, "Add Files..." and "Add Folder...", and the
 // virtual list view's view of the rows.
 #include "app/main_win.h"
+#include "win/message_dialog_win.h"
 #include "conversion/conversion_run_win.h"
 
 #include <cderr.h>
@@ -178,8 +179,8 @@ void MainWindow::AddFilesFromDialog() {
     ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) {
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
-            MessageBoxW(hwnd_, L"Too many files were chosen at once. Please add them in smaller groups.", L"WARNING",
-                        MB_OK | MB_ICONEXCLAMATION);
+            ShowMessage(L"Too many files were chosen at once. Please add them in smaller groups.", MessageKind::Warning,
+                        L"WARNING", hwnd_);
         return;
     }
 

@@ -117,7 +117,7 @@ void MainWindow::RecycleSelected() {
 
     const auto report = [this](const std::exception& e) {
         const std::wstring text = ErrorTypeName(e) + L" error raised, with message : " + Application::ExceptionText(e);
-        MessageBoxW(hwnd_, text.c_str(), Application::kTitle, MB_OK);
+        ShowMessage(text, MessageKind::Plain, Application::kTitle, hwnd_);
     };
     // The items of the recycled files leave the list together at the end: one pass over the
     // rows instead of one per file.

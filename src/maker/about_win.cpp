@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "win/message_dialog_win.h"
 #include "app/main_win.h"
 #include "resource.h"
 #include "maker/web_request.h"
@@ -268,7 +269,7 @@ void AboutBox::OpenLicense() {
     if (FileExists(path))
         ShellExecuteW(hwnd_, nullptr, L"notepad.exe", path.c_str(), nullptr, SW_SHOWNORMAL);
     else
-        MessageBoxW(hwnd_, L"File not found!", L"License", MB_OK | MB_ICONERROR);
+        ShowMessage(L"File not found!", MessageKind::Error, L"License", hwnd_);
 }
 
 void AboutBox::OpenHomePage() { OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/"); }

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "win/message_dialog_win.h"
 #include "app/main_win.h"
 #include "common/text.h"
 #include "resource.h"
@@ -150,7 +151,7 @@ void FeedbackDialog::Send() {
     const std::wstring mail = TrimControl(GetWindowTextString(mailEdit));
     if (!mail.empty() && !IsValidEmail(mail)) {
         SetFocus(mailEdit);
-        MessageBoxW(hwnd_, L"Invalid e-mail address!", L"Failure", MB_OK | MB_ICONERROR);
+        ShowMessage(L"Invalid e-mail address!", MessageKind::Error, L"Failure", hwnd_);
         return;
     }
 
@@ -167,11 +168,11 @@ void FeedbackDialog::Send() {
     }
 
     if (received) {
-        MessageBoxW(hwnd_, L"Your feedback is received.\r\rThank you!", L"Success", MB_OK | MB_ICONINFORMATION);
+        ShowMessage(L"Your feedback is received.\r\rThank you!", MessageKind::Information, L"Success", hwnd_);
         Close();
     } else {
-        MessageBoxW(hwnd_, L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.",
-                    L"Failure", MB_OK | MB_ICONERROR);
+        ShowMessage(L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.",
+                    MessageKind::Error, L"Failure", hwnd_);
     }
 }
 

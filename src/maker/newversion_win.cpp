@@ -11,8 +11,6 @@
 
 namespace corvana {
 
-int64_t CloseCountdown = 11;
-
 namespace {
 
 enum : int { IDC_NoticeIcon = 100, IDC_NoticeHeadline, IDC_NoticeLink, IDC_NoticeClose };
@@ -41,10 +39,12 @@ COLORREF ThemeColor(HWND hwnd, int index) {
 
 }  // namespace
 
-UpdateNotice::UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow)
+UpdateNotice::UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow,
+                           int64_t closeAfterSeconds)
     : productName_(std::move(productName)),
       latestVersion_(std::move(latestVersion)),
       downloadURL_(std::move(downloadURL)),
+      countdown_(closeAfterSeconds),
       mainWindow_(mainWindow) {}
 
 UpdateNotice::~UpdateNotice() {
@@ -164,8 +164,8 @@ void UpdateNotice::OnShowTimer() {
 }
 
 void UpdateNotice::OnCountdownTimer() {
-    --CloseCountdown;
-    if (CloseCountdown > 0) return;
+    --countdown_;
+    if (countdown_ > 0) return;
     KillTimer(hwnd_, TimerClose);
     AnimateWindow(hwnd_, 100, AW_HIDE | AW_CENTER);
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);

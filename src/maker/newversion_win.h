@@ -15,13 +15,13 @@ namespace corvana {
 
 inline constexpr const wchar_t* kNewVersionWindowClass = L"TNewVer";
 
-// Seconds left for the notice: counted down from creation and never reset within a run.
-extern int64_t CloseCountdown;
-
 class UpdateNotice : public BaseWindow<UpdateNotice> {
 public:
-    // mainWindow keeps the focus while the notice shows.
-    UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow);
+    // mainWindow keeps the focus while the notice shows. The notice hides itself closeAfterSeconds
+    // after its creation; the main window makes at most one notice a run, so the countdown is
+    // never started again.
+    UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow,
+                 int64_t closeAfterSeconds = 11);
     ~UpdateNotice() override;
 
     // Creates the window hidden; TimerStart shows it.
@@ -66,6 +66,7 @@ private:
     bool HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp);
 
     std::wstring productName_, latestVersion_, downloadURL_;
+    int64_t countdown_;  // seconds left, counted from creation, also while hidden or dragged
     HWND mainWindow_;
     UINT dpi_ = 96;
     COLORREF linkColor_ = 0;

@@ -1,5 +1,6 @@
 #include "win/application_win.h"
 
+#include "win/message_dialog_win.h"
 #include "common/app_error.h"
 #include "common/text.h"
 
@@ -8,6 +9,8 @@ namespace corvana::Application {
 namespace {
 HWND g_main = nullptr;
 HACCEL g_accelerators = nullptr;
+// Set once the loop has been asked to end: a WM_QUIT taken by ProcessMessages in the middle of a
+// command still ends Run afterwards.
 bool g_terminated = false;
 bool g_busy = false;
 
@@ -55,18 +58,10 @@ void Terminate() {
     PostQuitMessage(0);
 }
 
-bool Terminated() { return g_terminated; }
-
-void ResetTerminated() {
-    g_terminated = false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-}
 
 void ShowErrorText(std::wstring_view message) {
     HWND owner = GetActiveWindow();
-    MessageBoxW(owner, ErrorBoxText(message).c_str(), kTitle, MB_OK | MB_ICONERROR);
+    ShowMessage(ErrorBoxText(message), MessageKind::Error, kTitle, owner);
 }
 
 std::wstring ExceptionText(const std::exception& e) {

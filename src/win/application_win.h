@@ -22,8 +22,6 @@ void Run();
 void ProcessMessages();
 // Asks the loop to end after the current message.
 void Terminate();
-bool Terminated();
-void ResetTerminated();  // for tests that create several main windows in one process
 
 // The standard error box: the failure's message with the full-stop rule, caption "Corvana".
 void ShowException(const std::exception& e);

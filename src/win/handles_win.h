@@ -29,8 +29,13 @@ public:
     T get() const { return h_; }
     explicit operator bool() const { return h_ != Invalid(); }
     T release() { return std::exchange(h_, Invalid()); }
+    // Closing keeps the caller's last error, so that a failure can be read after its handles are gone.
     void reset(T h = Invalid()) {
-        if (h_ != Invalid()) Close(h_);
+        if (h_ != Invalid()) {
+            const DWORD error = GetLastError();
+            Close(h_);
+            SetLastError(error);
+        }
         h_ = h;
     }
 

@@ -85,6 +85,7 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp) {
 UINT StyleOf(MessageKind kind, MessageButtons buttons) {
     UINT style = MB_DEFBUTTON1;
     switch (kind) {
+        case MessageKind::Plain: break;
         case MessageKind::Warning: style |= MB_ICONWARNING; break;
         case MessageKind::Error: style |= MB_ICONERROR; break;
         case MessageKind::Information: style |= MB_ICONINFORMATION; break;
@@ -100,6 +101,10 @@ UINT StyleOf(MessageKind kind, MessageButtons buttons) {
 }
 
 }  // namespace
+
+void ShowMessage(const std::wstring& text, MessageKind kind, const std::wstring& title, HWND owner) {
+    MessageBoxW(owner ? owner : GetActiveWindow(), text.c_str(), title.c_str(), StyleOf(kind, MessageButtons::OK));
+}
 
 int ShowMessageDialog(const std::wstring& text, MessageKind kind, MessageButtons buttons, const std::wstring& title,
                       const std::vector<std::wstring>& captions, HWND owner) {

@@ -9,8 +9,12 @@
 namespace corvana {
 
 // The kind sets the icon.
-enum class MessageKind { Warning, Error, Information, Confirmation };
+enum class MessageKind { Plain, Warning, Error, Information, Confirmation };
 enum class MessageButtons { OK, OKCancel, YesNo, YesNoCancel };
+
+// The program's one way to tell the user something: a box with an OK button, modal over owner (the
+// active window when none is given). A box that cannot be shown has nobody to tell.
+void ShowMessage(const std::wstring& text, MessageKind kind, const std::wstring& title, HWND owner = nullptr);
 
 // Shows the box modally over owner (the active window when none is given) and returns the
 // identifier of the button that closed it (IDYES = 6, IDNO = 7, ...). The captions replace those of

@@ -226,9 +226,9 @@ TEST_F(MainWindowTest, DpiChangeScalesTheLayout) {
 
 TEST_F(MainWindowTest, ExitEndsTheMessageLoop) {
     Start();
-    EXPECT_FALSE(Application::Terminated());
+    EXPECT_FALSE(form->EndRequested());
     form->RunCommand(CMD_Exit);
-    EXPECT_TRUE(Application::Terminated());
+    EXPECT_TRUE(form->EndRequested());
 }
 
 TEST_F(MainWindowTest, FailureInAHandlerReachesTheStandardBoxAndTheProgramGoesOn) {

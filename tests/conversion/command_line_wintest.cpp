@@ -47,7 +47,7 @@ TEST_F(CommandLineConversion, UnquotedPathsWithSingleSpacesComeOutWhole) {
     MakeTone(work / L"a b.flac");
     Start(L"-input " + (work / L"a b.flac") + L" -output " + (work / L"o d\\a b.wav"));
     WaitForTheJob();
-    EXPECT_TRUE(Application::Terminated());
+    EXPECT_TRUE(form->EndRequested());
     EXPECT_TRUE(DecodesCleanly(work / L"o d\\a b.wav"));
     EXPECT_EQ(Captions(), std::vector<std::wstring>{work / L"a b.flac"});
 }
@@ -55,7 +55,7 @@ TEST_F(CommandLineConversion, UnquotedPathsWithSingleSpacesComeOutWhole) {
 TEST_F(CommandLineConversion, AMissingInputStaysOpenWithFileNotFound) {
     Start(L"-input \"" + (work / L"nothing.flac") + L"\" -output \"" + (work / L"new\\x.mp3") + L"\"");
     EXPECT_EQ(form->StatusText(), L"File not found!");
-    EXPECT_FALSE(Application::Terminated());
+    EXPECT_FALSE(form->EndRequested());
     EXPECT_EQ(Captions(), std::vector<std::wstring>{work / L"nothing.flac"});
     EXPECT_FALSE(PathExists(work / L"new"));
 }
@@ -68,7 +68,7 @@ TEST_F(CommandLineConversion, AFailedJobOverAnExistingFileIsAnError) {
     WaitForTheJob();
     EXPECT_EQ(form->StatusText(), L"Error");
     EXPECT_EQ(form->ExitStatus(), 1);
-    EXPECT_FALSE(Application::Terminated());
+    EXPECT_FALSE(form->EndRequested());
     EXPECT_EQ(ReadFileBytes(work / L"existing.mp3"), "keep me");
     EXPECT_EQ(RowText(form->fileListView, 0, 1), L"");
 }
@@ -82,7 +82,7 @@ TEST_F(CommandLineConversion, RelativePathsMeanTheCurrentFolder) {
     ScopeExit restore([&] { SetCurrentDirectoryW(saved); });
     Start(L"-input a.wav -output bare.mp3");
     WaitForTheJob();
-    EXPECT_TRUE(Application::Terminated());
+    EXPECT_TRUE(form->EndRequested());
     EXPECT_TRUE(DecodesCleanly(work / L"bare.mp3"));
 }
 
@@ -98,7 +98,7 @@ TEST_F(CommandLineConversion, AnOutputThatIsTheInputIsRefused) {
         Start(L"-input \"" + (work / L"song.wav") + L"\" -output \"" + output + L"\"");
         WaitForTheJob();
         EXPECT_EQ(form->StatusText(), L"Error") << output;
-        EXPECT_FALSE(Application::Terminated());
+        EXPECT_FALSE(form->EndRequested());
         EXPECT_EQ(ReadFileBytes(work / L"song.wav"), before) << output;
         TearDown();
     }
@@ -141,7 +141,7 @@ TEST_F(CommandLineConversion, OtherArgumentsFillTheList) {
               (std::vector<std::wstring>{work / L"album\\1.mp3", work / L"not here.flac", L"relative.WAV"}));
     EXPECT_EQ(form->LastFolder, work / L"album");
     EXPECT_EQ(form->StatusText(), L"");
-    EXPECT_FALSE(Application::Terminated());
+    EXPECT_FALSE(form->EndRequested());
 }
 
 TEST_F(CommandLineConversion, NothingUsableSaysSo) {

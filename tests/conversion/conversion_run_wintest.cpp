@@ -326,7 +326,7 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
 TEST_F(ConversionStop, ClosingTheWindowStopsTheRunFirst) {
     StartEndlessRun(2, 1);
     PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([] { return Application::Terminated(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return form->EndRequested(); }, 10000));
     EXPECT_FALSE(form->ConversionRunning());
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Stopped", L""}));
     ExpectNothingLeft();

@@ -171,7 +171,6 @@ TEST(RecycleWithoutBin, ChildAnswersNoToTheShell) {
         EXPECT_EQ(ListCaptions(form.fileListView), (std::vector<std::wstring>{file}));
         EXPECT_TRUE(SelectedPositions(form.fileListView).empty());
     }
-    Application::ResetTerminated();
     EXPECT_TRUE(PathExists(file));
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 2u) << "our question, then the shell's before deleting for good";

@@ -202,7 +202,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(service.Running());
         DeleteUpdateKey();
-        CloseCountdown = 11;
     }
     void TearDown() override {
         AppFixture::TearDown();

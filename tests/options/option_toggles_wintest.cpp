@@ -87,7 +87,7 @@ TEST_P(ResetRefused, ChangesNothing) {
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Seen().front().caption, L"Confirmation");
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
-    EXPECT_FALSE(Application::Terminated());
+    EXPECT_FALSE(form->EndRequested());
     PumpFor(500);
     EXPECT_EQ(ReadFileBytes(ini), file);
     EXPECT_EQ(FindInstance(exe, 0).window, nullptr) << "no second copy";
@@ -130,7 +130,7 @@ TEST_F(Reset, TheEndingCopyNoLongerWritesTheFile) {
     Start();
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
     SendMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
-    EXPECT_TRUE(Application::Terminated());
+    EXPECT_TRUE(form->EndRequested());
     const Instance second = WaitForInstance(exe);
     ASSERT_NE(second.window, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == DefaultFile(); }, 10000));

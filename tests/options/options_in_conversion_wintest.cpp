@@ -166,7 +166,7 @@ TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(form->ConversionRunning());
     PostMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
-    ASSERT_TRUE(PumpUntil([] { return Application::Terminated(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return form->EndRequested(); }, 20000));
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
     EXPECT_FALSE(form->ConversionRunning());
