@@ -1,8 +1,8 @@
 // Figures for the file list and the conversion run, measured in one process under the same
 // conditions as their floors:
 //  1. loading a tree of 100,000 supported files with AddFolderContents, against a bare
-//     FindFirstFileW/FindNextFileW walk of the same tree; then scrolling, sorting and thinning
-//     the loaded list;
+//     FindFirstFileW/FindNextFileW walk of the same tree; then scrolling the loaded list (the list
+//     commands on such a list are measured by bench/list.sh);
 //  2. runs of "Convert" with the default settings (as many jobs at once as there are logical
 //     processors) over 200 short files and over 8 three-minute files, against starting ffmpeg.exe
 //     directly on the same files one by one; during the runs, the slowest answer of the window to
@@ -171,34 +171,7 @@ int wmain(int argc, wchar_t** argv) {
             UpdateWindow(form.fileListView);
             wprintf(L"  scrolling: %.2f ms per page (repainted), %d pages\n", (Now() - t) * 1000 / (pages + 1), pages);
         }
-        // What the list model gives the list commands: a sort, select all, removing every second row.
-        {
-            double t = Now();
-            form.FileList.SetSortOrder([](const FileItem& a, const FileItem& b) { return a.caption > b.caption; });
-            form.FileListChanged();
-            UpdateWindow(form.fileListView);
-            const double sort = Now() - t;
-            t = Now();
-            ListView_SetItemState(form.fileListView, -1, LVIS_SELECTED, LVIS_SELECTED);
-            UpdateWindow(form.fileListView);
-            const double selectAll = Now() - t;
-            t = Now();
-            std::vector<size_t> every2nd;
-            for (size_t i = 1; i < form.FileList.Count(); i += 2) every2nd.push_back(i);
-            form.FileList.RemovePositions(every2nd);
-            const double remove = Now() - t;
-            t = Now();
-            ListView_SetItemState(form.fileListView, -1, 0, LVIS_SELECTED);
-            form.FileListChanged();
-            UpdateWindow(form.fileListView);
-            const double deselect = Now() - t;
-            wprintf(L"  sort of %zu rows (model + repaint) %.1f ms; select all in the list view %.1f ms\n", rows,
-                    sort * 1000, selectAll * 1000);
-            wprintf(L"  removing every second row: model %.1f ms, list view deselect + new count %.1f ms\n",
-                    remove * 1000, deselect * 1000);
-        }
         form.FileList.Clear();
-        form.FileList.SetSortOrder(nullptr);
         form.FileListChanged();
     }
     if (part == L"load") {
