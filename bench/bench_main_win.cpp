@@ -135,21 +135,20 @@ int wmain(int argc, wchar_t** argv) {
             files = BareWalk(tree);
             walks.push_back(Now() - t);
 
-            form.ScanList.clear();
             t = Now();
-            form.ScanFolder(tree);
+            form.Files().ScanFolder(tree);
             scans.push_back(Now() - t);
 
-            form.FileList.Clear();
-            form.FileListChanged();
+            form.Files().Rows().Clear();
+            form.Files().Refresh();
             Pump();
             t = Now();
-            form.AddFolderContents(tree);
-            UpdateWindow(form.fileListView);
+            form.Files().AddFolderContents(tree);
+            UpdateWindow(form.Files().Handle());
             loads.push_back(Now() - t);
             loadRatios.push_back(loads.back() / walks.back());
         }
-        const size_t rows = form.FileList.Count();
+        const size_t rows = form.Files().Rows().Count();
         wprintf(L"Folder load: %zu files in the tree, %zu rows in the list, %d rounds (medians)\n", files, rows,
                 rounds);
         wprintf(L"  bare FindFirstFileW/FindNextFileW walk  %8.1f ms\n", Median(walks) * 1000);
@@ -164,15 +163,15 @@ int wmain(int argc, wchar_t** argv) {
             const int pages = 200;
             const double t = Now();
             for (int i = 0; i < pages; ++i) {
-                SendMessageW(form.fileListView, WM_VSCROLL, SB_PAGEDOWN, 0);
-                UpdateWindow(form.fileListView);
+                SendMessageW(form.Files().Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+                UpdateWindow(form.Files().Handle());
             }
-            SendMessageW(form.fileListView, WM_VSCROLL, SB_BOTTOM, 0);
-            UpdateWindow(form.fileListView);
+            SendMessageW(form.Files().Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+            UpdateWindow(form.Files().Handle());
             wprintf(L"  scrolling: %.2f ms per page (repainted), %d pages\n", (Now() - t) * 1000 / (pages + 1), pages);
         }
-        form.FileList.Clear();
-        form.FileListChanged();
+        form.Files().Rows().Clear();
+        form.Files().Refresh();
     }
     if (part == L"load") {
         DeleteFileW(ffmpeg.c_str());
@@ -197,12 +196,12 @@ int wmain(int argc, wchar_t** argv) {
         RunConsoleProgram(ffmpeg, L"ffmpeg.exe -y -v error -f lavfi -i sine=frequency=440:duration=" + length +
                                       L" -ac 2 \"" + tone + L"\"", home);
         std::vector<std::wstring> files;
-        form.FileList.Clear();
-        form.FileListChanged();
+        form.Files().Rows().Clear();
+        form.Files().Refresh();
         for (int i = 0; i < batch.count; ++i) {
             files.push_back(sources + L"\\" + batch.name + L" " + std::to_wstring(i) + L".wav");
             CopyFileW(tone.c_str(), files.back().c_str(), FALSE);
-            form.AddFile(files.back());
+            form.Files().AddFile(files.back());
         }
 
         std::vector<double> directTimes, runTimes, ratios, slowestAnswers, peakMemory;
@@ -255,7 +254,7 @@ int wmain(int argc, wchar_t** argv) {
             peakMemory.push_back(peak);
         }
         size_t ok = 0;
-        for (size_t i = 0; i < form.FileList.Count(); ++i) ok += form.FileList.At(i).result == L"OK";
+        for (size_t i = 0; i < form.Files().Rows().Count(); ++i) ok += form.Files().Rows().At(i).result == L"OK";
         const double d = Median(directTimes), c = Median(runTimes);
         wprintf(L"  %d files of %ls s, WAV to MP3, %zu rows OK\n", batch.count, length.c_str(), ok);
         wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000, d * 1000 / batch.count);
@@ -271,7 +270,7 @@ int wmain(int argc, wchar_t** argv) {
         RemoveFiles(converted);
     }
 
-    form.FileList.Clear();
+    form.Files().Rows().Clear();
     for (const auto& f : {sources, direct, converted}) {
         RemoveFiles(f);
         RemoveDirectoryW(f.c_str());

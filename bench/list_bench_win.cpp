@@ -40,40 +40,40 @@ void Fill(MainWindow& form, size_t items, unsigned seed) {
                         std::to_wstring(i / 100 % 10) + L"\\" + std::to_wstring(i % 100) + L" Track_Title.mp3");
     std::mt19937 random(seed);
     std::shuffle(paths.begin(), paths.end(), random);
-    form.FileList.BeginBatch();
-    form.FileList.Reserve(items);
-    for (const auto& p : paths) form.AddFile(p);
-    form.FileList.EndBatch();
+    form.Files().Rows().BeginBatch();
+    form.Files().Rows().Reserve(items);
+    for (const auto& p : paths) form.Files().AddFile(p);
+    form.Files().Rows().EndBatch();
     static const wchar_t* const kResults[] = {L"", L"OK", L"Error"};
-    for (size_t i = 0; i < form.FileList.Count(); ++i)
-        form.FileList.SetResult(form.FileList.At(i).id, kResults[random() % 3]);
-    form.FileListChanged();
-    UpdateWindow(form.fileListView);
+    for (size_t i = 0; i < form.Files().Rows().Count(); ++i)
+        form.Files().Rows().SetResult(form.Files().Rows().At(i).id, kResults[random() % 3]);
+    form.Files().Refresh();
+    UpdateWindow(form.Files().Handle());
 }
 
 void ClickColumn(MainWindow& form, int column) {
     NMLISTVIEW info{};
-    info.hdr.hwndFrom = form.fileListView;
+    info.hdr.hwndFrom = form.Files().Handle();
     info.hdr.code = LVN_COLUMNCLICK;
     info.iItem = -1;
     info.iSubItem = column;
-    form.OnColumnClick(info);
+    form.Files().OnColumnClick(info);
 }
 
 // As many single clicks with Ctrl would leave it: every second item selected.
 void SelectEverySecond(MainWindow& form, int count) {
-    SendMessageW(form.fileListView, WM_SETREDRAW, FALSE, 0);
-    form.ClearFileListSelection();
-    for (int i = 1; i < count; i += 2) ListView_SetItemState(form.fileListView, i, LVIS_SELECTED, LVIS_SELECTED);
-    SendMessageW(form.fileListView, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(form.fileListView, nullptr, TRUE);
+    SendMessageW(form.Files().Handle(), WM_SETREDRAW, FALSE, 0);
+    form.Files().ClearSelection();
+    for (int i = 1; i < count; i += 2) ListView_SetItemState(form.Files().Handle(), i, LVIS_SELECTED, LVIS_SELECTED);
+    SendMessageW(form.Files().Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(form.Files().Handle(), nullptr, TRUE);
 }
 
 template <typename F>
 double Time(MainWindow& form, F&& f) {
     const double t = Now();
     f();
-    UpdateWindow(form.fileListView);
+    UpdateWindow(form.Files().Handle());
     Pump();
     return Now() - t;
 }
@@ -95,23 +95,18 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring exe = home + L"\\Corvana.exe";
     CopyFileW((FolderOf(ModulePath()) + L"\\Corvana.exe").c_str(), exe.c_str(), FALSE);
 
-    MainWindow form(exe);
-    form.CommandLine = L"\"" + exe + L"\"";
-    form.Create();
-    form.Show(SW_SHOWNOACTIVATE);
-    Pump();
-
     std::vector<double> fill, sortFileDown, sortFileUp, sortResult, selectAll, sortAllSelected, selectHalf,
         sortHalfSelected, remove, append;
     size_t left = 0;
     for (int r = 0; r < rounds; ++r) {
-        form.RunCommand(CMD_Clear);
         // Each round starts unsorted, as after a start of the program.
-        form.FileList.SetSortOrder(nullptr);
-        form.SortedColumn = 0;
-        form.Descending = false;
+        MainWindow form(exe);
+        form.CommandLine = L"\"" + exe + L"\"";
+        form.Create();
+        form.Show(SW_SHOWNOACTIVATE);
+        Pump();
         fill.push_back(Time(form, [&] { Fill(form, items, 1234u + static_cast<unsigned>(r)); }));
-        const int count = static_cast<int>(form.FileList.Count());
+        const int count = static_cast<int>(form.Files().Rows().Count());
 
         sortFileDown.push_back(Time(form, [&] { ClickColumn(form, 0); }));  // Z to A
         sortFileUp.push_back(Time(form, [&] { ClickColumn(form, 0); }));    // A to Z
@@ -122,8 +117,8 @@ int wmain(int argc, wchar_t** argv) {
         sortHalfSelected.push_back(Time(form, [&] { ClickColumn(form, 0); }));
         SelectEverySecond(form, count);
         remove.push_back(Time(form, [&] { form.RunCommand(CMD_RemoveFromList); }));
-        left = form.FileList.Count();
-        append.push_back(Time(form, [&] { form.AddFile(L"C:\\Users\\Listener\\Music\\Added later.mp3"); }));
+        left = form.Files().Rows().Count();
+        append.push_back(Time(form, [&] { form.Files().AddFile(L"C:\\Users\\Listener\\Music\\Added later.mp3"); }));
     }
 
     wprintf(L"List commands on %zu items, %d rounds (medians, each with the list view's repaint)\n", items, rounds);
@@ -140,7 +135,6 @@ int wmain(int argc, wchar_t** argv) {
     wprintf(L"  one addition in sorted mode                        %8.2f ms\n", Median(append) * 1000);
     fflush(stdout);
 
-    form.RunCommand(CMD_Clear);
     DeleteFileW(exe.c_str());
     DeleteFileW((home + L"\\settings.ini").c_str());
     RemoveDirectoryW(home.c_str());

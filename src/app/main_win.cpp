@@ -102,7 +102,7 @@ MainWindow::~MainWindow() {
     // Stops a run still going and waits for its jobs, which report to this window.
     conversion_.reset();
     if (hwnd_) DestroyWindow(hwnd_);
-    for (HMENU m : {fileListMenu, targetFolderMenu, audioSettingsMenu})
+    for (HMENU m : {targetFolderMenu, audioSettingsMenu})
         if (m) DestroyMenu(m);
 }
 
@@ -170,18 +170,6 @@ void MainWindow::CreateMenus() {
     AppendMenuW(mainMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
     SetMenu(hwnd_, mainMenu);
 
-    fileListMenu = CreatePopupMenu();
-    AppendItem(fileListMenu, CMD_Open, L"Open");
-    AppendItem(fileListMenu, CMD_ShowFileInExplorer, L"Show in Explorer");
-    AppendSeparator(fileListMenu);  // MenuItem1
-    AppendItem(fileListMenu, CMD_RemoveFromList, L"Remove from List");
-    AppendItem(fileListMenu, CMD_SendToRecycleBin, L"Send to Recycle Bin");
-    AppendSeparator(fileListMenu);  // N4
-    AppendItem(fileListMenu, CMD_SelectAll, L"Select All");
-    AppendSeparator(fileListMenu);  // N5
-    AppendItem(fileListMenu, CMD_Properties, L"Properties");
-    SetMenuDefaultItem(fileListMenu, CMD_Open, FALSE);
-
     targetFolderMenu = CreatePopupMenu();
     AppendItem(targetFolderMenu, CMD_ChangeTargetFolder, L"Change Destination Folder...");
     AppendItem(targetFolderMenu, CMD_ShowTargetFolder, L"Show in Explorer");
@@ -216,20 +204,7 @@ void MainWindow::CreateToolBar() {
 void MainWindow::CreateControls() {
     CreateToolBar();
 
-    // The list.
-    fileListView = MakeControl(hwnd_, WC_LISTVIEWW, L"",
-                            WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-                                LVS_OWNERDATA,
-                            IDC_FileList, WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(fileListView, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.pszText = const_cast<wchar_t*>(L"File");
-    col.cx = 200;
-    ListView_InsertColumn(fileListView, 0, &col);
-    col.pszText = const_cast<wchar_t*>(L"Result");
-    col.cx = 71;
-    ListView_InsertColumn(fileListView, 1, &col);
+    files_->Create(IDC_FileList);
 
     splitter = MakeControl(hwnd_, kSplitterClass, L"", WS_VISIBLE, IDC_Splitter);
 
@@ -276,14 +251,14 @@ void MainWindow::ApplyDpiResources() {
                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
     convertFont_.reset(CreateFontW(-Scale(19), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-    for (HWND h : {toolBar, fileListView, formatLabel, formatBox, audioSettingsButton, normalizeCheck, targetFolderLabel, useSourceFolderCheck, targetFolderEdit,
+    for (HWND h : {toolBar, files_->Handle(), formatLabel, formatBox, audioSettingsButton, normalizeCheck, targetFolderLabel, useSourceFolderCheck, targetFolderEdit,
                    targetFolderButton, statusBar})
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     SendMessageW(convertButton, WM_SETFONT, reinterpret_cast<WPARAM>(convertFont_.get()), TRUE);
 
     const int small = Scale(16), large = Scale(64);
     smallImages_.reset(CreateImageList({IDI_FILE_SOUND}, small));
-    ListView_SetImageList(fileListView, smallImages_.get(), LVSIL_SMALL);
+    ListView_SetImageList(files_->Handle(), smallImages_.get(), LVSIL_SMALL);
 
     largeImages_.reset(CreateImageList(
         {IDI_ADD_VIDEO, IDI_ADD_FOLDER, IDI_ENVELOPE_LETTER, IDI_SIGN_INFO, IDI_SIGN_QUESTION}, large));
@@ -351,11 +326,11 @@ void MainWindow::Layout() {
     const int panelWidth = std::max(0, std::min(Scale(optionPanelWidth_), width - splitterWidth - Scale(kSplitterMinSize)));
     const int panelLeft = width - panelWidth;
     MoveWindow(splitter, panelLeft - splitterWidth, top, splitterWidth, bottom - top, TRUE);
-    MoveWindow(fileListView, 0, top, std::max(0, panelLeft - splitterWidth), bottom - top, TRUE);
+    MoveWindow(files_->Handle(), 0, top, std::max(0, panelLeft - splitterWidth), bottom - top, TRUE);
     RECT lv;
-    GetClientRect(fileListView, &lv);
-    ListView_SetColumnWidth(fileListView, 1, Scale(71));
-    ListView_SetColumnWidth(fileListView, 0, std::max(Scale(20), static_cast<int>(lv.right) - Scale(71)));
+    GetClientRect(files_->Handle(), &lv);
+    ListView_SetColumnWidth(files_->Handle(), 1, Scale(71));
+    ListView_SetColumnWidth(files_->Handle(), 0, std::max(Scale(20), static_cast<int>(lv.right) - Scale(71)));
 
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_.get());
@@ -404,7 +379,7 @@ void MainWindow::OnSplitterDrag(int clientX) {
 
 void MainWindow::OnCreate() {
     DragAcceptFiles(hwnd_, TRUE);
-    AllowDragDrop();
+    files_->AcceptDrops();
 
     // The version record names the program, its maker and its version.
     try {
@@ -440,7 +415,6 @@ void MainWindow::OnCreate() {
 
     DefaultDestination = ShellFolderPath(CSIDL_DESKTOP);
     ApplyStoredSettings();
-    ScanList.clear();
 }
 
 void MainWindow::ApplyStoredSettings() {
@@ -488,7 +462,7 @@ void MainWindow::WriteSetting(const wchar_t* key, const std::wstring& value) {
 void MainWindow::FlushSettings() { SaveSettingsFile(SettingsPath(), SettingsStore); }
 
 bool MainWindow::IsMenuChecked(int command) const {
-    for (HMENU m : {mainMenu, fileListMenu, targetFolderMenu, audioSettingsMenu}) {
+    for (HMENU m : {mainMenu, files_->Menu(), targetFolderMenu, audioSettingsMenu}) {
         const UINT state = GetMenuState(m, static_cast<UINT>(command), MF_BYCOMMAND);
         if (state != static_cast<UINT>(-1)) return (state & MF_CHECKED) != 0;
     }
@@ -496,14 +470,14 @@ bool MainWindow::IsMenuChecked(int command) const {
 }
 
 void MainWindow::SetMenuChecked(int command, bool checked) {
-    for (HMENU m : {mainMenu, fileListMenu, targetFolderMenu, audioSettingsMenu})
+    for (HMENU m : {mainMenu, files_->Menu(), targetFolderMenu, audioSettingsMenu})
         if (CheckMenuItem(m, static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) !=
             static_cast<DWORD>(-1))
             return;
 }
 
 void MainWindow::SetMenuEnabled(int command, bool enabled) {
-    for (HMENU m : {mainMenu, fileListMenu, targetFolderMenu, audioSettingsMenu})
+    for (HMENU m : {mainMenu, files_->Menu(), targetFolderMenu, audioSettingsMenu})
         if (EnableMenuItem(m, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)) != -1)
             return;
 }
@@ -551,9 +525,9 @@ void MainWindow::SimultaneousConversionsClick(int command) {
 
 void MainWindow::RunCommand(int command) {
     switch (command) {
-    case CMD_Clear: ClearList(); break;
-    case CMD_AddFiles: AddFilesFromDialog(); break;
-    case CMD_AddFolder: AddFolderFromDialog(); break;
+    case CMD_Clear: files_->Clear(); break;
+    case CMD_AddFiles: files_->AddFilesFromDialog(); break;
+    case CMD_AddFolder: files_->AddFolderFromDialog(); break;
     case CMD_Exit: Exit(); break;
     case CMD_ShowErrorDetails: ToggleShowErrorDetails(); break;
     case CMD_ResetToDefaults: ResetToDefaults(); break;
@@ -561,12 +535,12 @@ void MainWindow::RunCommand(int command) {
     case CMD_UpdateNotifications: ToggleUpdateNotifications(); break;
     case CMD_SendFeedback: OpenFeedback(); break;
     case CMD_About: OpenAbout(); break;
-    case CMD_Open: OpenSelected(); break;
-    case CMD_ShowFileInExplorer: ShowSelectedInExplorer(); break;
-    case CMD_RemoveFromList: RemoveSelected(); break;
-    case CMD_SendToRecycleBin: RecycleSelected(); break;
-    case CMD_SelectAll: SelectAll(); break;
-    case CMD_Properties: ShowSelectedProperties(); break;
+    case CMD_Open: files_->OpenSelected(); break;
+    case CMD_ShowFileInExplorer: files_->ShowSelectedInExplorer(); break;
+    case CMD_RemoveFromList: files_->RemoveSelected(); break;
+    case CMD_SendToRecycleBin: files_->RecycleSelected(); break;
+    case CMD_SelectAll: files_->SelectAll(); break;
+    case CMD_Properties: files_->ShowSelectedProperties(); break;
     case CMD_ChangeTargetFolder: ChangeTargetFolder(); break;
     case CMD_ShowTargetFolder: ShowTargetFolder(); break;
     case CMD_AudioSettings: OpenAudioSettings(); break;
@@ -608,11 +582,11 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == fileListView) {
-        if (header.code == LVN_COLUMNCLICK) return OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
-        if (header.code == LVN_KEYDOWN) return OnFileListKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header));
+    if (header.hwndFrom == files_->Handle()) {
+        if (header.code == LVN_COLUMNCLICK) return files_->OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
+        if (header.code == LVN_KEYDOWN) return files_->OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header));
         if (header.code == LVN_GETDISPINFOW)
-            return FileListItemData(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
+            return files_->ItemData(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
     } else if (header.code == BCN_DROPDOWN) {
         if (header.hwndFrom == targetFolderButton) ShowPopupBelow(targetFolderButton, targetFolderMenu);
         if (header.hwndFrom == audioSettingsButton) ShowPopupBelow(audioSettingsButton, audioSettingsMenu);
@@ -631,6 +605,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
         dpi_ = GetDpiForWindow(hwnd_);
+        files_ = std::make_unique<FileListView>(
+            hwnd_, LastFolder,
+            FileListView::Callbacks{[this](const std::wstring& text) { SetStatusText(text); },
+                                    [this](uint64_t id) { conversion_->RowAdded(id); }});
         conversion_ = std::make_unique<ConversionSession>(*this);
         CreateMenus();
         CreateControls();
@@ -656,16 +634,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) == fileListView) {
-            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            if (lp == -1) {  // from the keyboard: below the focused item
-                RECT rc{};
-                const int item = ListView_GetNextItem(fileListView, -1, LVNI_FOCUSED);
-                if (item < 0 || !ListView_GetItemRect(fileListView, item, &rc, LVIR_LABEL)) GetClientRect(fileListView, &rc);
-                pt = {rc.left, rc.bottom};
-                ClientToScreen(fileListView, &pt);
-            }
-            TrackPopupMenu(fileListMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+        if (reinterpret_cast<HWND>(wp) == files_->Handle()) {
+            files_->ShowContextMenu(lp);
             return 0;
         }
         break;
@@ -674,7 +644,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == UpdateCheckTimer) OnUpdateCheckTimer();
         return 0;
     case WM_DROPFILES:
-        OnDropFiles(reinterpret_cast<HDROP>(wp));
+        files_->OnDropFiles(reinterpret_cast<HDROP>(wp));
         return 0;
     case WM_SETCURSOR:
         if (Application::IsBusyCursor()) {

@@ -11,67 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/settings_store.h"
 #include "conversion/conversion_engine.h"
-#include "filelist/file_list_model.h"
+#include "filelist/file_list_view_win.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {
-
-// Control identifiers (also how another process or a test finds a control).
-enum ControlId : int {
-    IDC_ToolBar = 100,
-    IDC_FileList,
-    IDC_FormatLabel,
-    IDC_FormatBox,
-    IDC_AudioSettingsButton,
-    IDC_NormalizeCheck,
-    IDC_TargetFolderLabel,
-    IDC_UseSourceFolderCheck,
-    IDC_TargetFolderEdit,
-    IDC_TargetFolderButton,
-    IDC_ConvertButton,
-    IDC_StatusBar,
-    IDC_ProgressBar,
-    IDC_Splitter,
-};
-
-// Menu and tool-button commands.
-enum CommandId : int {
-    CMD_Clear = 1000,
-    CMD_AddFiles,
-    CMD_AddFolder,
-    CMD_Exit,
-    CMD_ShowErrorDetails,
-    CMD_ResetToDefaults,
-    CMD_OnlineHelp,
-    CMD_UpdateNotifications,
-    CMD_SendFeedback,
-    CMD_About,
-    CMD_Open,
-    CMD_ShowFileInExplorer,
-    CMD_RemoveFromList,
-    CMD_SendToRecycleBin,
-    CMD_SelectAll,
-    CMD_Properties,
-    CMD_ChangeTargetFolder,
-    CMD_ShowTargetFolder,
-    CMD_AudioSettings,
-    CMD_RememberAudioSettings,
-    CMD_ToolAddFiles,
-    CMD_ToolAddFolder,
-    CMD_ToolFeedback,
-    CMD_ToolAbout,
-    CMD_ToolHelp,
-    // "Simultaneous Conversions": "Automatic", then one item per number of jobs.
-    CMD_SimultaneousAutomatic = 1100,
-    CMD_SimultaneousFirst,  // 1, 2, 3, 4, 6, 8, 12, 16 in order
-    CMD_SimultaneousLast = CMD_SimultaneousFirst + std::size(kSimultaneousChoices) - 1,
-};
-
-// The number of jobs of a "Simultaneous Conversions" item after "Automatic".
-inline unsigned SimultaneousChoice(int command) { return kSimultaneousChoices[command - CMD_SimultaneousFirst]; }
 
 enum TimerId : UINT_PTR { UpdateCheckTimer = 1, CommandLineTimer = 2 };
 
@@ -105,16 +52,15 @@ public:
     std::wstring CompanyName, ProductName, AppCaption, AppVersion;
     std::wstring SettingsFolder;
     IniStore SettingsStore;
-    std::vector<std::wstring> ScanList;
     std::wstring FFmpegParameters;
     std::wstring LastFolder;
     std::wstring DefaultDestination;
 
     // ---- Controls ----
-    HWND toolBar = nullptr, fileListView = nullptr, formatLabel = nullptr, formatBox = nullptr, audioSettingsButton = nullptr,
+    HWND toolBar = nullptr, formatLabel = nullptr, formatBox = nullptr, audioSettingsButton = nullptr,
          normalizeCheck = nullptr, targetFolderLabel = nullptr, useSourceFolderCheck = nullptr, targetFolderEdit = nullptr, targetFolderButton = nullptr,
          convertButton = nullptr, statusBar = nullptr, progressBar = nullptr, splitter = nullptr, splitButtonHints = nullptr;
-    HMENU mainMenu = nullptr, fileListMenu = nullptr, targetFolderMenu = nullptr, audioSettingsMenu = nullptr;
+    HMENU mainMenu = nullptr, targetFolderMenu = nullptr, audioSettingsMenu = nullptr;
 
     // ---- Settings ----
     std::wstring SettingsPath() const { return SettingsFolder + L"settings.ini"; }
@@ -160,41 +106,8 @@ public:
     // The program's exit status: 1 after a failed command-line conversion.
     int ExitStatus() const;
     // File list
-    // The rows of fileListView (a virtual list view that shows this model); the control keeps the
-    // selection. After changing rows outside AddFile, call FileListChanged.
-    FileListModel FileList;
-    void AddFile(const std::wstring& isim);
-    void AddFolderContents(const std::wstring& klasor);
-    void ScanFolder(const std::wstring& folder);
-    LRESULT FileListItemData(NMLVDISPINFOW& info);
-    // Tells fileListView the model's row count and repaints it.
-    void FileListChanged();
-    void AddFilesFromDialog();
-    void AddFolderFromDialog();
-    void ClearList();
-    void RemoveSelected();
-    void SelectAll();
-    void OpenSelected();
-    void ShowSelectedInExplorer();
-    void RecycleSelected();
-    void ShowSelectedProperties();
-    LRESULT OnColumnClick(const NMLISTVIEW& info);
-    LRESULT OnFileListKeyDown(const NMLVKEYDOWN& info);
-    void OnDropFiles(HDROP drop);
-    void AllowDragDrop();
-    // Sort state: the first click on "File" sorts from high to low, as if the unsorted list had
-    // been sorted by "File" from low to high. Sorted mode itself is FileList.IsSorted().
-    bool Descending = false;
-    int SortedColumn = 0;
-    // Sorts the rows by SortedColumn and Descending and enters sorted mode; the selection stays
-    // with its rows.
-    void SortFileList();
-    // Unselects every item of fileListView, also where very many are selected.
-    void ClearFileListSelection();
-    // The captions of the selected items, first to last.
-    std::vector<std::wstring> SelectedCaptions() const;
-    // Removes every item whose caption equals one of the paths exactly, in one pass.
-    void RemoveItemsByPath(const std::vector<std::wstring>& paths);
+    FileListView& Files() { return *files_; }
+    const FileListView& Files() const { return *files_; }
     // Output and audio options
     void OnTargetFolderChanged();
     void OnUseSourceFolderClick();
@@ -237,6 +150,7 @@ private:
 
     void CheckSimultaneousConversionsItem();
 
+    std::unique_ptr<FileListView> files_;
     std::unique_ptr<ConversionSession> conversion_;
     bool endRequested_ = false;
     UINT dpi_ = 96;
@@ -250,7 +164,5 @@ private:
     UniqueHicon iconBig_, iconSmall_;
 };
 
-// Small-image indexes of the list of the list view and menus.
-enum SmallImage : int { ImgFileSound = 0 };
 
 }  // namespace corvana

@@ -19,7 +19,7 @@ void MainWindow::HandleCommandLine() {
     if (!cut.input.empty() && !cut.output.empty()) {
         SetStatusText(L"Processing " + cut.input + L"...");
         Application::ProcessMessages();
-        AddFile(cut.input);
+        Files().AddFile(cut.input);
         // Relative paths mean the current folder at start, for the test, the folder and FFmpeg.
         const std::wstring input = AbsolutePath(cut.input), output = AbsolutePath(cut.output);
         if (!FileExists(input)) {
@@ -34,12 +34,12 @@ void MainWindow::HandleCommandLine() {
 
     for (const auto& argument : arguments) {
         if (DirectoryExists(argument)) {
-            AddFolderContents(argument);
+            Files().AddFolderContents(argument);
         } else if (IsSupportedFile(argument)) {
-            AddFile(argument);
+            Files().AddFile(argument);
         }
     }
-    if (FileList.Empty()) {
+    if (Files().Rows().Empty()) {
         MessageBeep(0);
         SetStatusText(L"Invalid Command Line Arguments!");
         Application::ProcessMessages();

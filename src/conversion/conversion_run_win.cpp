@@ -19,7 +19,7 @@ class ConversionSession::ListPlanner : public JobPlanner {
 public:
     explicit ListPlanner(MainWindow& form) : form_(form) {}
     std::optional<PlannedJob> Plan(uint64_t id) override {
-        const FileItem* row = form_.FileList.Find(id);
+        const FileItem* row = form_.Files().Rows().Find(id);
         if (!row) return std::nullopt;
         PlannedJob job;
         // Made absolute once, so that the existence test, the naming, the folder and FFmpeg all
@@ -83,21 +83,21 @@ void ConversionSession::OnConvert() {
         }
         return;
     }
-    if (form_.FileList.Empty()) {
+    if (form_.Files().Rows().Empty()) {
         ShowMessage(L"Please add files!", MessageKind::Warning, L"WARNING", form_.Handle());
         return;
     }
     if (Button_GetCheck(form_.useSourceFolderCheck) != BST_CHECKED && GetWindowTextString(form_.targetFolderEdit).empty())
         throw AppError(L"Unable to create directory");
 
-    form_.FileList.ClearResults();
-    InvalidateRect(form_.fileListView, nullptr, FALSE);
+    form_.Files().Rows().ClearResults();
+    InvalidateRect(form_.Files().Handle(), nullptr, FALSE);
     std::vector<uint64_t> rows;
-    rows.reserve(form_.FileList.Count());
-    for (size_t i = 0; i < form_.FileList.Count(); ++i) rows.push_back(form_.FileList.At(i).id);
+    rows.reserve(form_.Files().Rows().Count());
+    for (size_t i = 0; i < form_.Files().Rows().Count(); ++i) rows.push_back(form_.Files().Rows().At(i).id);
     commandLineRun_ = false;
     planner_ = std::make_unique<ListPlanner>(form_);
-    StartRun(std::move(rows), *planner_, form_.FileList.Count());
+    StartRun(std::move(rows), *planner_, form_.Files().Rows().Count());
 }
 
 void ConversionSession::ConvertCommandLine(const std::wstring& input, const std::wstring& output) {
@@ -147,9 +147,9 @@ void ConversionSession::OnEngineReports() {
 }
 
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
-    if (commandLineRun_ || !form_.FileList.SetResult(id, text)) return;
-    if (const auto position = form_.FileList.PositionOf(id))
-        ListView_RedrawItems(form_.fileListView, static_cast<int>(*position), static_cast<int>(*position));
+    if (commandLineRun_ || !form_.Files().Rows().SetResult(id, text)) return;
+    if (const auto position = form_.Files().Rows().PositionOf(id))
+        ListView_RedrawItems(form_.Files().Handle(), static_cast<int>(*position), static_cast<int>(*position));
 }
 
 void ConversionSession::ShowProgress() {

@@ -1,11 +1,12 @@
 // Files and folders dropped on the window.
-#include "app/main_win.h"
+#include "filelist/file_list_view_win.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 
 #include "filelist/supported_files.h"
+#include "win/handles_win.h"
 #include "win/system_win.h"
 
 namespace corvana {
@@ -41,30 +42,29 @@ void AllowDragDrop(HWND window, bool enable) {
 
 }  // namespace
 
-void MainWindow::AllowDragDrop() {
-    corvana::AllowDragDrop(hwnd_, true);
+void FileListView::AcceptDrops() {
+    corvana::AllowDragDrop(owner_, true);
 }
 
-void MainWindow::OnDropFiles(HDROP drop) {
+void FileListView::OnDropFiles(HDROP drop) {
     const UniqueHdrop finish(drop);
-    DefaultProc(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
 
     // A drop is one change of the list: its rows are shown together at the end instead of the
     // list view being updated for each file. In sorted mode they are sorted in then, to the same
     // places one-by-one insertion would give, and the selection stays with its rows.
     std::vector<uint64_t> selectedIds;
-    if (FileList.IsSorted())
-        for (int i = -1; (i = ListView_GetNextItem(fileListView, i, LVNI_SELECTED)) != -1;)
-            selectedIds.push_back(FileList.At(static_cast<size_t>(i)).id);
-    FileList.BeginBatch();
+    if (rows_.IsSorted())
+        for (int i = -1; (i = ListView_GetNextItem(list_, i, LVNI_SELECTED)) != -1;)
+            selectedIds.push_back(rows_.At(static_cast<size_t>(i)).id);
+    rows_.BeginBatch();
     ScopeExit show([&] {
-        FileList.EndBatch();
-        if (!selectedIds.empty()) ClearFileListSelection();
-        FileListChanged();
+        rows_.EndBatch();
+        if (!selectedIds.empty()) ClearSelection();
+        Refresh();
         for (uint64_t id : selectedIds)
-            if (const auto row = FileList.PositionOf(id))
-                ListView_SetItemState(fileListView, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
+            if (const auto row = rows_.PositionOf(id))
+                ListView_SetItemState(list_, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
     });
     for (UINT i = 0; i < count; ++i) {
         // One item that fails does not stop the others, and says nothing.

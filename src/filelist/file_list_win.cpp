@@ -1,8 +1,9 @@
 // Filling the file list: AddFile, the folder scan, "Add Files..." and "Add Folder...", and the
 // virtual list view's view of the rows.
-#include "app/main_win.h"
+#include "filelist/file_list_view_win.h"
+
+#include <windowsx.h>
 #include "win/message_dialog_win.h"
-#include "conversion/conversion_run_win.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -12,7 +13,10 @@
 
 #include <algorithm>
 
+#include "app/commands.h"
 #include "filelist/supported_files.h"
+#include "win/application_win.h"
+#include "win/handles_win.h"
 #include "win/system_win.h"
 
 using Microsoft::WRL::ComPtr;
@@ -54,52 +58,105 @@ private:
 
 }  // namespace
 
-void MainWindow::FileListChanged() {
-    ListView_SetItemCountEx(fileListView, static_cast<int>(FileList.Count()), LVSICF_NOSCROLL);
-    InvalidateRect(fileListView, nullptr, FALSE);
+FileListView::FileListView(HWND owner, std::wstring& lastFolder, Callbacks callbacks)
+    : owner_(owner), lastFolder_(lastFolder), callbacks_(std::move(callbacks)) {}
+
+FileListView::~FileListView() {
+    if (menu_) DestroyMenu(menu_);
 }
 
-LRESULT MainWindow::FileListItemData(NMLVDISPINFOW& info) {
+void FileListView::Create(int controlId) {
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+                                LVS_OWNERDATA,
+                            0, 0, 0, 0, owner_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                            GetModuleHandleW(nullptr), nullptr);
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = const_cast<wchar_t*>(L"File");
+    col.cx = 200;
+    ListView_InsertColumn(list_, 0, &col);
+    col.pszText = const_cast<wchar_t*>(L"Result");
+    col.cx = 71;
+    ListView_InsertColumn(list_, 1, &col);
+
+    const auto AppendItem = [this](int command, const wchar_t* text) {
+        AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(command), text);
+    };
+    menu_ = CreatePopupMenu();
+    AppendItem(CMD_Open, L"Open");
+    AppendItem(CMD_ShowFileInExplorer, L"Show in Explorer");
+    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    AppendItem(CMD_RemoveFromList, L"Remove from List");
+    AppendItem(CMD_SendToRecycleBin, L"Send to Recycle Bin");
+    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    AppendItem(CMD_SelectAll, L"Select All");
+    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+    AppendItem(CMD_Properties, L"Properties");
+    SetMenuDefaultItem(menu_, CMD_Open, FALSE);
+
+}
+
+void FileListView::ShowContextMenu(LPARAM lp) {
+    POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    if (lp == -1) {  // from the keyboard: below the focused item
+        RECT rc{};
+        const int item = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+        if (item < 0 || !ListView_GetItemRect(list_, item, &rc, LVIR_LABEL)) GetClientRect(list_, &rc);
+        pt = {rc.left, rc.bottom};
+        ClientToScreen(list_, &pt);
+    }
+    TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner_, nullptr);
+}
+
+void FileListView::Refresh() {
+    ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
+LRESULT FileListView::ItemData(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= FileList.Count()) return 0;
-    const FileItem& row = FileList.At(static_cast<size_t>(item.iItem));
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.Count()) return 0;
+    const FileItem& row = rows_.At(static_cast<size_t>(item.iItem));
     if (item.mask & LVIF_TEXT) {
         // The row's own text, not a copy cut to the control's buffer: paths can be longer.
         static const std::wstring kNone;
         const std::wstring& text = item.iSubItem == 0 ? row.caption : item.iSubItem == 1 ? row.result : kNone;
         item.pszText = const_cast<wchar_t*>(text.c_str());
     }
-    if (item.mask & LVIF_IMAGE) item.iImage = ImgFileSound;
+    if (item.mask & LVIF_IMAGE) item.iImage = kFileSoundImage;
     return 0;
 }
 
-void MainWindow::AddFile(const std::wstring& isim) {
+void FileListView::AddFile(const std::wstring& path) {
     std::optional<size_t> added;
-    if (FileList.InBatch()) {
-        added = FileList.Add(isim);
-    } else if (!FileList.IsSorted()) {
-        added = FileList.Add(isim);
+    if (rows_.InBatch()) {
+        added = rows_.Add(path);
+    } else if (!rows_.IsSorted()) {
+        added = rows_.Add(path);
         if (added)
-            ListView_SetItemCountEx(fileListView, static_cast<int>(FileList.Count()),
+            ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()),
                                     LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     } else {
-        if (FileList.Contains(isim)) return;
-        const KeepSelection selection(fileListView, FileList);
-        added = FileList.Add(isim);
-        FileListChanged();
+        if (rows_.Contains(path)) return;
+        const KeepSelection selection(list_, rows_);
+        added = rows_.Add(path);
+        Refresh();
         selection.Restore();
     }
     // A row added during a run is converted in it.
-    if (added && conversion_) conversion_->RowAdded(FileList.At(*added).id);
+    if (added && callbacks_.rowAdded) callbacks_.rowAdded(rows_.At(*added).id);
 }
 
-void MainWindow::ScanFolder(const std::wstring& folder) {
+void FileListView::ScanFolder(const std::wstring& folder) {
     // Depth first in enumeration order: a subfolder is entered where its entry comes, before the
     // next entry of its parent. An explicit stack keeps very deep trees off the call stack.
     struct Level {
         UniqueFindHandle find;
         std::wstring prefix;
     };
+    scanList_.clear();
     std::vector<Level> stack;
     WIN32_FIND_DATAW fd;
     const auto enter = [&](const std::wstring& pattern, const std::wstring& path) {
@@ -121,7 +178,7 @@ void MainWindow::ScanFolder(const std::wstring& folder) {
             }
         } else if (IsSupportedFile(name)) {
             const std::wstring& prefix = stack.back().prefix;
-            std::wstring& path = ScanList.emplace_back();
+            std::wstring& path = scanList_.emplace_back();
             path.reserve(prefix.size() + name.size());
             path.append(prefix).append(name);
         }
@@ -131,36 +188,35 @@ void MainWindow::ScanFolder(const std::wstring& folder) {
     }
 }
 
-void MainWindow::AddFolderContents(const std::wstring& klasor) {
-    SetStatusText(L"Loading Files...");
+void FileListView::AddFolderContents(const std::wstring& folder) {
+    callbacks_.showStatus(L"Loading Files...");
     Application::SetBusyCursor(true);
     Application::ProcessMessages();
     ScopeExit idle([] { Application::SetBusyCursor(false); });
 
-    ScanList.clear();
-    LastFolder = klasor;
-    ScanFolder(klasor);
+    lastFolder_ = folder;
+    ScanFolder(folder);
 
     {
-        SendMessageW(fileListView, WM_SETREDRAW, FALSE, 0);
-        const bool keep = FileList.IsSorted();
+        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+        const bool keep = rows_.IsSorted();
         std::optional<KeepSelection> selection;
-        if (keep) selection.emplace(fileListView, FileList);
-        FileList.BeginBatch();
-        FileList.Reserve(ScanList.size());
+        if (keep) selection.emplace(list_, rows_);
+        rows_.BeginBatch();
+        rows_.Reserve(scanList_.size());
         ScopeExit resume([&] {
-            FileList.EndBatch();
-            FileListChanged();
+            rows_.EndBatch();
+            Refresh();
             if (selection) selection->Restore();
-            SendMessageW(fileListView, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(fileListView, nullptr, TRUE);
+            SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(list_, nullptr, TRUE);
         });
-        for (const auto& path : ScanList) AddFile(path);
+        for (const auto& path : scanList_) AddFile(path);
     }
-    SetStatusText(L"");
+    callbacks_.showStatus(L"");
 }
 
-void MainWindow::AddFilesFromDialog() {
+void FileListView::AddFilesFromDialog() {
     std::wstring filter = OpenDialogFilter();
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     filter.push_back(L'\0');
@@ -168,7 +224,7 @@ void MainWindow::AddFilesFromDialog() {
     std::vector<wchar_t> names(1 << 20, L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = hwnd_;
+    ofn.hwndOwner = owner_;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = names.data();
@@ -180,7 +236,7 @@ void MainWindow::AddFilesFromDialog() {
     if (!GetOpenFileNameW(&ofn)) {
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
             ShowMessage(L"Too many files were chosen at once. Please add them in smaller groups.", MessageKind::Warning,
-                        L"WARNING", hwnd_);
+                        L"WARNING", owner_);
         return;
     }
 
@@ -209,7 +265,7 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
 
 }  // namespace
 
-void MainWindow::AddFolderFromDialog() {
+void FileListView::AddFolderFromDialog() {
     ComPtr<IFileOpenDialog> dialog;
     if (IsWindowsVistaOrGreater() &&
         SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
@@ -218,13 +274,13 @@ void MainWindow::AddFolderFromDialog() {
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_ALLOWMULTISELECT | FOS_PATHMUSTEXIST);
-        if (!LastFolder.empty()) {
+        if (!lastFolder_.empty()) {
             ComPtr<IShellItem> start;
-            if (SUCCEEDED(SHCreateItemFromParsingName(LastFolder.c_str(), nullptr, IID_PPV_ARGS(&start))))
+            if (SUCCEEDED(SHCreateItemFromParsingName(lastFolder_.c_str(), nullptr, IID_PPV_ARGS(&start))))
                 dialog->SetDefaultFolder(start.Get());
-            dialog->SetFileName(LastFolder.c_str());
+            dialog->SetFileName(lastFolder_.c_str());
         }
-        if (FAILED(dialog->Show(hwnd_))) return;
+        if (FAILED(dialog->Show(owner_))) return;
         ComPtr<IShellItemArray> chosen;
         if (FAILED(dialog->GetResults(&chosen))) return;
         DWORD count = 0;
@@ -239,20 +295,20 @@ void MainWindow::AddFolderFromDialog() {
             }
         }
         if (folders.empty()) return;
-        LastFolder = folders.front();
+        lastFolder_ = folders.front();
         for (const auto& folder : folders) AddFolderContents(folder);
         return;
     }
 
     // Systems before version 6: the classic browse dialog.
     BROWSEINFOW bi{};
-    bi.hwndOwner = hwnd_;
+    bi.hwndOwner = owner_;
     bi.lpszTitle = L"Select folder:";
     bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     bi.lpfn = BrowseCallback;
-    bi.lParam = LastFolder.empty() ? 0 : reinterpret_cast<LPARAM>(LastFolder.c_str());
+    bi.lParam = lastFolder_.empty() ? 0 : reinterpret_cast<LPARAM>(lastFolder_.c_str());
     PIDLIST_ABSOLUTE root = nullptr;
-    const std::wstring drive = DrivePart(LastFolder);
+    const std::wstring drive = DrivePart(lastFolder_);
     if (!drive.empty()) SHParseDisplayName(WithTrailingBackslash(drive).c_str(), nullptr, &root, 0, nullptr);
     bi.pidlRoot = root;
     PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&bi);
@@ -262,8 +318,8 @@ void MainWindow::AddFolderFromDialog() {
     const bool ok = SHGetPathFromIDListW(picked, path);
     CoTaskMemFree(picked);
     if (!ok) return;
-    LastFolder = path;
-    if (!LastFolder.empty()) AddFolderContents(LastFolder);
+    lastFolder_ = path;
+    if (!lastFolder_.empty()) AddFolderContents(lastFolder_);
 }
 
 }  // namespace corvana

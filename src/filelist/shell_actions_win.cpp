@@ -9,9 +9,10 @@
 #include <memory>
 #include <typeinfo>
 
-#include "app/main_win.h"
+#include "filelist/file_list_view_win.h"
 #include "common/text.h"
 #include "win/handles_win.h"
+#include "win/application_win.h"
 #include "win/message_dialog_win.h"
 
 namespace corvana {
@@ -81,43 +82,43 @@ std::wstring ErrorTypeName(const std::exception& e) {
 
 }  // namespace
 
-void MainWindow::OpenSelected() {
+void FileListView::OpenSelected() {
     ForEachExistingFile(
         SelectedCaptions(),
         [this](const std::wstring& path) {
-            ShellExecuteW(hwnd_, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(owner_, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         },
         Beep);
 }
 
-void MainWindow::ShowSelectedInExplorer() {
+void FileListView::ShowSelectedInExplorer() {
     ForEachExistingFile(
         SelectedCaptions(),
         [this](const std::wstring& path) {
             // Quoted, so that a path with blanks or commas arrives whole.
             const std::wstring parameters = L"/select, \"" + path + L"\"";
-            ShellExecuteW(hwnd_, L"OPEN", L"explorer.exe", parameters.c_str(), nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(owner_, L"OPEN", L"explorer.exe", parameters.c_str(), nullptr, SW_SHOWNORMAL);
         },
         Beep);
 }
 
-void MainWindow::ShowSelectedProperties() {
+void FileListView::ShowSelectedProperties() {
     ForEachExistingFile(SelectedCaptions(), ShowFileProperties, Beep);
 }
 
-void MainWindow::RecycleSelected() {
+void FileListView::RecycleSelected() {
     // No item stays selected afterwards, whatever the answer.
-    ScopeExit deselect([this] { ClearFileListSelection(); });
+    ScopeExit deselect([this] { ClearSelection(); });
     // The paths are taken before the question: the list can change while the box is open.
     const std::vector<std::wstring> paths = SelectedCaptions();
     if (paths.empty()) return;
     if (ShowMessageDialog(L"Do you really want to send the selected item(s) to Recycle Bin?", MessageKind::Confirmation,
-                          MessageButtons::YesNo, L"Confirmation", {L"Yes", L"No"}, hwnd_) != IDYES)
+                          MessageButtons::YesNo, L"Confirmation", {L"Yes", L"No"}, owner_) != IDYES)
         return;
 
     const auto report = [this](const std::exception& e) {
         const std::wstring text = ErrorTypeName(e) + L" error raised, with message : " + Application::ExceptionText(e);
-        ShowMessage(text, MessageKind::Plain, Application::kTitle, hwnd_);
+        ShowMessage(text, MessageKind::Plain, Application::kTitle, owner_);
     };
     // The items of the recycled files leave the list together at the end: one pass over the
     // rows instead of one per file.

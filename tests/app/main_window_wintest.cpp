@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirTextsAndInitialStates) {
     EXPECT_FALSE(IsWindowVisible(form->progressBar));
     EXPECT_EQ(SendMessageW(form->progressBar, PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(form->StatusText(), L"");
-    EXPECT_EQ(ListView_GetItemCount(form->fileListView), 0);
+    EXPECT_EQ(ListView_GetItemCount(form->Files().Handle()), 0);
 
     const std::vector<std::wstring> formats = {L"MP3", L"WAV", L"M4A", L"WMA",  L"FLAC", L"WEBM", L"AIFF",
                                                L"AAC", L"OGG", L"OPUS", L"AC3", L"EAC3", L"MP2",  L"WV"};
@@ -64,15 +64,15 @@ TEST_F(MainWindowTest, ControlsCarryTheirTextsAndInitialStates) {
     col.mask = LVCF_TEXT;
     col.pszText = header;
     col.cchTextMax = 32;
-    ASSERT_TRUE(ListView_GetColumn(form->fileListView, 0, &col));
+    ASSERT_TRUE(ListView_GetColumn(form->Files().Handle(), 0, &col));
     EXPECT_EQ(std::wstring(header), L"File");
-    ASSERT_TRUE(ListView_GetColumn(form->fileListView, 1, &col));
+    ASSERT_TRUE(ListView_GetColumn(form->Files().Handle(), 1, &col));
     EXPECT_EQ(std::wstring(header), L"Result");
-    EXPECT_EQ(ListView_GetColumnWidth(form->fileListView, 1), form->Scale(71));
-    const DWORD ex = ListView_GetExtendedListViewStyle(form->fileListView);
+    EXPECT_EQ(ListView_GetColumnWidth(form->Files().Handle(), 1), form->Scale(71));
+    const DWORD ex = ListView_GetExtendedListViewStyle(form->Files().Handle());
     EXPECT_TRUE(ex & LVS_EX_GRIDLINES);
     EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
-    const auto style = GetWindowLongPtrW(form->fileListView, GWL_STYLE);
+    const auto style = GetWindowLongPtrW(form->Files().Handle(), GWL_STYLE);
     EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
     EXPECT_FALSE(style & LVS_SINGLESEL);
     EXPECT_FALSE(style & LVS_EDITLABELS);
@@ -133,14 +133,14 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuItems(GetSubMenu(main, 2)),
               (std::vector<std::wstring>{L"Online Help\tF1", L"-", L"Update Notifications", L"-",
                                          L"Send Feedback...", L"About..."}));
-    EXPECT_EQ(MenuItems(form->fileListMenu),
+    EXPECT_EQ(MenuItems(form->Files().Menu()),
               (std::vector<std::wstring>{L"Open", L"Show in Explorer", L"-", L"Remove from List",
                                          L"Send to Recycle Bin", L"-", L"Select All", L"-", L"Properties"}));
     EXPECT_EQ(MenuItems(form->targetFolderMenu),
               (std::vector<std::wstring>{L"Change Destination Folder...", L"Show in Explorer"}));
     EXPECT_EQ(MenuItems(form->audioSettingsMenu),
               (std::vector<std::wstring>{L"Audio Settings...", L"Remember Audio Settings"}));
-    EXPECT_EQ(GetMenuDefaultItem(form->fileListMenu, FALSE, 0), static_cast<UINT>(CMD_Open));
+    EXPECT_EQ(GetMenuDefaultItem(form->Files().Menu(), FALSE, 0), static_cast<UINT>(CMD_Open));
 
     const UINT update = GetMenuState(main, CMD_UpdateNotifications, MF_BYCOMMAND);
     EXPECT_TRUE(update & MF_CHECKED);
@@ -174,7 +174,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
     const RECT status = ClientRectIn(form->Handle(), form->statusBar);
     EXPECT_EQ(status.bottom, client.bottom) << "the hidden progress bar takes no room";
     EXPECT_EQ(status.bottom - status.top, form->Scale(19));
-    const RECT list = ClientRectIn(form->Handle(), form->fileListView);
+    const RECT list = ClientRectIn(form->Handle(), form->Files().Handle());
     const RECT splitter = ClientRectIn(form->Handle(), form->splitter);
     EXPECT_EQ(list.right, splitter.left);
     EXPECT_EQ(splitter.right - splitter.left, form->Scale(5));
@@ -197,10 +197,10 @@ TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
 
 TEST_F(MainWindowTest, SplitterResizesListAndPanelWhileDragging) {
     Start();
-    const RECT before = ClientRectIn(form->Handle(), form->fileListView);
+    const RECT before = ClientRectIn(form->Handle(), form->Files().Handle());
     SendMessageW(form->splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 10));
     SendMessageW(form->splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-100), 10));
-    const RECT during = ClientRectIn(form->Handle(), form->fileListView);
+    const RECT during = ClientRectIn(form->Handle(), form->Files().Handle());
     const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
     SendMessageW(form->splitter, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-100), 10));
     EXPECT_NEAR(during.right, before.right - 102, 3) << "the list narrows before the button is released";
@@ -218,7 +218,7 @@ TEST_F(MainWindowTest, DpiChangeScalesTheLayout) {
     EXPECT_EQ(form->Dpi(), 192u);
     const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
     EXPECT_EQ(convert.bottom - convert.top, 74);
-    EXPECT_EQ(ListView_GetColumnWidth(form->fileListView, 1), 142);
+    EXPECT_EQ(ListView_GetColumnWidth(form->Files().Handle(), 1), 142);
     RECT rc;
     SendMessageW(form->toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
     EXPECT_EQ(rc.bottom - rc.top, 168);

@@ -22,7 +22,7 @@ TEST_F(Startup, FirstStartCreatesTheSettingsFileWithTheDesktop) {
     EXPECT_EQ(form->AppCaption, L"KALDERN - Corvana");
     EXPECT_EQ(form->AppVersion, L"1.7");
     EXPECT_TRUE(form->FFmpegParameters.empty());
-    EXPECT_TRUE(form->ScanList.empty());
+    EXPECT_TRUE(form->Files().ScanList().empty());
 }
 
 struct StoredCase {

@@ -9,7 +9,7 @@ protected:
     TempFolder work{L"cmdline"};
     std::vector<std::wstring> Captions() const {
         std::vector<std::wstring> c;
-        for (int i = 0; i < ListView_GetItemCount(form->fileListView); ++i) c.push_back(RowText(form->fileListView, i, 0));
+        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i) c.push_back(RowText(form->Files().Handle(), i, 0));
         return c;
     }
     // Lets the command line's conversion run to its end.
@@ -70,7 +70,7 @@ TEST_F(CommandLineConversion, AFailedJobOverAnExistingFileIsAnError) {
     EXPECT_EQ(form->ExitStatus(), 1);
     EXPECT_FALSE(form->EndRequested());
     EXPECT_EQ(ReadFileBytes(work / L"existing.mp3"), "keep me");
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"");
 }
 
 // Relative paths mean the current folder; a bare output name lands there too.

@@ -18,7 +18,7 @@ protected:
     void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->formatBox, -1, format); }
     std::vector<std::wstring> Results() const {
         std::vector<std::wstring> r;
-        for (int i = 0; i < ListView_GetItemCount(form->fileListView); ++i) r.push_back(RowText(form->fileListView, i, 1));
+        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i) r.push_back(RowText(form->Files().Handle(), i, 1));
         return r;
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
@@ -54,7 +54,7 @@ TEST_F(ConversionRun, NamesOutputsUniquelyAndOverwritesNothing) {
     // A folder at an output's path is not a file: the name is kept and that job fails.
     ASSERT_TRUE(CreateDirectoryW((work / L"out\\a.b.c.mp3").c_str(), nullptr));
     for (const wchar_t* name : {L"song.flac", L"song (2).mp3", L"a.b.c.wav", L"twin.wav", L"twin.flac"})
-        form->AddFile(work / name);
+        form->Files().AddFile(work / name);
     SetTarget(work / L"out");
     SetFormat(L"MP3");
     form->RunCommand(CMD_SimultaneousFirst + 3);  // four jobs at once: the names are reserved in list order
@@ -89,7 +89,7 @@ TEST_F(ConversionRun, ManyJobsAtOnceGiveWholeOutputs) {
     for (int i = 0; i < 12; ++i) {
         names.push_back(L"tone " + std::to_wstring(i) + L".wav");
         MakeTone(work / names.back(), 1 + i % 3);
-        form->AddFile(work / names.back());
+        form->Files().AddFile(work / names.back());
     }
     SetTarget(work / L"out");
     SetFormat(L"OGG");
@@ -103,7 +103,7 @@ TEST_F(ConversionRun, ManyJobsAtOnceGiveWholeOutputs) {
 TEST_F(ConversionRun, CreatesAMissingTargetFolderWithItsParents) {
     Start();
     MakeTone(work / L"x.wav");
-    form->AddFile(work / L"x.wav");
+    form->Files().AddFile(work / L"x.wav");
     SetTarget(work / L"new\\deeper\\still");
     Convert();
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
@@ -119,7 +119,7 @@ TEST_F(ConversionRun, RelativePathsMeanTheCurrentFolder) {
     GetCurrentDirectoryW(MAX_PATH, saved);
     ASSERT_TRUE(SetCurrentDirectoryW(work.Path().c_str()));
     ScopeExit restore([&] { SetCurrentDirectoryW(saved); });
-    form->AddFile(L"rel.wav");
+    form->Files().AddFile(L"rel.wav");
     SetTarget(L"out rel");
     Convert();
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
@@ -130,7 +130,7 @@ TEST_F(ConversionRun, RelativePathsMeanTheCurrentFolder) {
 TEST_F(ConversionRun, AnEmptyTargetFolderStopsTheRunAndTheWindowGoesBackToIdle) {
     Start();
     MakeTone(work / L"x.wav");
-    form->AddFile(work / L"x.wav");
+    form->Files().AddFile(work / L"x.wav");
     SetTarget(L"");
     MessageBoxWatcher watcher;
     // As a click would: through the window procedure, which shows failures in the standard box.
@@ -151,13 +151,13 @@ TEST_F(ConversionRun, EachBadSourceEndsInError) {
     WriteFileBytes(work / L"empty.mp3", "");
     WriteFileBytes(work / L"noise.mp3", std::string(5000, '\x5a'));
     WriteFileBytes(work / L"notes.txt", "words");
-    form->AddFile(work / L"missing.mp3");
-    form->AddFile(work / L"empty.mp3");
-    form->AddFile(work / L"noise.mp3");
-    form->AddFile(work / L"notes.txt");
-    form->AddFile(work / L"good.wav");
-    form->AddFile(L"Q:\\no such drive\\x.mp3");
-    form->AddFile(std::wstring(L"\\\\?\\") + work.Path() + L"\\" + std::wstring(250, L'l') + L".wav");
+    form->Files().AddFile(work / L"missing.mp3");
+    form->Files().AddFile(work / L"empty.mp3");
+    form->Files().AddFile(work / L"noise.mp3");
+    form->Files().AddFile(work / L"notes.txt");
+    form->Files().AddFile(work / L"good.wav");
+    form->Files().AddFile(L"Q:\\no such drive\\x.mp3");
+    form->Files().AddFile(std::wstring(L"\\\\?\\") + work.Path() + L"\\" + std::wstring(250, L'l') + L".wav");
     SetTarget(work / L"out");
     Convert();
     EXPECT_EQ(Results(),
@@ -172,8 +172,8 @@ TEST_F(ConversionRun, ATargetThatCannotBeWrittenGivesErrorForEachRow) {
     MakeTone(work / L"a.wav");
     MakeTone(work / L"b.wav");
     WriteFileBytes(work / L"plainfile", "x");
-    form->AddFile(work / L"a.wav");
-    form->AddFile(work / L"b.wav");
+    form->Files().AddFile(work / L"a.wav");
+    form->Files().AddFile(work / L"b.wav");
     form->SetMenuChecked(CMD_ShowErrorDetails, true);
     for (const std::wstring& target : {work / L"plainfile", std::wstring(L"Q:\\missing drive")}) {
         MessageBoxWatcher watcher;
@@ -201,7 +201,7 @@ protected:
     void AddThree() {
         for (const wchar_t* n : {L"a.wav", L"b.wav", L"c.wav"}) {
             MakeTone(work / n);
-            form->AddFile(work / n);
+            form->Files().AddFile(work / n);
         }
         SetTarget(work / L"out");
     }
@@ -212,8 +212,8 @@ TEST_F(ConversionRunChanges, RemovedRowsAreSkippedAndNoResultLandsOnAnotherRow) 
     Start();
     AddThree();
     RunWhile([this] {
-        form->FileList.RemovePositions({0, 1});
-        form->FileListChanged();
+        form->Files().Rows().RemovePositions({0, 1});
+        form->Files().Refresh();
     });
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"OK"});
     EXPECT_TRUE(DecodesCleanly(work / L"out\\a.mp3"));
@@ -227,10 +227,10 @@ TEST_F(ConversionRunChanges, AResultFollowsItsRowWhenTheListIsSorted) {
     Start();
     AddThree();
     RunWhile([this] {
-        form->FileList.SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption > y.caption; });
-        form->FileListChanged();
+        form->Files().Rows().SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption > y.caption; });
+        form->Files().Refresh();
     });
-    EXPECT_EQ(RowText(form->fileListView, 2, 0), work / L"a.wav");
+    EXPECT_EQ(RowText(form->Files().Handle(), 2, 0), work / L"a.wav");
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK"}));
     EXPECT_FALSE(PathExists(work / L"out\\a (2).mp3"));
 }
@@ -239,14 +239,14 @@ TEST_F(ConversionRunChanges, RowsAddedOrAClearedListDuringARunAreHandled) {
     Start();
     AddThree();
     MakeTone(work / L"d.wav");
-    RunWhile([this] { form->AddFile(work / L"d.wav"); });
+    RunWhile([this] { form->Files().AddFile(work / L"d.wav"); });
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK", L"OK"}));
     EXPECT_TRUE(DecodesCleanly(work / L"out\\d.mp3"));
     EXPECT_EQ(SendMessageW(form->progressBar, PBM_GETRANGE, FALSE, 0), 3) << "the maximum is not raised";
 
     RunWhile([this] {
-        form->FileList.Clear();
-        form->FileListChanged();
+        form->Files().Rows().Clear();
+        form->Files().Refresh();
     });
     EXPECT_TRUE(Results().empty());
     EXPECT_EQ(form->StatusText(), L"Completed");
@@ -261,7 +261,7 @@ protected:
         for (int i = 0; i < rows; ++i) {
             const std::wstring name = work / (L"endless " + std::to_wstring(i) + L".wav");
             MakeTone(name);
-            form->AddFile(name);
+            form->Files().AddFile(name);
         }
         form->FFmpegParameters = L"-af apad";
         SetTarget(work / L"out");
@@ -310,7 +310,7 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     UniqueFileHandle server(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
                                              4096, 0, nullptr));
     ASSERT_TRUE(server);
-    form->AddFile(pipe);
+    form->Files().AddFile(pipe);
     SetTarget(work / L"out");
     SendMessageW(form->convertButton, BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !RunningFFmpegProcesses().empty(); }, 20000));

@@ -15,7 +15,7 @@ TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
     TempFolder work(L"formats");
     const std::wstring source = work / L"tone.wav";
     MakeTone(source);
-    form->AddFile(source);
+    form->Files().AddFile(source);
     SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
     ASSERT_EQ(ComboBox_GetCount(form->formatBox), 14);
     for (int i = 0; i < 14; ++i) {
@@ -23,7 +23,7 @@ TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
         const std::wstring format = GetWindowTextString(form->formatBox);
         ASSERT_TRUE(ConvertAndWait(*form));
         const std::wstring output = work / (L"out\\tone" + OutputExtension(format));
-        EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK") << format;
+        EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK") << format;
         EXPECT_GT(FindFileSize(output), 0) << format;
         EXPECT_TRUE(DecodesCleanly(output)) << format;
     }
@@ -154,12 +154,12 @@ TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     const std::wstring source = sub + L"\\" + std::wstring(100, L'n') + L" \U0001F3B5 \u00E9.wav";
     MakeTone(source);
     form->FFmpegParameters = L"-hide_banner -codec:a no_such_codec";
-    form->AddFile(source);
+    form->Files().AddFile(source);
     SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
 
     MessageBoxWatcher watcher;
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"Error");
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"ERROR");
@@ -176,13 +176,13 @@ TEST_F(FFmpegJob, NoBoxForASuccessOrWithoutShowErrorDetails) {
     SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
     MessageBoxWatcher watcher;
     form->SetMenuChecked(CMD_ShowErrorDetails, true);
-    form->AddFile(work / L"a.wav");
+    form->Files().AddFile(work / L"a.wav");
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK");
     form->SetMenuChecked(CMD_ShowErrorDetails, false);
-    form->AddFile(work / L"missing.wav");
+    form->Files().AddFile(work / L"missing.wav");
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(RowText(form->fileListView, 1, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 1, 1), L"Error");
     PumpFor(200);
     EXPECT_EQ(watcher.Count(), 0u);
 }

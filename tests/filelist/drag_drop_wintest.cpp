@@ -74,7 +74,7 @@ TEST_F(DragDrop, HandlesEachItemInDropOrder) {
 
     Start();
     Drop(form->Handle(), {music, x, opus, txt, x, dirMp3, longFile, unicode, y, missing});
-    EXPECT_EQ(ListCaptions(form->fileListView), (std::vector<std::wstring>{music + L"\\a.mp3", x, dirMp3 + L"\\inner.wav",
+    EXPECT_EQ(ListCaptions(form->Files().Handle()), (std::vector<std::wstring>{music + L"\\a.mp3", x, dirMp3 + L"\\inner.wav",
                                                                         longFile, unicode, y, missing}));
     EXPECT_EQ(form->LastFolder, dirMp3);
     EXPECT_EQ(form->StatusText(), L"");
@@ -82,16 +82,16 @@ TEST_F(DragDrop, HandlesEachItemInDropOrder) {
 
     // The same drop again adds nothing.
     Drop(form->Handle(), {music, x, longFile, unicode});
-    EXPECT_EQ(ListCaptions(form->fileListView).size(), 7u);
+    EXPECT_EQ(ListCaptions(form->Files().Handle()).size(), 7u);
 }
 
 TEST_F(DragDrop, InSortedModeDroppedFilesTakeTheirPlaces) {
     const std::wstring a = Make(L"a.mp3"), b = Make(L"b.mp3"), c = Make(L"c.mp3");
     Start();
-    form->AddFile(b);
-    ClickColumnHeader(form->fileListView, 0);  // Z to A
+    form->Files().AddFile(b);
+    ClickColumnHeader(form->Files().Handle(), 0);  // Z to A
     Drop(form->Handle(), {a, c});
-    EXPECT_EQ(ListCaptions(form->fileListView), (std::vector<std::wstring>{c, b, a}));
+    EXPECT_EQ(ListCaptions(form->Files().Handle()), (std::vector<std::wstring>{c, b, a}));
 }
 
 // In sorted mode the selection stays with its rows while dropped rows are sorted in between.
@@ -99,21 +99,21 @@ TEST_F(DragDrop, TheSelectionStaysWithItsRowsInSortedMode) {
     const std::wstring b = Make(L"b.mp3"), d = Make(L"d.mp3"), folder = Make(L"c", true);
     Make(L"c\\c.mp3");
     Start();
-    form->AddFile(b);
-    form->AddFile(d);
-    ClickColumnHeader(form->fileListView, 0);
-    ClickColumnHeader(form->fileListView, 0);  // A to Z
-    SelectCaptions(form->fileListView, {d});
+    form->Files().AddFile(b);
+    form->Files().AddFile(d);
+    ClickColumnHeader(form->Files().Handle(), 0);
+    ClickColumnHeader(form->Files().Handle(), 0);  // A to Z
+    SelectCaptions(form->Files().Handle(), {d});
     Drop(form->Handle(), {Make(L"e.mp3"), folder, Make(L"a.mp3")});
-    EXPECT_EQ(ListCaptions(form->fileListView),
+    EXPECT_EQ(ListCaptions(form->Files().Handle()),
               (std::vector<std::wstring>{work / L"a.mp3", b, folder + L"\\c.mp3", d, work / L"e.mp3"}));
-    EXPECT_EQ(SelectedCaptionsOf(form->fileListView), (std::vector<std::wstring>{d}));
+    EXPECT_EQ(SelectedCaptionsOf(form->Files().Handle()), (std::vector<std::wstring>{d}));
 }
 
 TEST_F(DragDrop, AnEmptyDropChangesNothing) {
     Start();
     Drop(form->Handle(), {});
-    EXPECT_TRUE(ListCaptions(form->fileListView).empty());
+    EXPECT_TRUE(ListCaptions(form->Files().Handle()).empty());
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ protected:
     TempFolder work{L"list"};
     std::vector<std::wstring> Captions() const {
         std::vector<std::wstring> c;
-        for (int i = 0; i < ListView_GetItemCount(form->fileListView); ++i) c.push_back(RowText(form->fileListView, i, 0));
+        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i) c.push_back(RowText(form->Files().Handle(), i, 0));
         return c;
     }
     // Files are listed by the file system in the order it keeps; the scan must keep that order.
@@ -27,24 +27,24 @@ protected:
 
 TEST_F(FileList, EkleRefusesOnlyAnExactDuplicate) {
     Start();
-    form->AddFile(L"C:\\a.mp3");
-    form->AddFile(L"C:\\a.mp3");
-    form->AddFile(L"c:\\A.mp3");
-    form->AddFile(L"C:\\notes.txt");
+    form->Files().AddFile(L"C:\\a.mp3");
+    form->Files().AddFile(L"C:\\a.mp3");
+    form->Files().AddFile(L"c:\\A.mp3");
+    form->Files().AddFile(L"C:\\notes.txt");
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"C:\\a.mp3", L"c:\\A.mp3", L"C:\\notes.txt"}));
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"");
     LVITEMW item{};
     item.mask = LVIF_IMAGE;
     item.iItem = 1;
-    ASSERT_TRUE(ListView_GetItem(form->fileListView, &item));
-    EXPECT_EQ(item.iImage, ImgFileSound);
+    ASSERT_TRUE(ListView_GetItem(form->Files().Handle(), &item));
+    EXPECT_EQ(item.iImage, kFileSoundImage);
 }
 
 TEST_F(FileList, ALongPathShowsWhole) {
     Start();
     const std::wstring path = L"C:\\" + std::wstring(400, L'x') + L".mp3";
-    form->AddFile(path);
-    EXPECT_EQ(RowText(form->fileListView, 0, 0), path);
+    form->Files().AddFile(path);
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 0), path);
 }
 
 // Depth first in the file system's order; hidden files too; .opus and other types passed over.
@@ -73,16 +73,16 @@ TEST_F(FileList, KlasorYukleScansDepthFirstInEnumerationOrder) {
     walk(root);
     ASSERT_EQ(expected.size(), 5u);
 
-    form->AddFolderContents(root);
+    form->Files().AddFolderContents(root);
     EXPECT_EQ(Captions(), expected);
-    EXPECT_EQ(form->ScanList, expected);
+    EXPECT_EQ(form->Files().ScanList(), expected);
     EXPECT_EQ(form->LastFolder, root);
     EXPECT_EQ(form->StatusText(), L"");
     EXPECT_FALSE(Application::IsBusyCursor());
 
-    form->AddFolderContents(root + L"\\");
+    form->Files().AddFolderContents(root + L"\\");
     EXPECT_EQ(Captions(), expected) << "the same files once more add nothing";
-    form->AddFolderContents(root);
+    form->Files().AddFolderContents(root);
     EXPECT_EQ(Captions().size(), 5u);
 }
 
@@ -90,7 +90,7 @@ TEST_F(FileList, AMissingOrEmptyFolderAddsNothingButIsRemembered) {
     Start();
     CreateDirectoryW((work / L"empty").c_str(), nullptr);
     for (const std::wstring& f : {work / L"empty", work / L"missing"}) {
-        form->AddFolderContents(f);
+        form->Files().AddFolderContents(f);
         EXPECT_TRUE(Captions().empty());
         EXPECT_EQ(form->LastFolder, f);
         EXPECT_EQ(form->StatusText(), L"");
@@ -99,18 +99,18 @@ TEST_F(FileList, AMissingOrEmptyFolderAddsNothingButIsRemembered) {
 
 TEST_F(FileList, InSortedModeNewRowsTakeTheirPlaceAndTheSelectionFollowsItsRows) {
     Start();
-    for (const wchar_t* n : {L"b.mp3", L"d.mp3"}) form->AddFile(work / n);
-    form->FileList.SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption < y.caption; });
-    form->FileListChanged();
-    ListView_SetItemState(form->fileListView, 1, LVIS_SELECTED, LVIS_SELECTED);  // d.mp3
-    form->AddFile(work / L"a.mp3");
+    for (const wchar_t* n : {L"b.mp3", L"d.mp3"}) form->Files().AddFile(work / n);
+    form->Files().Rows().SetSortOrder([](const FileItem& x, const FileItem& y) { return x.caption < y.caption; });
+    form->Files().Refresh();
+    ListView_SetItemState(form->Files().Handle(), 1, LVIS_SELECTED, LVIS_SELECTED);  // d.mp3
+    form->Files().AddFile(work / L"a.mp3");
     CreateDirectoryW((work / L"c").c_str(), nullptr);
     WriteFileBytes(work / L"c\\c.mp3", "");
-    form->AddFolderContents(work / L"c");
+    form->Files().AddFolderContents(work / L"c");
     EXPECT_EQ(Captions(),
               (std::vector<std::wstring>{work / L"a.mp3", work / L"b.mp3", work / L"c\\c.mp3", work / L"d.mp3"}));
-    EXPECT_EQ(ListView_GetNextItem(form->fileListView, -1, LVNI_SELECTED), 3);
-    EXPECT_EQ(ListView_GetSelectedCount(form->fileListView), 1u);
+    EXPECT_EQ(ListView_GetNextItem(form->Files().Handle(), -1, LVNI_SELECTED), 3);
+    EXPECT_EQ(ListView_GetSelectedCount(form->Files().Handle()), 1u);
 }
 
 }  // namespace

@@ -10,11 +10,11 @@ namespace {
 
 class ListCommands : public AppFixture {
 protected:
-    std::vector<std::wstring> Captions() const { return ListCaptions(form->fileListView); }
+    std::vector<std::wstring> Captions() const { return ListCaptions(form->Files().Handle()); }
     void SetResult(const std::wstring& caption, const std::wstring& result) {
-        for (size_t i = 0; i < form->FileList.Count(); ++i)
-            if (form->FileList.At(i).caption == caption) form->FileList.SetResult(form->FileList.At(i).id, result);
-        form->FileListChanged();
+        for (size_t i = 0; i < form->Files().Rows().Count(); ++i)
+            if (form->Files().Rows().At(i).caption == caption) form->Files().Rows().SetResult(form->Files().Rows().At(i).id, result);
+        form->Files().Refresh();
     }
 };
 
@@ -33,15 +33,15 @@ class ColumnClicks : public ListCommands, public testing::WithParamInterface<Cli
 
 TEST_P(ColumnClicks, SortAsTheClickRuleSays) {
     Start();
-    for (const auto& c : kAdded) form->AddFile(c);
+    for (const auto& c : kAdded) form->Files().AddFile(c);
     SetResult(L"C:\\b.mp3", L"OK");
     SetResult(L"C:\\a.mp3", L"Error");
     SetResult(L"C:\\D.mp3", L"OK");
-    for (int column : GetParam().clicks) ClickColumnHeader(form->fileListView, column);
+    for (int column : GetParam().clicks) ClickColumnHeader(form->Files().Handle(), column);
     EXPECT_EQ(Captions(), GetParam().expected);
-    EXPECT_EQ(form->SortedColumn, GetParam().sortedColumn);
-    EXPECT_EQ(form->Descending, GetParam().descending);
-    EXPECT_TRUE(form->FileList.IsSorted());
+    EXPECT_EQ(form->Files().SortedColumn(), GetParam().sortedColumn);
+    EXPECT_EQ(form->Files().Descending(), GetParam().descending);
+    EXPECT_TRUE(form->Files().Rows().IsSorted());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,26 +61,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ListCommands, TheSelectionStaysWithItsRowsWhenSorted) {
     Start();
-    for (const auto& c : kAdded) form->AddFile(c);
-    SelectCaptions(form->fileListView, {L"C:\\b.mp3", L"C:\\_c.mp3"});
-    ListView_SetItemState(form->fileListView, 0, LVIS_FOCUSED, LVIS_FOCUSED);  // b.mp3
-    ClickColumnHeader(form->fileListView, 0);
-    EXPECT_EQ(SelectedCaptionsOf(form->fileListView), (std::vector<std::wstring>{L"C:\\_c.mp3", L"C:\\b.mp3"}));
-    EXPECT_EQ(RowText(form->fileListView, ListView_GetNextItem(form->fileListView, -1, LVNI_FOCUSED), 0), L"C:\\b.mp3");
+    for (const auto& c : kAdded) form->Files().AddFile(c);
+    SelectCaptions(form->Files().Handle(), {L"C:\\b.mp3", L"C:\\_c.mp3"});
+    ListView_SetItemState(form->Files().Handle(), 0, LVIS_FOCUSED, LVIS_FOCUSED);  // b.mp3
+    ClickColumnHeader(form->Files().Handle(), 0);
+    EXPECT_EQ(SelectedCaptionsOf(form->Files().Handle()), (std::vector<std::wstring>{L"C:\\_c.mp3", L"C:\\b.mp3"}));
+    EXPECT_EQ(RowText(form->Files().Handle(), ListView_GetNextItem(form->Files().Handle(), -1, LVNI_FOCUSED), 0), L"C:\\b.mp3");
 }
 
 TEST_F(ListCommands, InSortedModeAddedFilesTakeTheirPlaceAlsoAfterClear) {
     Start();
-    for (const auto& c : kAdded) form->AddFile(c);
-    ClickColumnHeader(form->fileListView, 0);  // Z to A
-    form->AddFile(L"C:\\c.mp3");
+    for (const auto& c : kAdded) form->Files().AddFile(c);
+    ClickColumnHeader(form->Files().Handle(), 0);  // Z to A
+    form->Files().AddFile(L"C:\\c.mp3");
     EXPECT_EQ(Captions(),
               (std::vector<std::wstring>{L"C:\\_c.mp3", L"C:\\D.mp3", L"C:\\c.mp3", L"C:\\b.mp3", L"C:\\a.mp3"}));
     form->RunCommand(CMD_Clear);
     EXPECT_TRUE(Captions().empty());
-    EXPECT_EQ(form->SortedColumn, 0);
-    EXPECT_TRUE(form->Descending);
-    for (const auto& c : kAdded) form->AddFile(c);
+    EXPECT_EQ(form->Files().SortedColumn(), 0);
+    EXPECT_TRUE(form->Files().Descending());
+    for (const auto& c : kAdded) form->Files().AddFile(c);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"C:\\_c.mp3", L"C:\\D.mp3", L"C:\\b.mp3", L"C:\\a.mp3"}));
 }
 
@@ -97,17 +97,17 @@ TEST_F(ListCommands, ResultsWrittenByARunAfterASortMoveNoRow) {
     WriteFileBytes(work / L"c.wav", "not audio either");
     Start();
     SetWindowTextW(form->targetFolderEdit, out.c_str());
-    for (const wchar_t* n : {L"d.wav", L"c.wav", L"b.wav", L"a.wav"}) form->AddFile(work / n);
-    ClickColumnHeader(form->fileListView, 1);
+    for (const wchar_t* n : {L"d.wav", L"c.wav", L"b.wav", L"a.wav"}) form->Files().AddFile(work / n);
+    ClickColumnHeader(form->Files().Handle(), 1);
     const auto before = Captions();
     ASSERT_EQ(before, (std::vector<std::wstring>{work / L"d.wav", work / L"c.wav", work / L"b.wav", work / L"a.wav"}));
     ASSERT_TRUE(ConvertAndWait(*form));
     EXPECT_EQ(Captions(), before);
     std::vector<std::wstring> results;
-    for (int i = 0; i < 4; ++i) results.push_back(RowText(form->fileListView, i, 1));
+    for (int i = 0; i < 4; ++i) results.push_back(RowText(form->Files().Handle(), i, 1));
     EXPECT_EQ(results, (std::vector<std::wstring>{L"OK", L"Error", L"OK", L"Error"}));
     // Appending re-sorts the whole list by the results now in it.
-    form->AddFile(work / L"e.wav");
+    form->Files().AddFile(work / L"e.wav");
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{work / L"e.wav", work / L"c.wav", work / L"a.wav", work / L"d.wav",
                                                      work / L"b.wav"}));
 }
@@ -129,12 +129,12 @@ TEST_P(ListKeys, DeleteRemovesAndCtrlASelectsAll) {
         WriteFileBytes(files.back(), "x");
     }
     Start();
-    for (const auto& f : files) form->AddFile(f);
-    SelectCaptions(form->fileListView, {files[1], files[3]});
+    for (const auto& f : files) form->Files().AddFile(f);
+    SelectCaptions(form->Files().Handle(), {files[1], files[3]});
     const auto& c = GetParam();
     BYTE modifiers[3]{};
     std::copy(c.modifiers.begin(), c.modifiers.end(), modifiers);
-    const HWND list = form->fileListView;
+    const HWND list = form->Files().Handle();
     switch (c.modifiers.size()) {
         case 0: PressKeyInList(list, c.key); break;
         case 1: PressKeyInList(list, c.key, {modifiers[0]}); break;
@@ -169,28 +169,28 @@ INSTANTIATE_TEST_SUITE_P(Keys, ListKeys,
 
 TEST_F(ListCommands, WithNothingSelectedRemovingChangesNothing) {
     Start();
-    for (const auto& c : kAdded) form->AddFile(c);
+    for (const auto& c : kAdded) form->Files().AddFile(c);
     form->RunCommand(CMD_RemoveFromList);
-    PressKeyInList(form->fileListView, VK_DELETE);
+    PressKeyInList(form->Files().Handle(), VK_DELETE);
     EXPECT_EQ(Captions(), kAdded);
 }
 
 TEST_F(ListCommands, RemoveFromListTakesTheSelectedRowsAndKeepsTheFocusedOne) {
     Start();
-    for (int i = 0; i < 10; ++i) form->AddFile(L"C:\\" + std::to_wstring(i) + L".mp3");
-    SelectCaptions(form->fileListView, {L"C:\\0.mp3", L"C:\\4.mp3", L"C:\\5.mp3", L"C:\\9.mp3"});
-    ListView_SetItemState(form->fileListView, 7, LVIS_FOCUSED, LVIS_FOCUSED);
+    for (int i = 0; i < 10; ++i) form->Files().AddFile(L"C:\\" + std::to_wstring(i) + L".mp3");
+    SelectCaptions(form->Files().Handle(), {L"C:\\0.mp3", L"C:\\4.mp3", L"C:\\5.mp3", L"C:\\9.mp3"});
+    ListView_SetItemState(form->Files().Handle(), 7, LVIS_FOCUSED, LVIS_FOCUSED);
     form->RunCommand(CMD_RemoveFromList);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"C:\\1.mp3", L"C:\\2.mp3", L"C:\\3.mp3", L"C:\\6.mp3",
                                                      L"C:\\7.mp3", L"C:\\8.mp3"}));
-    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
-    EXPECT_EQ(ListView_GetNextItem(form->fileListView, -1, LVNI_FOCUSED), 4);
+    EXPECT_TRUE(SelectedPositions(form->Files().Handle()).empty());
+    EXPECT_EQ(ListView_GetNextItem(form->Files().Handle(), -1, LVNI_FOCUSED), 4);
     // Every row selected: the list empties.
     form->RunCommand(CMD_SelectAll);
     form->RunCommand(CMD_RemoveFromList);
     EXPECT_TRUE(Captions().empty());
     form->RunCommand(CMD_SelectAll);
-    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
+    EXPECT_TRUE(SelectedPositions(form->Files().Handle()).empty());
 }
 
 // Past a few dozen selected rows the selection is cleared in one go; the rows, the selection of
@@ -198,33 +198,33 @@ TEST_F(ListCommands, RemoveFromListTakesTheSelectedRowsAndKeepsTheFocusedOne) {
 TEST_F(ListCommands, ManySelectedRowsSurviveASortAndGoWithRemove) {
     Start();
     std::vector<std::wstring> all, chosen;
-    form->FileList.BeginBatch();  // shown together, as a folder load shows its files
+    form->Files().Rows().BeginBatch();  // shown together, as a folder load shows its files
     for (int i = 0; i < 300; ++i) {
         wchar_t name[32];
         swprintf(name, 32, L"C:\\%03d.mp3", i);
         all.push_back(name);
         if (i % 3 == 1) chosen.push_back(name);
-        form->AddFile(name);
+        form->Files().AddFile(name);
     }
-    form->FileList.EndBatch();
-    form->FileListChanged();
-    SelectCaptions(form->fileListView, chosen);
-    ListView_EnsureVisible(form->fileListView, 200, FALSE);
-    const int top = ListView_GetTopIndex(form->fileListView);
+    form->Files().Rows().EndBatch();
+    form->Files().Refresh();
+    SelectCaptions(form->Files().Handle(), chosen);
+    ListView_EnsureVisible(form->Files().Handle(), 200, FALSE);
+    const int top = ListView_GetTopIndex(form->Files().Handle());
     ASSERT_GT(top, 0);
 
-    ClickColumnHeader(form->fileListView, 0);  // Z to A
-    auto selected = SelectedCaptionsOf(form->fileListView);
+    ClickColumnHeader(form->Files().Handle(), 0);  // Z to A
+    auto selected = SelectedCaptionsOf(form->Files().Handle());
     std::reverse(selected.begin(), selected.end());
     EXPECT_EQ(selected, chosen);
-    EXPECT_EQ(ListView_GetTopIndex(form->fileListView), top);
+    EXPECT_EQ(ListView_GetTopIndex(form->Files().Handle()), top);
 
     form->RunCommand(CMD_RemoveFromList);
     std::vector<std::wstring> left;
     for (int i = 299; i >= 0; --i)
         if (i % 3 != 1) left.push_back(all[static_cast<size_t>(i)]);
     EXPECT_EQ(Captions(), left);
-    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
+    EXPECT_TRUE(SelectedPositions(form->Files().Handle()).empty());
 }
 
 }  // namespace

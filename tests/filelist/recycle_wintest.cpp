@@ -76,9 +76,9 @@ TEST_F(RecycleBin, YesRecyclesTheSelectedFilesAndRemovesOnlyTheirItems) {
     });
     Start();
     const std::vector<std::wstring> selected{plain, readOnly, open, gone, folder};
-    for (const auto& p : selected) form->AddFile(p);
-    form->AddFile(keep);
-    SelectCaptions(form->fileListView, selected);
+    for (const auto& p : selected) form->Files().AddFile(p);
+    form->Files().AddFile(keep);
+    SelectCaptions(form->Files().Handle(), selected);
     DeleteFileW(gone.c_str());
 
     form->RunCommand(CMD_SendToRecycleBin);
@@ -99,15 +99,15 @@ TEST_F(RecycleBin, YesRecyclesTheSelectedFilesAndRemovesOnlyTheirItems) {
     for (const auto& p : {readOnly, open}) {
         const bool recycled = trash.Holds(NameOf(p));
         EXPECT_NE(recycled, PathExists(p)) << p;
-        const auto captions = ListCaptions(form->fileListView);
+        const auto captions = ListCaptions(form->Files().Handle());
         EXPECT_EQ(std::count(captions.begin(), captions.end(), p), recycled ? 0 : 1) << p;
     }
-    const auto captions = ListCaptions(form->fileListView);
+    const auto captions = ListCaptions(form->Files().Handle());
     for (const auto& p : {gone, folder, keep}) EXPECT_EQ(std::count(captions.begin(), captions.end(), p), 1) << p;
     EXPECT_EQ(std::count(captions.begin(), captions.end(), plain), 0);
     EXPECT_TRUE(DirectoryExists(folder)) << "a folder is not a file: skipped";
     EXPECT_TRUE(PathExists(keep));
-    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
+    EXPECT_TRUE(SelectedPositions(form->Files().Handle()).empty());
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -115,26 +115,26 @@ TEST_F(RecycleBin, NoMovesNothingButClearsTheSelection) {
     const std::wstring a = Make(L"a.mp3"), b = Make(L"b.mp3");
     DialogWatcher watcher(DialogWatcher::Press(IDNO), L"Confirmation");
     Start();
-    form->AddFile(a);
-    form->AddFile(b);
-    SelectCaptions(form->fileListView, {a, b});
+    form->Files().AddFile(a);
+    form->Files().AddFile(b);
+    SelectCaptions(form->Files().Handle(), {a, b});
     form->RunCommand(CMD_SendToRecycleBin);
     EXPECT_EQ(watcher.Count(), 1u);
-    EXPECT_EQ(ListCaptions(form->fileListView), (std::vector<std::wstring>{a, b}));
+    EXPECT_EQ(ListCaptions(form->Files().Handle()), (std::vector<std::wstring>{a, b}));
     EXPECT_TRUE(PathExists(a) && PathExists(b));
     EXPECT_FALSE(trash.Holds(NameOf(a)));
-    EXPECT_TRUE(SelectedPositions(form->fileListView).empty());
+    EXPECT_TRUE(SelectedPositions(form->Files().Handle()).empty());
 }
 
 TEST_F(RecycleBin, WithNothingSelectedNothingIsAsked) {
     const std::wstring a = Make(L"a.mp3");
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
     Start();
-    form->AddFile(a);
+    form->Files().AddFile(a);
     form->RunCommand(CMD_SendToRecycleBin);
     PumpFor(500);
     EXPECT_EQ(watcher.Count(), 0u);
-    EXPECT_EQ(ListCaptions(form->fileListView), (std::vector<std::wstring>{a}));
+    EXPECT_EQ(ListCaptions(form->Files().Handle()), (std::vector<std::wstring>{a}));
     EXPECT_TRUE(PathExists(a));
 }
 
@@ -165,11 +165,11 @@ TEST(RecycleWithoutBin, ChildAnswersNoToTheShell) {
         form.CommandLine = L"\"" + exe + L"\"";
         form.Create();
         form.Show(SW_SHOWNOACTIVATE);
-        form.AddFile(file);
+        form.Files().AddFile(file);
         form.RunCommand(CMD_SelectAll);
         form.RunCommand(CMD_SendToRecycleBin);
-        EXPECT_EQ(ListCaptions(form.fileListView), (std::vector<std::wstring>{file}));
-        EXPECT_TRUE(SelectedPositions(form.fileListView).empty());
+        EXPECT_EQ(ListCaptions(form.Files().Handle()), (std::vector<std::wstring>{file}));
+        EXPECT_TRUE(SelectedPositions(form.Files().Handle()).empty());
     }
     EXPECT_TRUE(PathExists(file));
     const auto seen = watcher.Seen();

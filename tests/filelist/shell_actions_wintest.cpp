@@ -65,9 +65,9 @@ protected:
         return work / name;
     }
     void AddAndSelect(const std::vector<std::wstring>& selected, const std::vector<std::wstring>& others = {}) {
-        for (const auto& p : selected) form->AddFile(p);
-        for (const auto& p : others) form->AddFile(p);
-        SelectCaptions(form->fileListView, selected);
+        for (const auto& p : selected) form->Files().AddFile(p);
+        for (const auto& p : others) form->Files().AddFile(p);
+        SelectCaptions(form->Files().Handle(), selected);
     }
 };
 
@@ -176,7 +176,7 @@ TEST_F(ShellActions, PropertiesAsksTheShellOnlyForExistingFiles) {
     form->RunCommand(CMD_Properties);
     PumpFor(1500);
     EXPECT_EQ(watcher.Count(), 2u);
-    SelectCaptions(form->fileListView, {work / L"b.mp3", work / L"d.mp3"});
+    SelectCaptions(form->Files().Handle(), {work / L"b.mp3", work / L"d.mp3"});
     form->RunCommand(CMD_Properties);
     PumpFor(1000);
     EXPECT_EQ(watcher.Count(), 2u) << "a missing file and a folder only beep";

@@ -197,7 +197,7 @@ TEST_F(OnlineHelp, MenuToolButtonAndF1OpenTheHelpPage) {
         [&] { form->RunCommand(CMD_OnlineHelp); },
         [&] { SendMessageW(form->Handle(), WM_COMMAND, CMD_ToolHelp, reinterpret_cast<LPARAM>(form->toolBar)); },
         [&] {
-            PostMessageW(form->fileListView, WM_KEYDOWN, VK_F1, 0);
+            PostMessageW(form->Files().Handle(), WM_KEYDOWN, VK_F1, 0);
             Application::ProcessMessages();
         },
     };

@@ -77,7 +77,7 @@ class SavedAudioChoice : public OptionsInConversion, public testing::WithParamIn
 
 TEST_P(SavedAudioChoice, ShapesTheNextOutput) {
     const std::wstring source = StereoTone(L"tone.flac");
-    form->AddFile(source);
+    form->Files().AddFile(source);
     Convert();
     const WavFormat before = ReadWavFormat(out + L"\\tone.wav");
     EXPECT_EQ(before.channels, 2);
@@ -85,7 +85,7 @@ TEST_P(SavedAudioChoice, ShapesTheNextOutput) {
 
     SaveChoice(GetParam().radios);
     Convert();
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK");
     const WavFormat after = ReadWavFormat(out + L"\\tone (2).wav");
     EXPECT_EQ(after.channels, GetParam().expected.channels);
     EXPECT_EQ(after.sampleRate, GetParam().expected.sampleRate);
@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, SavedAudioChoice,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
-    form->AddFile(StereoTone(L"tone.flac"));
+    form->Files().AddFile(StereoTone(L"tone.flac"));
     SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
     SendMessageW(form->AudioSettingsDialogs.back()->RadioButton(16), BM_CLICK, 0, 0);
     Convert();
@@ -107,20 +107,20 @@ TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
 
 TEST_F(OptionsInConversion, UseSourceFolderPutsTheOutputBesideItsSource) {
     const std::wstring source = StereoTone(L"beside.flac");
-    form->AddFile(source);
+    form->Files().AddFile(source);
     SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0);
     Convert();
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"OK");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK");
     EXPECT_TRUE(FileExists(work / L"beside.wav"));
     EXPECT_FALSE(DirectoryExists(out));
 }
 
 TEST_F(OptionsInConversion, RejectedParametersGiveErrorAndNoFile) {
-    form->AddFile(StereoTone(L"tone.flac"));
+    form->Files().AddFile(StereoTone(L"tone.flac"));
     SaveText(L"-ar banana");
     MessageBoxWatcher watcher;
     Convert();
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"Error");
     EXPECT_FALSE(FileExists(out + L"\\tone.wav"));
     PumpFor(100);
     EXPECT_EQ(watcher.Count(), 0u) << "no details while \"Show Error Details\" is off";
@@ -131,8 +131,8 @@ TEST_F(OptionsInConversion, RejectedParametersGiveErrorAndNoFile) {
 TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     const std::wstring first = StereoTone(L"first.flac");
     const std::wstring second = StereoTone(L"second.flac");
-    form->AddFile(first);
-    form->AddFile(second);
+    form->Files().AddFile(first);
+    form->Files().AddFile(second);
     SaveText(L"-ar banana");
     form->RunCommand(CMD_ShowErrorDetails);
     form->RunCommand(CMD_SimultaneousFirst);  // one job at a time: the files fail in list order
@@ -151,16 +151,16 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     EXPECT_EQ(box.caption, L"ERROR");
     EXPECT_NE(box.text.find(first), std::wstring::npos) << box.text;
     EXPECT_NE(box.text.find(L"banana"), std::wstring::npos) << box.text;
-    EXPECT_EQ(RowText(form->fileListView, 0, 1), L"Error");
-    EXPECT_EQ(RowText(form->fileListView, 1, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 1, 1), L"Error");
     EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails));
 }
 
 // "Reset to Defaults..." while a run is going: the run is stopped as at any exit, the new copy
 // starts at once with the defaults, and nothing this one does afterwards brings the old settings back.
 TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
-    form->AddFile(StereoTone(L"first.flac"));
-    form->AddFile(StereoTone(L"second.flac"));
+    form->Files().AddFile(StereoTone(L"first.flac"));
+    form->Files().AddFile(StereoTone(L"second.flac"));
     SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0);
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
     SendMessageW(form->convertButton, BM_CLICK, 0, 0);
@@ -171,7 +171,7 @@ TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
     EXPECT_FALSE(form->ConversionRunning());
     for (int row = 0; row < 2; ++row) {
-        const std::wstring result = RowText(form->fileListView, row, 1);
+        const std::wstring result = RowText(form->Files().Handle(), row, 1);
         EXPECT_TRUE(result == L"OK" || result == L"Stopped" || result == L"") << result;
     }
     EXPECT_TRUE(TemporaryOutputsIn(out).empty());

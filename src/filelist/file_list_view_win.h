@@ -1,0 +1,101 @@
+// The file list: its rows and the virtual list view that shows them, with everything the user does
+// to them: adding files and folders (dialogs, drops, scans), sorting, selecting, removing, and the
+// shell's actions on the files.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "filelist/file_list_model.h"
+
+namespace corvana {
+
+// The one image of the list's small image list, which the window makes for its DPI.
+inline constexpr int kFileSoundImage = 0;
+
+class FileListView {
+public:
+    struct Callbacks {
+        std::function<void(const std::wstring&)> showStatus;  // a text for the status bar
+        std::function<void(uint64_t)> rowAdded;               // a row joined the list
+    };
+    // owner: the window that holds the list, and owns its dialogs and boxes. lastFolder: the
+    // folder most recently loaded, shared with the target folder's picker.
+    FileListView(HWND owner, std::wstring& lastFolder, Callbacks callbacks);
+    ~FileListView();
+    FileListView(const FileListView&) = delete;
+    FileListView& operator=(const FileListView&) = delete;
+
+    // Creates the list view control, with its columns, and its context menu.
+    void Create(int controlId);
+    HWND Handle() const { return list_; }
+    HMENU Menu() const { return menu_; }
+
+    // The rows; after changing them from outside, call Refresh.
+    FileListModel& Rows() { return rows_; }
+    const FileListModel& Rows() const { return rows_; }
+    // Tells the control the number of rows and repaints it.
+    void Refresh();
+
+    // ---- Adding ----
+    // Appends a row for the path unless a row has exactly that caption.
+    void AddFile(const std::wstring& path);
+    // Appends every supported file beneath the folder, and remembers the folder.
+    void AddFolderContents(const std::wstring& folder);
+    // Gathers the supported files beneath the folder into ScanList (afresh), depth first.
+    void ScanFolder(const std::wstring& folder);
+    const std::vector<std::wstring>& ScanList() const { return scanList_; }
+    void AddFilesFromDialog();
+    void AddFolderFromDialog();
+    // Lets the owner take drops, also from the file manager into a program with higher rights.
+    void AcceptDrops();
+    void OnDropFiles(HDROP drop);
+
+    // ---- The control's notifications ----
+    LRESULT ItemData(NMLVDISPINFOW& info);
+    LRESULT OnColumnClick(const NMLISTVIEW& info);
+    LRESULT OnKeyDown(const NMLVKEYDOWN& info);
+    // The context menu, at the mouse or (from the keyboard, lp -1) below the focused row.
+    void ShowContextMenu(LPARAM lp);
+
+    // ---- Commands ----
+    void SelectAll();
+    void RemoveSelected();
+    void Clear();
+    void OpenSelected();
+    void ShowSelectedInExplorer();
+    void ShowSelectedProperties();
+    void RecycleSelected();
+
+    // Sort state: the first click on "File" sorts from high to low, as if the unsorted list had
+    // been sorted by "File" from low to high. Sorted mode itself is Rows().IsSorted().
+    bool Descending() const { return descending_; }
+    int SortedColumn() const { return sortedColumn_; }
+    // The captions of the selected rows, first to last.
+    std::vector<std::wstring> SelectedCaptions() const;
+    // Unselects every row, also where very many are selected.
+    void ClearSelection();
+
+private:
+    // Sorts the rows by the sort state and enters sorted mode; the selection stays with its rows.
+    void Sort();
+    // Removes every row whose caption equals one of the paths exactly, in one pass.
+    void RemoveItemsByPath(const std::vector<std::wstring>& paths);
+
+    HWND owner_;
+    std::wstring& lastFolder_;
+    Callbacks callbacks_;
+    HWND list_ = nullptr;
+    HMENU menu_ = nullptr;
+    FileListModel rows_;
+    std::vector<std::wstring> scanList_;
+    bool descending_ = false;
+    int sortedColumn_ = 0;
+};
+
+}  // namespace corvana
