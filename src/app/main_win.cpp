@@ -396,6 +396,7 @@ void MainWindow::OnCreate() {
     AppVersion = ReadAppVersion(ProgramPath);
     AppCaption = CompanyName + L" - " + ProductName;
     SetWindowTextW(hwnd_, AppCaption.c_str());
+    updateCheck_->SetProgram(AppCaption, AppVersion, CompanyName, ProductName);
 
     SettingsFolder = ChooseSettingsFolder(FolderOf(ProgramPath), CompanyName, ProductName);
     SetTimer(hwnd_, UpdateCheckTimer, 1000, nullptr);
@@ -532,7 +533,7 @@ void MainWindow::RunCommand(int command) {
     case CMD_ShowErrorDetails: ToggleShowErrorDetails(); break;
     case CMD_ResetToDefaults: ResetToDefaults(); break;
     case CMD_OnlineHelp: OpenOnlineHelp(); break;
-    case CMD_UpdateNotifications: ToggleUpdateNotifications(); break;
+    case CMD_UpdateNotifications: updateCheck_->ToggleNotifications(); break;
     case CMD_SendFeedback: OpenFeedback(); break;
     case CMD_About: OpenAbout(); break;
     case CMD_Open: files_->OpenSelected(); break;
@@ -610,6 +611,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             FileListView::Callbacks{[this](const std::wstring& text) { SetStatusText(text); },
                                     [this](uint64_t id) { conversion_->RowAdded(id); }});
         conversion_ = std::make_unique<ConversionSession>(*this);
+        updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);
         CreateMenus();
         CreateControls();
         ApplyDpiResources();
@@ -641,7 +643,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_TIMER:
         if (wp == CommandLineTimer) HandleCommandLine();
-        else if (wp == UpdateCheckTimer) OnUpdateCheckTimer();
+        else if (wp == UpdateCheckTimer) updateCheck_->OnTimer();
         return 0;
     case WM_DROPFILES:
         files_->OnDropFiles(reinterpret_cast<HDROP>(wp));

@@ -15,6 +15,7 @@
 #include "app/settings_store.h"
 #include "conversion/conversion_engine.h"
 #include "filelist/file_list_view_win.h"
+#include "maker/check_win.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
@@ -22,8 +23,6 @@ namespace corvana {
 
 enum TimerId : UINT_PTR { UpdateCheckTimer = 1, CommandLineTimer = 2 };
 
-struct UpdateCheckState;
-class UpdateNotice;
 
 inline constexpr const wchar_t* kMainWindowClass = L"TAppForm";
 inline constexpr const wchar_t* kSettingsSection = L"Settings";
@@ -123,16 +122,10 @@ public:
     // Every "Audio Settings" window opened so far; closed ones are only hidden.
     std::vector<std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter>> AudioSettingsDialogs;
     // Vendor services
-    void OnUpdateCheckTimer();
-    void ToggleUpdateNotifications();
+    UpdateCheckView& UpdateChecks() { return *updateCheck_; }
     void OpenFeedback();
     void OpenAbout();
     void OpenOnlineHelp();
-    // Update check: started on the first UpdateCheckTimer tick, collected on the first tick after it ends.
-    bool CheckerStarted = false;
-    std::shared_ptr<UpdateCheckState> UpdateCheck;
-    std::wstring UpdateCheckEndpoint;  // host and path the check asks; empty: CheckEndpoint
-    std::shared_ptr<UpdateNotice> UpdateNoticeWindow;   // the new-version notice, created at most once per run
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -151,6 +144,7 @@ private:
     void CheckSimultaneousConversionsItem();
 
     std::unique_ptr<FileListView> files_;
+    std::unique_ptr<UpdateCheckView> updateCheck_;
     std::unique_ptr<ConversionSession> conversion_;
     bool endRequested_ = false;
     UINT dpi_ = 96;

@@ -4,7 +4,6 @@
 
 #include <thread>
 
-#include "app/main_win.h"
 #include "maker/newversion_win.h"
 #include "maker/web_request_win.h"
 
@@ -152,39 +151,57 @@ void UpdateChecker::CheckNow() noexcept {
 // ---------------------------------------------------------------------------------------------
 // The main window's side
 
-void MainWindow::OnUpdateCheckTimer() {
-    if (!CheckerStarted) {
-        CheckerStarted = true;
-        UpdateCheck = std::make_shared<UpdateCheckState>();
-        UpdateCheck->inputs.AppCaption = AppCaption;
-        UpdateCheck->inputs.AppVersion = AppVersion;
-        if (!UpdateCheckEndpoint.empty()) UpdateCheck->inputs.Endpoint = UpdateCheckEndpoint;
-        UpdateCheck->keyPath = UpdateStoreKeyPath(CompanyName, ProductName);
-        UpdateChecker::Start(UpdateCheck);
+UpdateCheckView::UpdateCheckView(HWND owner, UINT_PTR timerId, int menuCommand)
+    : owner_(owner), timerId_(timerId), menuCommand_(menuCommand) {}
+
+UpdateCheckView::~UpdateCheckView() = default;
+
+void UpdateCheckView::SetProgram(std::wstring caption, std::wstring version, std::wstring company,
+                                 std::wstring product) {
+    caption_ = std::move(caption);
+    version_ = std::move(version);
+    company_ = std::move(company);
+    product_ = std::move(product);
+}
+
+bool UpdateCheckView::Done() const {
+    return state_ && state_->results.UpdateCheckDone.load(std::memory_order_acquire);
+}
+
+void UpdateCheckView::OnTimer() {
+    if (!state_) {
+        state_ = std::make_shared<UpdateCheckState>();
+        state_->inputs.AppCaption = caption_;
+        state_->inputs.AppVersion = version_;
+        if (!endpoint_.empty()) state_->inputs.Endpoint = endpoint_;
+        state_->keyPath = UpdateStoreKeyPath(company_, product_);
+        UpdateChecker::Start(state_);
         return;
     }
-    if (!UpdateCheck || !UpdateCheck->results.UpdateCheckDone.load(std::memory_order_acquire)) return;
+    if (!Done()) return;
 
-    KillTimer(hwnd_, UpdateCheckTimer);
-    const UpdateCheckResults& results = UpdateCheck->results;
+    KillTimer(owner_, timerId_);
+    const UpdateCheckResults& results = state_->results;
+    const HMENU menu = GetMenu(owner_);
     if (results.NotificationsSwitchable) {
-        SetMenuEnabled(CMD_UpdateNotifications, true);
-        if (results.ShowUpdate == 0) SetMenuChecked(CMD_UpdateNotifications, false);
+        EnableMenuItem(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND | MF_ENABLED);
+        if (results.ShowUpdate == 0) CheckMenuItem(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND | MF_UNCHECKED);
     }
-    if (results.NewVersionAvailable) {
-        UpdateNoticeWindow = std::make_shared<UpdateNotice>(ProductName, results.LatestVersion, results.DownloadURL, hwnd_);
-        UpdateNoticeWindow->Create();
+    if (results.NewVersionAvailable && !notice_) {
+        notice_ = std::make_unique<UpdateNotice>(product_, results.LatestVersion, results.DownloadURL, owner_);
+        notice_->Create();
     }
 }
 
-void MainWindow::ToggleUpdateNotifications() {
-    const bool on = !IsMenuChecked(CMD_UpdateNotifications);
-    SetMenuChecked(CMD_UpdateNotifications, on);
+void UpdateCheckView::ToggleNotifications() {
+    const HMENU menu = GetMenu(owner_);
+    const bool on = !(GetMenuState(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND) & MF_CHECKED);
+    CheckMenuItem(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     // The worker's key handle is free once the check is over (the item is disabled until then);
     // when the worker could not open the key, it is tried once more here.
     RegistryUpdateStore ownStore;
-    RegistryUpdateStore* store = UpdateCheck ? &UpdateCheck->store : &ownStore;
-    if (!store->IsOpen()) store->Open(UpdateStoreKeyPath(CompanyName, ProductName));
+    RegistryUpdateStore* store = state_ ? &state_->store : &ownStore;
+    if (!store->IsOpen()) store->Open(UpdateStoreKeyPath(company_, product_));
     store->WriteString(L"ShowUpdate", on ? L"1" : L"0");
 }
 

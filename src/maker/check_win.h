@@ -69,4 +69,36 @@ private:
     std::wstring keyPath_;
 };
 
+class UpdateNotice;
+
+// The window's side of the update check: the worker started on the first tick of the window's
+// timer, its result collected on the first tick after it has ended (the menu item switched on,
+// the notice opened when a newer version is out), and the notifications switch.
+class UpdateCheckView {
+public:
+    // owner: the main window, whose menu holds "Update Notifications" and whose timer ticks.
+    UpdateCheckView(HWND owner, UINT_PTR timerId, int menuCommand);
+    ~UpdateCheckView();
+
+    // The program's names and version, known once start-up has read the version record.
+    void SetProgram(std::wstring caption, std::wstring version, std::wstring company, std::wstring product);
+    // Where the check asks (host and path); the maker's service unless set.
+    void SetEndpoint(std::wstring endpoint) { endpoint_ = std::move(endpoint); }
+
+    void OnTimer();
+    void ToggleNotifications();
+
+    bool Done() const;
+    // The new-version notice, made at most once a run; null when none was needed.
+    const UpdateNotice* Notice() const { return notice_.get(); }
+
+private:
+    HWND owner_;
+    UINT_PTR timerId_;
+    int menuCommand_;
+    std::wstring caption_, version_, company_, product_, endpoint_;
+    std::shared_ptr<UpdateCheckState> state_;  // shared with the worker, which may outlive the window
+    std::unique_ptr<UpdateNotice> notice_;
+};
+
 }  // namespace corvana

@@ -210,7 +210,7 @@ protected:
     void StartAgainst(const std::string& body) {
         service.SetBody(body);
         Start();
-        form->UpdateCheckEndpoint = service.Endpoint();
+        form->UpdateChecks().SetEndpoint(service.Endpoint());
     }
     bool MenuEnabled() const {
         return (GetMenuState(form->mainMenu, CMD_UpdateNotifications, MF_BYCOMMAND) & MF_GRAYED) == 0;
@@ -222,19 +222,19 @@ TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     MessageBoxWatcher boxes;
     StartAgainst("<version>1.8</version>\r\n<url>https://downloads.example/get</url>\r\n");
     EXPECT_FALSE(MenuEnabled());
-    ASSERT_TRUE(PumpUntil([&] { return form->UpdateNoticeWindow != nullptr; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return form->UpdateChecks().Notice() != nullptr; }, 15000));
     EXPECT_TRUE(MenuEnabled());
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
-    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateNoticeWindow->Handle()) != FALSE; }, 2000));
-    EXPECT_EQ(ControlText(form->UpdateNoticeWindow->linkLabel), L"Click to download Corvana 1.8");
-    EXPECT_EQ(form->UpdateNoticeWindow->LinkAddress(), L"https://downloads.example/get");
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateChecks().Notice()->Handle()) != FALSE; }, 2000));
+    EXPECT_EQ(ControlText(form->UpdateChecks().Notice()->linkLabel), L"Click to download Corvana 1.8");
+    EXPECT_EQ(form->UpdateChecks().Notice()->LinkAddress(), L"https://downloads.example/get");
     EXPECT_EQ(boxes.Count(), 0u);
 
     // The switch is stored for the next start.
-    form->ToggleUpdateNotifications();
+    form->UpdateChecks().ToggleNotifications();
     EXPECT_FALSE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_EQ(Value(L"ShowUpdate"), L"0");
-    form->ToggleUpdateNotifications();
+    form->UpdateChecks().ToggleNotifications();
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_EQ(Value(L"ShowUpdate"), L"1");
 }
@@ -244,7 +244,7 @@ TEST_F(UpdateCheckApp, NotificationsOffAskNothingAndUncheckTheMenu) {
     StartAgainst("<version>1.8</version>\r\n");
     ASSERT_TRUE(PumpUntil([&] { return MenuEnabled(); }, 15000));
     EXPECT_FALSE(form->IsMenuChecked(CMD_UpdateNotifications));
-    EXPECT_EQ(form->UpdateNoticeWindow, nullptr);
+    EXPECT_EQ(form->UpdateChecks().Notice(), nullptr);
     EXPECT_TRUE(service.Requests().empty());
     EXPECT_EQ(Value(L"HowMany"), L"1");
     EXPECT_EQ(Value(L"LastUpdateCheck"), L"<missing>");
@@ -255,10 +255,10 @@ TEST_F(UpdateCheckApp, FailedServiceLeavesTheMenuDisabledAndShowsNothing) {
     service.SetBehaviour("mode=reset\n");
     StartAgainst("");
     ASSERT_TRUE(
-        PumpUntil([&] { return form->UpdateCheck && form->UpdateCheck->results.UpdateCheckDone.load(); }, 15000));
+        PumpUntil([&] { return form->UpdateChecks().Done(); }, 15000));
     PumpFor(1500);  // the tick that collects the result
     EXPECT_FALSE(MenuEnabled());
-    EXPECT_EQ(form->UpdateNoticeWindow, nullptr);
+    EXPECT_EQ(form->UpdateChecks().Notice(), nullptr);
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
