@@ -251,15 +251,5 @@ std::optional<std::wstring> WindowsJobFiles::CreateFolder(const std::wstring& fo
     return error ? SystemErrorText(error) : L"The folder could not be created.";
 }
 
-std::wstring AbsolutePath(const std::wstring& path) {
-    if (path.empty()) return path;
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (n == 0 || n >= size) return path;
-    full.resize(n);
-    return full;
-}
 
 }  // namespace corvana

@@ -63,8 +63,6 @@ public:
     std::optional<std::wstring> CreateFolder(const std::wstring& folder) override;
 };
 
-// The path made absolute against the current folder; unchanged when it cannot be.
-std::wstring AbsolutePath(const std::wstring& path);
 
 // Bytes in the system's ANSI code page as text.
 std::wstring AnsiToWide(std::string_view bytes);

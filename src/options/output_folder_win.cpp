@@ -11,22 +11,6 @@
 
 namespace corvana {
 
-namespace {
-
-// The shell would take a relative path from its own idea of the current folder; the folder just
-// created is the one below this process's current folder.
-std::wstring FullPathOf(const std::wstring& path) {
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return full;
-}
-
-}  // namespace
-
 void MainWindow::OnTargetFolderChanged() {
     WriteSetting(L"Destination", GetWindowTextString(targetFolderEdit));
 }
@@ -71,7 +55,9 @@ void MainWindow::ShowTargetFolder() {
         MessageBeep(0);
         return;
     }
-    ShellExecuteW(hwnd_, L"explore", FullPathOf(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell would take a relative path from its own idea of the current folder; the folder just
+    // created is the one below this process's current folder.
+    ShellExecuteW(hwnd_, L"explore", AbsolutePath(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace corvana

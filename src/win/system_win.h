@@ -12,6 +12,9 @@ namespace corvana {
 
 std::wstring ModulePath(HMODULE module = nullptr);
 
+// The path made absolute against the current folder; unchanged when it cannot be.
+std::wstring AbsolutePath(const std::wstring& path);
+
 bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);  // a folder
 
