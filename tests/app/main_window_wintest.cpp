@@ -231,29 +231,6 @@ TEST_F(MainWindowTest, ExitEndsTheMessageLoop) {
     EXPECT_TRUE(form->EndRequested());
 }
 
-TEST_F(MainWindowTest, FailureInAHandlerReachesTheStandardBoxAndTheProgramGoesOn) {
-    Start();
-    const std::string before = ReadFileBytes(ini);
-    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    {
-        MessageBoxWatcher watcher;
-        SetWindowTextW(form->targetFolderEdit, L"C:\\Typed");  // the change handler's flush fails
-        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
-        const auto box = watcher.Boxes().front();
-        EXPECT_EQ(box.caption, L"Corvana");
-        EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u) << box.text;
-        EXPECT_EQ(box.text.back(), L'.');
-    }
-    CloseHandle(lock);
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"C:\\Typed") << "the field keeps its new state";
-    EXPECT_EQ(ReadFileBytes(ini), before) << "the old file stays whole";
-    Button_SetCheck(form->useSourceFolderCheck, BST_CHECKED);
-    form->OnUseSourceFolderClick();
-    EXPECT_EQ(ReadFileBytes(ini), "\xEF\xBB\xBF[Settings]\r\nDestination=C:\\Typed\r\nUseSourceFolder=ON\r\n\r\n")
-        << "the next flush writes the value that failed together with the new one";
-}
-
 TEST(VersionRecord, ReadFromTheBuiltProgram) {
     const VersionRecord v = ReadVersionRecord(BuiltProgram());
     EXPECT_EQ(v.CompanyName, L"KALDERN");

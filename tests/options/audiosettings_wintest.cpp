@@ -279,26 +279,6 @@ TEST_F(AudioSettings, MenuItemOpensOneToo) {
     EXPECT_TRUE(IsWindowVisible(form->AudioSettingsDialogs.front()->Handle()));
 }
 
-TEST_F(AudioSettings, FailedSaveShowsTheErrorAndKeepsSaveEnabled) {
-    Start();
-    auto& d = Open();
-    Click(d.RadioButton(17));
-    const std::string before = ReadFileBytes(ini);
-    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    {
-        MessageBoxWatcher watcher;
-        Click(d.saveButton);
-        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
-        EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
-        EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
-    }
-    CloseHandle(lock);
-    EXPECT_EQ(form->FFmpegParameters, L"-ac 2");
-    EXPECT_TRUE(SaveEnabled(d));
-    EXPECT_EQ(ReadFileBytes(ini), before);
-}
-
 TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
     Start();
     auto& d = Open();

@@ -47,24 +47,6 @@ TEST_P(OptionToggle, OnlyUpperCaseOnCountsAsOn) {
     EXPECT_EQ(ReadFileBytes(ini), FileWith("ON"));
 }
 
-TEST_P(OptionToggle, FailedWriteShowsTheErrorAndKeepsTheNewMark) {
-    WriteFileBytes(ini, FileWith("OFF"));
-    Start();
-    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    {
-        MessageBoxWatcher watcher;
-        Click();
-        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
-        EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
-        EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
-    }
-    CloseHandle(lock);
-    EXPECT_TRUE(form->IsMenuChecked(GetParam().command));
-    EXPECT_EQ(form->SettingsStore.ReadString(L"Settings", *DecodeUtf8(GetParam().key), L""), L"ON");
-    EXPECT_EQ(ReadFileBytes(ini), FileWith("OFF"));
-}
-
 INSTANTIATE_TEST_SUITE_P(Options, OptionToggle,
                          testing::Values(ToggleCase{"RememberAudioSettings", CMD_RememberAudioSettings,
                                                     "RememberAudioSettings"},

@@ -66,25 +66,6 @@ TEST_F(OutputFolder, UseSourceFolderHidesTheFieldAndIsRemembered) {
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L"C:\\Out", "UseSourceFolder=OFF\r\n"));
 }
 
-TEST_F(OutputFolder, FailedWriteShowsTheErrorAndKeepsTheNewState) {
-    Start();
-    const std::string before = ReadFileBytes(ini);
-    HANDLE lock = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    {
-        MessageBoxWatcher watcher;
-        ClickSourceFolder();
-        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
-        EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
-        EXPECT_EQ(watcher.Boxes().front().text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u);
-    }
-    CloseHandle(lock);
-    EXPECT_EQ(Button_GetCheck(form->useSourceFolderCheck), BST_CHECKED);
-    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
-    EXPECT_EQ(form->SettingsStore.ReadString(L"Settings", L"UseSourceFolder", L""), L"ON");
-    EXPECT_EQ(ReadFileBytes(ini), before);
-}
-
 struct ChangeCase {
     const char* name;
     std::wstring foldername;
