@@ -86,7 +86,7 @@ TEST(Rain, TickDrawsTrailErasesAboveAndWraps) {
     EXPECT_EQ(canvas.cells.at({0, 0}).first, L'z');
     EXPECT_EQ(canvas.erased.front(), std::make_pair(0, rain.EraseRow(0)));
     rain.Tick(canvas);
-    EXPECT_TRUE(canvas.cells.count({0, 0}));  // the dim trail one row above
+    EXPECT_EQ(canvas.cells.at({0, 0}).second, RainAnimation::DimColour(0));  // the dim trail one row above
     EXPECT_EQ(canvas.cells.at({0, 1}).second, RainAnimation::BrightColour(0));
     for (int i = 0; i < 3; ++i) rain.Tick(canvas);
     for (const auto& d : rain.Drops()) EXPECT_LE(d.row, rain.MatrixHeight() + 1);
