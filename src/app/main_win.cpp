@@ -398,21 +398,9 @@ void MainWindow::OnCreate() {
     SetWindowTextW(hwnd_, AppCaption.c_str());
     updateCheck_->SetProgram(AppCaption, AppVersion, CompanyName, ProductName);
 
-    SettingsFolder = ChooseSettingsFolder(FolderOf(ProgramPath), CompanyName, ProductName);
     SetTimer(hwnd_, UpdateCheckTimer, 1000, nullptr);
     SetTimer(hwnd_, CommandLineTimer, 1, nullptr);
-
-    // An unreadable or undecodable settings file is deleted, silently, and the store starts empty.
-    try {
-        LoadSettingsFile(SettingsPath(), SettingsStore);
-    } catch (const std::exception&) {
-        DeleteFileW(SettingsPath().c_str());
-        try {
-            LoadSettingsFile(SettingsPath(), SettingsStore);
-        } catch (const std::exception&) {
-            SettingsStore = IniStore();
-        }
-    }
+    settings_.Open(FolderOf(ProgramPath), CompanyName, ProductName);
 
     DefaultDestination = ShellFolderPath(CSIDL_DESKTOP);
     ApplyStoredSettings();
@@ -429,7 +417,7 @@ void MainWindow::ApplyStoredSettings() {
         }
     };
     const auto read = [this](const wchar_t* key, const std::wstring& def) {
-        return SettingsStore.ReadString(kSettingsSection, key, def);
+        return settings_.Read(key, def);
     };
 
     const std::wstring destination = read(L"Destination", DefaultDestination);
@@ -455,12 +443,6 @@ void MainWindow::ApplyStoredSettings() {
 // ---------------------------------------------------------------------------------------------
 // Settings and small accessors
 
-void MainWindow::WriteSetting(const wchar_t* key, const std::wstring& value) {
-    SettingsStore.WriteString(kSettingsSection, key, value);
-    if (!SettingsHandedOver) FlushSettings();
-}
-
-void MainWindow::FlushSettings() { SaveSettingsFile(SettingsPath(), SettingsStore); }
 
 bool MainWindow::IsMenuChecked(int command) const {
     for (HMENU m : {mainMenu, files_->Menu(), targetFolderMenu, audioSettingsMenu}) {
@@ -521,7 +503,7 @@ void MainWindow::SimultaneousConversionsClick(int command) {
     SimultaneousConversions = command == CMD_SimultaneousAutomatic ? 0 : SimultaneousChoice(command);
     CheckSimultaneousConversionsItem();
     conversion_->SetConcurrency(SimultaneousConversions);
-    WriteSetting(L"SimultaneousConversions", std::to_wstring(SimultaneousConversions));
+    settings_.Write(L"SimultaneousConversions", std::to_wstring(SimultaneousConversions));
 }
 
 void MainWindow::RunCommand(int command) {

@@ -1,6 +1,7 @@
-// MainWindow: the main window. It owns the program-wide values (the settings store, the captured
-// FFmpeg output, the scan list, the FFmpeg parameters) and every control of the window; the
-// command handlers live beside their subsystem (conversion/, filelist/, options/, maker/).
+// MainWindow: the main window. It creates the subsystems' objects (the settings, the file list,
+// the conversion run, the update check), lays out their controls and routes messages to them. It
+// still holds the output options' controls and handlers itself (options/), and the program-wide
+// values they share.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/settings_store.h"
+#include "app/settings_file_win.h"
 #include "conversion/conversion_engine.h"
 #include "filelist/file_list_view_win.h"
 #include "maker/check_win.h"
@@ -25,7 +26,6 @@ enum TimerId : UINT_PTR { UpdateCheckTimer = 1, CommandLineTimer = 2 };
 
 
 inline constexpr const wchar_t* kMainWindowClass = L"TAppForm";
-inline constexpr const wchar_t* kSettingsSection = L"Settings";
 
 class AudioSettingsDialog;
 class ConversionSession;
@@ -49,26 +49,19 @@ public:
     std::wstring ProgramPath;
     std::wstring CommandLine;  // the process's command line; tests replace it before Create()
     std::wstring CompanyName, ProductName, AppCaption, AppVersion;
-    std::wstring SettingsFolder;
-    IniStore SettingsStore;
     std::wstring FFmpegParameters;
     std::wstring LastFolder;
     std::wstring DefaultDestination;
 
     // ---- Controls ----
     HWND toolBar = nullptr, formatLabel = nullptr, formatBox = nullptr, audioSettingsButton = nullptr,
-         normalizeCheck = nullptr, targetFolderLabel = nullptr, useSourceFolderCheck = nullptr, targetFolderEdit = nullptr, targetFolderButton = nullptr,
-         convertButton = nullptr, statusBar = nullptr, progressBar = nullptr, splitter = nullptr, splitButtonHints = nullptr;
+         normalizeCheck = nullptr, targetFolderLabel = nullptr, useSourceFolderCheck = nullptr,
+         targetFolderEdit = nullptr, targetFolderButton = nullptr, convertButton = nullptr, statusBar = nullptr,
+         progressBar = nullptr, splitter = nullptr, splitButtonHints = nullptr;
     HMENU mainMenu = nullptr, targetFolderMenu = nullptr, audioSettingsMenu = nullptr;
 
     // ---- Settings ----
-    std::wstring SettingsPath() const { return SettingsFolder + L"settings.ini"; }
-    // Writes one key of section "Settings" and flushes the file at once, unless "Reset to
-    // Defaults..." has handed the file over to the new instance: this one then keeps its options
-    // in memory only.
-    void WriteSetting(const wchar_t* key, const std::wstring& value);
-    bool SettingsHandedOver = false;
-    void FlushSettings();
+    SettingsFile& Settings() { return settings_; }
 
     // ---- Small accessors shared by the handlers ----
     bool IsMenuChecked(int command) const;
@@ -143,6 +136,7 @@ private:
 
     void CheckSimultaneousConversionsItem();
 
+    SettingsFile settings_;
     std::unique_ptr<FileListView> files_;
     std::unique_ptr<UpdateCheckView> updateCheck_;
     std::unique_ptr<ConversionSession> conversion_;

@@ -94,4 +94,33 @@ void SaveSettingsFile(const std::wstring& path, const IniStore& store) {
     }
 }
 
+void SettingsFile::Open(const std::wstring& programFolder, const std::wstring& companyName,
+                        const std::wstring& productName) {
+    folder_ = ChooseSettingsFolder(programFolder, companyName, productName);
+    try {
+        LoadSettingsFile(Path(), store_);
+    } catch (const std::exception&) {
+        DeleteFileW(Path().c_str());
+        try {
+            LoadSettingsFile(Path(), store_);
+        } catch (const std::exception&) {
+            store_ = IniStore();
+        }
+    }
+}
+
+std::wstring SettingsFile::Read(std::wstring_view key, const std::wstring& defaultValue) const {
+    return store_.ReadString(L"Settings", key, defaultValue);
+}
+
+void SettingsFile::Write(std::wstring_view key, const std::wstring& value) {
+    store_.WriteString(L"Settings", key, value);
+    if (!handedOver_) SaveSettingsFile(Path(), store_);
+}
+
+void SettingsFile::HandOver() {
+    DeleteFileW(Path().c_str());
+    handedOver_ = true;
+}
+
 }  // namespace corvana

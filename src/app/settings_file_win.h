@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/settings_store.h"
 
@@ -23,5 +24,29 @@ void LoadSettingsFile(const std::wstring& path, IniStore& store);
 // and then replaces the old file in one step, so a failure part-way never leaves a cut file
 // behind. Raises AppError "Cannot create file "<path>". <reason>" on failure.
 void SaveSettingsFile(const std::wstring& path, const IniStore& store);
+
+// The user's choices: settings.ini in its folder, kept in memory and written the moment a choice
+// changes.
+class SettingsFile {
+public:
+    // Chooses the folder and reads the file; an unreadable or undecodable file is deleted,
+    // silently, and the store starts empty.
+    void Open(const std::wstring& programFolder, const std::wstring& companyName, const std::wstring& productName);
+    const std::wstring& Folder() const { return folder_; }
+    std::wstring Path() const { return folder_ + L"settings.ini"; }
+    // A key of section "Settings".
+    std::wstring Read(std::wstring_view key, const std::wstring& defaultValue) const;
+    // Writes a key of section "Settings" and flushes the file at once, unless the file has been
+    // handed over. A failed flush raises AppError; the store keeps the new value for the next one.
+    void Write(std::wstring_view key, const std::wstring& value);
+    // "Reset to Defaults...": deletes the file, which from now on belongs to the new instance; this
+    // one keeps its choices in memory only, so nothing it does later can put the old ones back.
+    void HandOver();
+
+private:
+    std::wstring folder_;
+    IniStore store_;
+    bool handedOver_ = false;
+};
 
 }  // namespace corvana

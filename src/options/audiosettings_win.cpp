@@ -210,7 +210,7 @@ void AudioSettingsDialog::OnParametersChanged() {
 void AudioSettingsDialog::Save() {
     const std::wstring text = GetWindowTextString(parametersEdit);
     owner_.FFmpegParameters = text;
-    owner_.WriteSetting(L"FFmpegParameters", text);
+    owner_.Settings().Write(L"FFmpegParameters", text);
     if (GetFocus() == saveButton) SetFocus(parametersEdit);
     EnableWindow(saveButton, FALSE);
 }

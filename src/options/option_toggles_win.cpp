@@ -11,24 +11,23 @@ namespace corvana {
 void MainWindow::ToggleRememberAudioSettings() {
     const bool checked = IsMenuChecked(CMD_RememberAudioSettings);
     SetMenuChecked(CMD_RememberAudioSettings, !checked);
-    WriteSetting(L"RememberAudioSettings", checked ? L"OFF" : L"ON");
+    Settings().Write(L"RememberAudioSettings", checked ? L"OFF" : L"ON");
 }
 
 void MainWindow::ToggleShowErrorDetails() {
     const bool checked = IsMenuChecked(CMD_ShowErrorDetails);
     SetMenuChecked(CMD_ShowErrorDetails, !checked);
-    WriteSetting(L"ShowErrorDetails", checked ? L"OFF" : L"ON");
+    Settings().Write(L"ShowErrorDetails", checked ? L"OFF" : L"ON");
 }
 
 void MainWindow::ResetToDefaults() {
     if (ShowMessageDialog(L"Restart Application?", MessageKind::Confirmation, MessageButtons::YesNo, L"Confirmation",
                           {L"Yes", L"No"}, hwnd_) != IDYES)
         return;
-    DeleteFileW(SettingsPath().c_str());
     // From here on the file belongs to the new instance. A conversion run in progress is stopped
     // first, as at any exit, and an option changed meanwhile must not put the old settings back
     // over the new instance's file.
-    SettingsHandedOver = true;
+    Settings().HandOver();
     Application::ProcessMessages();
     ShellExecuteW(nullptr, nullptr, ProgramPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     RequestExit();

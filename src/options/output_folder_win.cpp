@@ -12,14 +12,14 @@
 namespace corvana {
 
 void MainWindow::OnTargetFolderChanged() {
-    WriteSetting(L"Destination", GetWindowTextString(targetFolderEdit));
+    Settings().Write(L"Destination", GetWindowTextString(targetFolderEdit));
 }
 
 void MainWindow::OnUseSourceFolderClick() {
     const bool checked = Button_GetCheck(useSourceFolderCheck) == BST_CHECKED;
     ShowWindow(targetFolderEdit, checked ? SW_HIDE : SW_SHOW);
     ShowWindow(targetFolderButton, checked ? SW_HIDE : SW_SHOW);
-    WriteSetting(L"UseSourceFolder", checked ? L"ON" : L"OFF");
+    Settings().Write(L"UseSourceFolder", checked ? L"ON" : L"OFF");
 }
 
 void MainWindow::OnTargetFolderButton() {

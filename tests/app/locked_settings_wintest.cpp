@@ -38,7 +38,7 @@ TEST_P(LockedSettings, FailedWriteShowsTheErrorAndKeepsTheNewState) {
     }
     lock.reset();
     GetParam().check(*form);
-    EXPECT_EQ(form->SettingsStore.ReadString(L"Settings", GetParam().key, L""), GetParam().expected);
+    EXPECT_EQ(form->Settings().Read(GetParam().key, L""), GetParam().expected);
     EXPECT_EQ(ReadFileBytes(ini), before) << "the old file stays whole";
 }
 

@@ -15,7 +15,7 @@ using Startup = AppFixture;
 
 TEST_F(Startup, FirstStartCreatesTheSettingsFileWithTheDesktop) {
     Start();
-    EXPECT_EQ(form->SettingsFolder, folder.Path() + L"\\");
+    EXPECT_EQ(form->Settings().Folder(), folder.Path() + L"\\");
     EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
     EXPECT_EQ(ReadFileBytes(ini), DefaultFile());
     EXPECT_EQ(GetWindowTextString(form->Handle()), L"KALDERN - Corvana");
@@ -144,7 +144,7 @@ protected:
 TEST_F(SettingsFolderChoice, ProbeFileInTheProgramFolderMovesSettingsToTheUser) {
     WriteFileBytes(folder / L"chk.tmp", "");
     Start();
-    EXPECT_EQ(form->SettingsFolder, company + L"\\Corvana\\");
+    EXPECT_EQ(form->Settings().Folder(), company + L"\\Corvana\\");
     EXPECT_EQ(ReadFileBytes(company + L"\\Corvana\\settings.ini"), DefaultFile());
     EXPECT_FALSE(PathExists(ini));
     EXPECT_TRUE(PathExists(folder / L"chk.tmp")) << "the user's own file is left alone";
