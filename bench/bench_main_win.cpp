@@ -193,8 +193,10 @@ int wmain(int argc, wchar_t** argv) {
     for (const Batch batch : {Batch{L"short", 200, 0}, Batch{L"long", 8, 180}}) {
         const std::wstring tone = sources + L"\\tone " + batch.name + L".wav";
         const std::wstring length = batch.seconds ? std::to_wstring(batch.seconds) : L"0.5";
-        RunConsoleProgram(ffmpeg, L"ffmpeg.exe -y -v error -f lavfi -i sine=frequency=440:duration=" + length +
-                                      L" -ac 2 \"" + tone + L"\"", home);
+        RunConsoleProgram(
+            ffmpeg,
+            L"ffmpeg.exe -y -v error -f lavfi -i sine=frequency=440:duration=" + length + L" -ac 2 \"" + tone + L"\"",
+            home);
         std::vector<std::wstring> files;
         form.Files().Rows().Clear();
         form.Files().Refresh();
@@ -257,10 +259,13 @@ int wmain(int argc, wchar_t** argv) {
         for (size_t i = 0; i < form.Files().Rows().Count(); ++i) ok += form.Files().Rows().At(i).result == L"OK";
         const double d = Median(directTimes), c = Median(runTimes);
         wprintf(L"  %d files of %ls s, WAV to MP3, %zu rows OK\n", batch.count, length.c_str(), ok);
-        wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000, d * 1000 / batch.count);
-        wprintf(L"    Corvana's run (Convert)          %9.1f ms  (%.1f ms per file)\n", c * 1000, c * 1000 / batch.count);
-        wprintf(L"    ratio run / direct               %9.3f   (median of per-round ratios %.3f; target at most 0.55)\n",
-                c / d, Median(ratios));
+        wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000,
+                d * 1000 / batch.count);
+        wprintf(L"    Corvana's run (Convert)          %9.1f ms  (%.1f ms per file)\n", c * 1000,
+                c * 1000 / batch.count);
+        wprintf(
+            L"    ratio run / direct               %9.3f   (median of per-round ratios %.3f; target at most 0.55)\n",
+            c / d, Median(ratios));
         wprintf(L"    slowest answer of the window     %9.1f ms  (worst round %.1f ms; target under 100)\n",
                 Median(slowestAnswers) * 1000, *std::max_element(slowestAnswers.begin(), slowestAnswers.end()) * 1000);
         wprintf(L"    working set before the run       %9.1f MB, peak during it %.1f MB\n", baseMemory / 1048576,

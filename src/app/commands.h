@@ -60,6 +60,8 @@ enum CommandId : int {
 };
 
 // The number of jobs of a "Simultaneous Conversions" item after "Automatic".
-inline unsigned SimultaneousChoice(int command) { return kSimultaneousChoices[command - CMD_SimultaneousFirst]; }
+inline unsigned SimultaneousChoice(int command) {
+    return kSimultaneousChoices[command - CMD_SimultaneousFirst];
+}
 
 }  // namespace corvana

@@ -184,7 +184,7 @@ void MainWindow::CreateMenus() {
 
 void MainWindow::CreateToolBar() {
     toolBar = MakeControl(hwnd_, TOOLBARCLASSNAMEW, nullptr,
-                           WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, IDC_ToolBar);
+                          WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, IDC_ToolBar);
     SendMessageW(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     for (const auto& b : kToolButtons) {
         TBBUTTON tb{};
@@ -209,33 +209,38 @@ void MainWindow::CreateControls() {
     splitter = MakeControl(hwnd_, kSplitterClass, L"", WS_VISIBLE, IDC_Splitter);
 
     // The option panel, top to bottom; creation order is the tab order.
-    formatLabel = MakeControl(hwnd_, WC_STATICW, L"Output Format:", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, IDC_FormatLabel);
-    formatBox = MakeControl(hwnd_, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                            IDC_FormatBox);
+    formatLabel =
+        MakeControl(hwnd_, WC_STATICW, L"Output Format:", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, IDC_FormatLabel);
+    formatBox =
+        MakeControl(hwnd_, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_FormatBox);
     for (const wchar_t* f : kFormats) SendMessageW(formatBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f));
     SendMessageW(formatBox, CB_SETMINVISIBLE, 20, 0);
     SendMessageW(formatBox, CB_SETCURSEL, 0, 0);
-    audioSettingsButton = MakeControl(hwnd_, WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON, IDC_AudioSettingsButton);
-    normalizeCheck = MakeControl(hwnd_, WC_BUTTONW, L"Volume Normalization",
-                                 WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_NormalizeCheck);
+    audioSettingsButton =
+        MakeControl(hwnd_, WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON, IDC_AudioSettingsButton);
+    normalizeCheck = MakeControl(hwnd_, WC_BUTTONW, L"Volume Normalization", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                                 IDC_NormalizeCheck);
     targetFolderLabel = MakeControl(hwnd_, WC_STATICW, L"Target Folder:", WS_VISIBLE | SS_LEFT, IDC_TargetFolderLabel);
-    useSourceFolderCheck = MakeControl(hwnd_, WC_BUTTONW, L"Use Source Folder", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
-                                 IDC_UseSourceFolderCheck);
-    targetFolderEdit = MakeControl(hwnd_, WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IDC_TargetFolderEdit, WS_EX_CLIENTEDGE);
-    targetFolderButton = MakeControl(hwnd_, WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON, IDC_TargetFolderButton);
-    convertButton = MakeControl(hwnd_, WC_BUTTONW, L"Convert", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_ConvertButton);
+    useSourceFolderCheck = MakeControl(hwnd_, WC_BUTTONW, L"Use Source Folder",
+                                       WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_UseSourceFolderCheck);
+    targetFolderEdit = MakeControl(hwnd_, WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IDC_TargetFolderEdit,
+                                   WS_EX_CLIENTEDGE);
+    targetFolderButton =
+        MakeControl(hwnd_, WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON, IDC_TargetFolderButton);
+    convertButton =
+        MakeControl(hwnd_, WC_BUTTONW, L"Convert", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_ConvertButton);
 
-    statusBar = MakeControl(hwnd_, STATUSCLASSNAMEW, L"", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE,
-                             IDC_StatusBar);
+    statusBar = MakeControl(hwnd_, STATUSCLASSNAMEW, L"", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE, IDC_StatusBar);
     int part = -1;
     SendMessageW(statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&part));
     progressBar = MakeControl(hwnd_, PROGRESS_CLASSW, L"", 0, IDC_ProgressBar);
     SendMessageW(progressBar, PBM_SETRANGE32, 0, 10);
 
     // splitButtonHints of the two split buttons.
-    splitButtonHints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                            0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    for (auto [button, hint] : {std::pair{audioSettingsButton, L"Audio Settings"}, std::pair{targetFolderButton, L"Change Destination Folder"}}) {
+    splitButtonHints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                       0, 0, 0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (auto [button, hint] : {std::pair{audioSettingsButton, L"Audio Settings"},
+                                std::pair{targetFolderButton, L"Change Destination Folder"}}) {
         TTTOOLINFOW ti{};
         ti.cbSize = sizeof(ti);
         ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -251,8 +256,8 @@ void MainWindow::ApplyDpiResources() {
                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
     convertFont_.reset(CreateFontW(-Scale(19), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-    for (HWND h : {toolBar, files_->Handle(), formatLabel, formatBox, audioSettingsButton, normalizeCheck, targetFolderLabel, useSourceFolderCheck, targetFolderEdit,
-                   targetFolderButton, statusBar})
+    for (HWND h : {toolBar, files_->Handle(), formatLabel, formatBox, audioSettingsButton, normalizeCheck,
+                   targetFolderLabel, useSourceFolderCheck, targetFolderEdit, targetFolderButton, statusBar})
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     SendMessageW(convertButton, WM_SETFONT, reinterpret_cast<WPARAM>(convertFont_.get()), TRUE);
 
@@ -323,7 +328,8 @@ void MainWindow::Layout() {
     // Between the tool bar and the status bar: the option panel on the right, the splitter, and the
     // list in the rest.
     const int splitterWidth = Scale(kSplitterWidth);
-    const int panelWidth = std::max(0, std::min(Scale(optionPanelWidth_), width - splitterWidth - Scale(kSplitterMinSize)));
+    const int panelWidth =
+        std::max(0, std::min(Scale(optionPanelWidth_), width - splitterWidth - Scale(kSplitterMinSize)));
     const int panelLeft = width - panelWidth;
     MoveWindow(splitter, panelLeft - splitterWidth, top, splitterWidth, bottom - top, TRUE);
     MoveWindow(files_->Handle(), 0, top, std::max(0, panelLeft - splitterWidth), bottom - top, TRUE);
@@ -367,8 +373,8 @@ void MainWindow::OnSplitterDrag(int clientX) {
     // The panel's new width at 96 DPI: from the mouse to the right edge, keeping both sides at
     // least the splitter's minimum size.
     int width = client.right - clientX - splitterWidth / 2;
-    width = std::max(Scale(kSplitterMinSize), std::min(width, static_cast<int>(client.right) - splitterWidth -
-                                                                  Scale(kSplitterMinSize)));
+    width = std::max(Scale(kSplitterMinSize),
+                     std::min(width, static_cast<int>(client.right) - splitterWidth - Scale(kSplitterMinSize)));
     optionPanelWidth_ = MulDiv(width, 96, static_cast<int>(dpi_));
     Layout();
     UpdateWindow(hwnd_);
@@ -416,9 +422,7 @@ void MainWindow::ApplyStoredSettings() {
             if (startupError_.empty()) startupError_ = Application::ExceptionText(e);
         }
     };
-    const auto read = [this](const wchar_t* key, const std::wstring& def) {
-        return settings_.Read(key, def);
-    };
+    const auto read = [this](const wchar_t* key, const std::wstring& def) { return settings_.Read(key, def); };
 
     const std::wstring destination = read(L"Destination", DefaultDestination);
     if (destination != GetWindowTextString(targetFolderEdit)) {
@@ -442,7 +446,6 @@ void MainWindow::ApplyStoredSettings() {
 
 // ---------------------------------------------------------------------------------------------
 // Settings and small accessors
-
 
 bool MainWindow::IsMenuChecked(int command) const {
     for (HMENU m : {mainMenu, files_->Menu(), targetFolderMenu, audioSettingsMenu}) {
@@ -477,20 +480,30 @@ std::wstring MainWindow::StatusText() const {
     return text;
 }
 
-void MainWindow::Exit() { RequestExit(); }
+void MainWindow::Exit() {
+    RequestExit();
+}
 
-void MainWindow::RequestExit() { conversion_->RequestExit(); }
+void MainWindow::RequestExit() {
+    conversion_->RequestExit();
+}
 
 void MainWindow::EndProgram() {
     endRequested_ = true;
     Application::Terminate();
 }
 
-void MainWindow::OnConvert() { conversion_->OnConvert(); }
+void MainWindow::OnConvert() {
+    conversion_->OnConvert();
+}
 
-bool MainWindow::ConversionRunning() const { return conversion_ && conversion_->Running(); }
+bool MainWindow::ConversionRunning() const {
+    return conversion_ && conversion_->Running();
+}
 
-int MainWindow::ExitStatus() const { return conversion_ ? conversion_->ExitStatus() : 0; }
+int MainWindow::ExitStatus() const {
+    return conversion_ ? conversion_->ExitStatus() : 0;
+}
 
 void MainWindow::CheckSimultaneousConversionsItem() {
     UINT checked = CMD_SimultaneousAutomatic;
@@ -508,35 +521,36 @@ void MainWindow::SimultaneousConversionsClick(int command) {
 
 void MainWindow::RunCommand(int command) {
     switch (command) {
-    case CMD_Clear: files_->Clear(); break;
-    case CMD_AddFiles: files_->AddFilesFromDialog(); break;
-    case CMD_AddFolder: files_->AddFolderFromDialog(); break;
-    case CMD_Exit: Exit(); break;
-    case CMD_ShowErrorDetails: ToggleShowErrorDetails(); break;
-    case CMD_ResetToDefaults: ResetToDefaults(); break;
-    case CMD_OnlineHelp: OpenOnlineHelp(); break;
-    case CMD_UpdateNotifications: updateCheck_->ToggleNotifications(); break;
-    case CMD_SendFeedback: OpenFeedback(); break;
-    case CMD_About: OpenAbout(); break;
-    case CMD_Open: files_->OpenSelected(); break;
-    case CMD_ShowFileInExplorer: files_->ShowSelectedInExplorer(); break;
-    case CMD_RemoveFromList: files_->RemoveSelected(); break;
-    case CMD_SendToRecycleBin: files_->RecycleSelected(); break;
-    case CMD_SelectAll: files_->SelectAll(); break;
-    case CMD_Properties: files_->ShowSelectedProperties(); break;
-    case CMD_ChangeTargetFolder: ChangeTargetFolder(); break;
-    case CMD_ShowTargetFolder: ShowTargetFolder(); break;
-    case CMD_AudioSettings: OpenAudioSettings(); break;
-    case CMD_RememberAudioSettings: ToggleRememberAudioSettings(); break;
-    // The tool bar's buttons do what their menu items do.
-    case CMD_ToolAddFiles: RunCommand(CMD_AddFiles); break;
-    case CMD_ToolAddFolder: RunCommand(CMD_AddFolder); break;
-    case CMD_ToolFeedback: OpenFeedback(); break;
-    case CMD_ToolAbout: OpenAbout(); break;
-    case CMD_ToolHelp: RunCommand(CMD_OnlineHelp); break;
-    default:
-        if (command >= CMD_SimultaneousAutomatic && command <= CMD_SimultaneousLast) SimultaneousConversionsClick(command);
-        break;
+        case CMD_Clear: files_->Clear(); break;
+        case CMD_AddFiles: files_->AddFilesFromDialog(); break;
+        case CMD_AddFolder: files_->AddFolderFromDialog(); break;
+        case CMD_Exit: Exit(); break;
+        case CMD_ShowErrorDetails: ToggleShowErrorDetails(); break;
+        case CMD_ResetToDefaults: ResetToDefaults(); break;
+        case CMD_OnlineHelp: OpenOnlineHelp(); break;
+        case CMD_UpdateNotifications: updateCheck_->ToggleNotifications(); break;
+        case CMD_SendFeedback: OpenFeedback(); break;
+        case CMD_About: OpenAbout(); break;
+        case CMD_Open: files_->OpenSelected(); break;
+        case CMD_ShowFileInExplorer: files_->ShowSelectedInExplorer(); break;
+        case CMD_RemoveFromList: files_->RemoveSelected(); break;
+        case CMD_SendToRecycleBin: files_->RecycleSelected(); break;
+        case CMD_SelectAll: files_->SelectAll(); break;
+        case CMD_Properties: files_->ShowSelectedProperties(); break;
+        case CMD_ChangeTargetFolder: ChangeTargetFolder(); break;
+        case CMD_ShowTargetFolder: ShowTargetFolder(); break;
+        case CMD_AudioSettings: OpenAudioSettings(); break;
+        case CMD_RememberAudioSettings: ToggleRememberAudioSettings(); break;
+        // The tool bar's buttons do what their menu items do.
+        case CMD_ToolAddFiles: RunCommand(CMD_AddFiles); break;
+        case CMD_ToolAddFolder: RunCommand(CMD_AddFolder); break;
+        case CMD_ToolFeedback: OpenFeedback(); break;
+        case CMD_ToolAbout: OpenAbout(); break;
+        case CMD_ToolHelp: RunCommand(CMD_OnlineHelp); break;
+        default:
+            if (command >= CMD_SimultaneousAutomatic && command <= CMD_SimultaneousLast)
+                SimultaneousConversionsClick(command);
+            break;
     }
 }
 
@@ -555,10 +569,14 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         return;
     }
     if (code == BN_CLICKED) {
-        if (control == convertButton) OnConvert();
-        else if (control == targetFolderButton) OnTargetFolderButton();
-        else if (control == audioSettingsButton) OnAudioSettingsButton();
-        else if (control == useSourceFolderCheck) OnUseSourceFolderClick();
+        if (control == convertButton)
+            OnConvert();
+        else if (control == targetFolderButton)
+            OnTargetFolderButton();
+        else if (control == audioSettingsButton)
+            OnAudioSettingsButton();
+        else if (control == useSourceFolderCheck)
+            OnUseSourceFolderClick();
     } else if (code == EN_CHANGE && control == targetFolderEdit && !settingEditSilently_) {
         OnTargetFolderChanged();
     }
@@ -624,12 +642,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_TIMER:
-        if (wp == CommandLineTimer) HandleCommandLine();
-        else if (wp == UpdateCheckTimer) updateCheck_->OnTimer();
+        if (wp == CommandLineTimer)
+            HandleCommandLine();
+        else if (wp == UpdateCheckTimer)
+            updateCheck_->OnTimer();
         return 0;
-    case WM_DROPFILES:
-        files_->OnDropFiles(reinterpret_cast<HDROP>(wp));
-        return 0;
+    case WM_DROPFILES: files_->OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
     case WM_SETCURSOR:
         if (Application::IsBusyCursor()) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
@@ -644,12 +662,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (!text.empty()) Application::ShowErrorText(text);
         return 0;
     }
-    case WM_CLOSE:
-        RequestExit();
-        return 0;
-    case WM_APP_CONVERSION:
-        conversion_->OnEngineReports();
-        return 0;
+    case WM_CLOSE: RequestExit(); return 0;
+    case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;
     default:
         break;
     }

@@ -24,7 +24,6 @@ namespace corvana {
 
 enum TimerId : UINT_PTR { UpdateCheckTimer = 1, CommandLineTimer = 2 };
 
-
 inline constexpr const wchar_t* kMainWindowClass = L"TAppForm";
 
 class AudioSettingsDialog;
@@ -151,6 +150,5 @@ private:
     UniqueHaccel accelerators_;
     UniqueHicon iconBig_, iconSmall_;
 };
-
 
 }  // namespace corvana

@@ -14,16 +14,22 @@ size_t ExtensionStart(std::wstring_view path) {
 }
 }  // namespace
 
-std::wstring FolderPart(std::wstring_view path) { return std::wstring(path.substr(0, FileNameStart(path))); }
+std::wstring FolderPart(std::wstring_view path) {
+    return std::wstring(path.substr(0, FileNameStart(path)));
+}
 
-std::wstring FileNamePart(std::wstring_view path) { return std::wstring(path.substr(FileNameStart(path))); }
+std::wstring FileNamePart(std::wstring_view path) {
+    return std::wstring(path.substr(FileNameStart(path)));
+}
 
 std::wstring BaseName(std::wstring_view path) {
     const size_t start = FileNameStart(path);
     return std::wstring(path.substr(start, ExtensionStart(path) - start));
 }
 
-std::wstring ExtensionPart(std::wstring_view path) { return std::wstring(path.substr(ExtensionStart(path))); }
+std::wstring ExtensionPart(std::wstring_view path) {
+    return std::wstring(path.substr(ExtensionStart(path)));
+}
 
 std::wstring FolderOf(std::wstring_view path) {
     std::wstring folder = FolderPart(path);

@@ -147,8 +147,8 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
 ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
                              const std::wstring& workDir) {
     std::string output;
-    ConsoleRun run = RunProcess(application, commandLine, workDir,
-                                [&](std::string_view bytes) { output.append(bytes); }, nullptr);
+    ConsoleRun run = RunProcess(
+        application, commandLine, workDir, [&](std::string_view bytes) { output.append(bytes); }, nullptr);
     run.output = std::move(output);
     return run;
 }
@@ -163,13 +163,17 @@ ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine
     const std::wstring name = commandLine.substr(0, commandLine.find(L' '));
     const std::wstring application = FindProgram(name, programFolder_);
     if (application.empty())
-        return {std::nullopt, name + L" was not found beside the program (" + programFolder_ + L") or on the search path."};
+        return {std::nullopt,
+                name + L" was not found beside the program (" + programFolder_ + L") or on the search path."};
     const ConsoleRun run = RunProcess(application, commandLine, programFolder_, onOutput, &stop);
-    if (!run.exitStatus) return {std::nullopt, application + L" could not be started: " + SystemErrorText(run.startError)};
+    if (!run.exitStatus)
+        return {std::nullopt, application + L" could not be started: " + SystemErrorText(run.startError)};
     return {run.exitStatus, L""};
 }
 
-std::wstring ConsoleProcessRunner::Decode(std::string_view bytes) const { return RedecodeAsUtf8(bytes); }
+std::wstring ConsoleProcessRunner::Decode(std::string_view bytes) const {
+    return RedecodeAsUtf8(bytes);
+}
 
 std::wstring AnsiToWide(std::string_view bytes) {
     if (bytes.empty()) return L"";
@@ -217,7 +221,9 @@ std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path)
 }
 }  // namespace
 
-bool WindowsJobFiles::FileExists(const std::wstring& path) const { return corvana::FileExists(path); }
+bool WindowsJobFiles::FileExists(const std::wstring& path) const {
+    return corvana::FileExists(path);
+}
 
 int64_t WindowsJobFiles::FileSize(const std::wstring& path) const {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -250,6 +256,5 @@ std::optional<std::wstring> WindowsJobFiles::CreateFolder(const std::wstring& fo
     const DWORD error = GetLastError();
     return error ? SystemErrorText(error) : L"The folder could not be created.";
 }
-
 
 }  // namespace corvana

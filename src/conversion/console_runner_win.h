@@ -63,7 +63,6 @@ public:
     std::optional<std::wstring> CreateFolder(const std::wstring& folder) override;
 };
 
-
 // Bytes in the system's ANSI code page as text.
 std::wstring AnsiToWide(std::string_view bytes);
 

@@ -121,8 +121,9 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
         Job* raw = job.get();
         jobs_.emplace(id, std::move(job));
         raw->thread = std::thread([this, raw] {
-            JobResult result = RunJob(raw->spec, runner_, files_, raw->stop,
-                                      [this, raw](int percent) { Post(Report{raw->spec.id, percent, std::nullopt}); });
+            JobResult result = RunJob(raw->spec, runner_, files_, raw->stop, [this, raw](int percent) {
+                Post(Report{raw->spec.id, percent, std::nullopt});
+            });
             Post(Report{raw->spec.id, std::nullopt, std::move(result)});
         });
     }
@@ -144,8 +145,8 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
             if (!events.empty() && events.back().kind == EngineEvent::Kind::Progress && events.back().id == report.id)
                 events.back().percent = report.percent;
             else
-                events.push_back(
-                    EngineEvent{EngineEvent::Kind::Progress, report.id, it->second->spec.source, report.percent, {}, false});
+                events.push_back(EngineEvent{
+                    EngineEvent::Kind::Progress, report.id, it->second->spec.source, report.percent, {}, false});
             continue;
         }
         it->second->thread.join();

@@ -26,13 +26,13 @@ namespace corvana {
 
 // What a row's job will be, decided when the job starts (the options of that moment).
 struct PlannedJob {
-    std::wstring source;         // absolute
-    std::wstring output;         // absolute; made unique by the engine unless replaceExisting
+    std::wstring source;  // absolute
+    std::wstring output;  // absolute; made unique by the engine unless replaceExisting
     std::wstring parameters;
     bool normalize = false;
     bool replaceExisting = false;
-    std::wstring outputFolder;   // created (with its parents) before the job, when not empty
-    std::wstring failure;        // not empty: the job fails at once with this line
+    std::wstring outputFolder;  // created (with its parents) before the job, when not empty
+    std::wstring failure;       // not empty: the job fails at once with this line
 };
 
 // Asked by the engine, on the owner's thread, when a row's job is about to start.
@@ -70,8 +70,7 @@ unsigned ParseSimultaneousConversions(std::wstring_view stored);
 class ConversionEngine {
 public:
     // tokenPrefix tells this program's temporary files apart from another instance's.
-    ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake,
-                     std::wstring tokenPrefix);
+    ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake, std::wstring tokenPrefix);
     // Stops the run and waits for its jobs.
     ~ConversionEngine();
     ConversionEngine(const ConversionEngine&) = delete;
@@ -101,7 +100,7 @@ private:
         std::thread thread;
     };
     struct Report {
-        uint64_t id;  // 0: no job's report, only a call to look at the queue again
+        uint64_t id;                 // 0: no job's report, only a call to look at the queue again
         std::optional<int> percent;  // a progress report when result is empty
         std::optional<JobResult> result;
     };

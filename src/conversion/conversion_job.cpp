@@ -15,8 +15,9 @@ namespace {
 std::optional<SourceAudio> LearnSourceAudio(const std::wstring& source, ProcessRunner& runner,
                                             const std::atomic<bool>& stop) {
     OutputKeeper output;
-    runner.Run(L"ffmpeg.exe -hide_banner -nostdin -i \"" + source + L"\"",
-               [&](std::string_view bytes) { output.Append(bytes); }, stop);
+    runner.Run(
+        L"ffmpeg.exe -hide_banner -nostdin -i \"" + source + L"\"",
+        [&](std::string_view bytes) { output.Append(bytes); }, stop);
     return FirstAudioStream(output.Lines([&](std::string_view b) { return runner.Decode(b); }));
 }
 
@@ -33,7 +34,8 @@ std::optional<std::wstring> GiveFinalName(const JobSpec& spec, JobFiles& files, 
     for (int attempt = 0; attempt < 100; ++attempt) {
         failure = files.Rename(spec.temporary, candidate, false);
         if (!failure) {
-            if (candidate != spec.output) log.push_back(spec.output + L" was taken meanwhile; the output is " + candidate + L".");
+            if (candidate != spec.output)
+                log.push_back(spec.output + L" was taken meanwhile; the output is " + candidate + L".");
             finalName = candidate;
             return std::nullopt;
         }

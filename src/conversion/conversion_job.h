@@ -39,7 +39,7 @@ public:
 class JobFiles {
 public:
     virtual ~JobFiles() = default;
-    virtual bool FileExists(const std::wstring& path) const = 0;  // a file, not a folder
+    virtual bool FileExists(const std::wstring& path) const = 0;   // a file, not a folder
     virtual int64_t FileSize(const std::wstring& path) const = 0;  // -1 when no file is there
     // True when both paths lead to one existing file, however they are spelled.
     virtual bool SameFile(const std::wstring& a, const std::wstring& b) const = 0;
@@ -65,8 +65,8 @@ struct JobSpec {
 };
 
 struct JobResult {
-    std::wstring word;  // "OK", "Error" or "Stopped"
-    std::wstring output;  // the finished file's name (another one when the planned name was taken meanwhile)
+    std::wstring word;              // "OK", "Error" or "Stopped"
+    std::wstring output;            // the finished file's name (another one when the planned name was taken meanwhile)
     std::vector<std::wstring> log;  // FFmpeg's output, then lines of our own saying why it failed
 };
 

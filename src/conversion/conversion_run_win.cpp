@@ -65,14 +65,17 @@ private:
 ConversionSession::ConversionSession(MainWindow& form)
     : form_(form),
       runner_(FolderOf(form.ProgramPath)),
-      engine_(runner_, files_, [hwnd = form.Handle()] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
-              L"Corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-") {}
+      engine_(
+          runner_, files_, [hwnd = form.Handle()] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
+          L"Corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-") {}
 
 ConversionSession::~ConversionSession() {
     if (taskbar_) taskbar_->Release();
 }
 
-void ConversionSession::SetConcurrency(unsigned setting) { engine_.SetConcurrency(setting); }
+void ConversionSession::SetConcurrency(unsigned setting) {
+    engine_.SetConcurrency(setting);
+}
 
 void ConversionSession::OnConvert() {
     if (engine_.Running()) {
@@ -87,7 +90,8 @@ void ConversionSession::OnConvert() {
         ShowMessage(L"Please add files!", MessageKind::Warning, L"WARNING", form_.Handle());
         return;
     }
-    if (Button_GetCheck(form_.useSourceFolderCheck) != BST_CHECKED && GetWindowTextString(form_.targetFolderEdit).empty())
+    if (Button_GetCheck(form_.useSourceFolderCheck) != BST_CHECKED &&
+        GetWindowTextString(form_.targetFolderEdit).empty())
         throw AppError(L"Unable to create directory");
 
     form_.Files().Rows().ClearResults();
@@ -162,23 +166,21 @@ void ConversionSession::ShowProgress() {
 
 void ConversionSession::Show(const EngineEvent& event) {
     switch (event.kind) {
-    case EngineEvent::Kind::Started:
-        form_.SetStatusText(L"Processing " + event.source + L"...");
-        ShowRowText(event.id, L"Converting");
-        break;
-    case EngineEvent::Kind::Progress:
-        ShowRowText(event.id, event.percent ? std::to_wstring(*event.percent) + L"%" : L"Converting");
-        break;
-    case EngineEvent::Kind::Finished:
-        ShowRowText(event.id, event.result.word);
-        ShowProgress();
-        if (commandLineRun_) commandLineOk_ = event.result.word == kResultOK;
-        if (event.result.word == kResultError && form_.IsMenuChecked(CMD_ShowErrorDetails))
-            pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
-        break;
-    case EngineEvent::Kind::RunEnded:
-        EndRun(event.stopped);
-        break;
+        case EngineEvent::Kind::Started:
+            form_.SetStatusText(L"Processing " + event.source + L"...");
+            ShowRowText(event.id, L"Converting");
+            break;
+        case EngineEvent::Kind::Progress:
+            ShowRowText(event.id, event.percent ? std::to_wstring(*event.percent) + L"%" : L"Converting");
+            break;
+        case EngineEvent::Kind::Finished:
+            ShowRowText(event.id, event.result.word);
+            ShowProgress();
+            if (commandLineRun_) commandLineOk_ = event.result.word == kResultOK;
+            if (event.result.word == kResultError && form_.IsMenuChecked(CMD_ShowErrorDetails))
+                pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
+            break;
+        case EngineEvent::Kind::RunEnded: EndRun(event.stopped); break;
     }
 }
 
@@ -223,8 +225,7 @@ void ConversionSession::ShowPendingDetails() {
     while (!pendingDetails_.empty()) {
         const std::wstring text = std::move(pendingDetails_.front());
         pendingDetails_.pop_front();
-        if (form_.IsMenuChecked(CMD_ShowErrorDetails))
-            ShowMessage(text, MessageKind::Error, L"ERROR", form_.Handle());
+        if (form_.IsMenuChecked(CMD_ShowErrorDetails)) ShowMessage(text, MessageKind::Error, L"ERROR", form_.Handle());
     }
 }
 

@@ -23,7 +23,9 @@ void OutputKeeper::Append(std::string_view bytes) {
     }
 }
 
-void OutputKeeper::Clear() { *this = OutputKeeper(limit_); }
+void OutputKeeper::Clear() {
+    *this = OutputKeeper(limit_);
+}
 
 std::string OutputKeeper::Tail() const {
     if (ring_.size() < limit_) return ring_;

@@ -34,7 +34,7 @@ private:
     size_t limit_;
     size_t total_ = 0;
     std::string head_;
-    std::string ring_;   // the tail, as a ring of `limit_` bytes once full
+    std::string ring_;  // the tail, as a ring of `limit_` bytes once full
     size_t ringStart_ = 0;
 };
 

@@ -66,11 +66,10 @@ FileListView::~FileListView() {
 }
 
 void FileListView::Create(int controlId) {
-    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-                                LVS_OWNERDATA,
-                            0, 0, 0, 0, owner_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                            GetModuleHandleW(nullptr), nullptr);
+    list_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA, 0, 0,
+        0, 0, owner_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr), nullptr);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -95,7 +94,6 @@ void FileListView::Create(int controlId) {
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
     AppendItem(CMD_Properties, L"Properties");
     SetMenuDefaultItem(menu_, CMD_Open, FALSE);
-
 }
 
 void FileListView::ShowContextMenu(LPARAM lp) {
@@ -136,8 +134,7 @@ void FileListView::AddFile(const std::wstring& path) {
     } else if (!rows_.IsSorted()) {
         added = rows_.Add(path);
         if (added)
-            ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()),
-                                    LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+            ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     } else {
         if (rows_.Contains(path)) return;
         const KeepSelection selection(list_, rows_);

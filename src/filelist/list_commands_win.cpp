@@ -160,8 +160,7 @@ void FileListView::ClearSelection() {
     // A few rows one by one, first to last (the cheap order for the control's ranges).
     constexpr UINT kOneByOne = 64;
     if (selected <= kOneByOne) {
-        for (size_t row : SelectedRows(list_))
-            ListView_SetItemState(list_, static_cast<int>(row), 0, LVIS_SELECTED);
+        for (size_t row : SelectedRows(list_)) ListView_SetItemState(list_, static_cast<int>(row), 0, LVIS_SELECTED);
         return;
     }
     // Many: the control's own way of unselecting every row splits its selection ranges one row at

@@ -16,10 +16,10 @@ struct FileType {
 
 // In the order the open dialog lists them.
 inline constexpr FileType kFileTypes[] = {
-    {L"mp3", true},  {L"wav", true},  {L"m4a", true},  {L"wma", true},  {L"flac", true}, {L"webm", true},
-    {L"aiff", true}, {L"aac", true},  {L"ogg", true},  {L"opus", false}, {L"ac3", true},  {L"eac3", true},
-    {L"mp2", true},  {L"wv", true},   {L"mp4", true},  {L"mkv", true},  {L"avi", true},  {L"mpg", true},
-    {L"mpeg", true}, {L"mov", true},  {L"wmv", true},  {L"flv", true},  {L"f4v", true}};
+    {L"mp3", true},  {L"wav", true}, {L"m4a", true}, {L"wma", true},   {L"flac", true}, {L"webm", true},
+    {L"aiff", true}, {L"aac", true}, {L"ogg", true}, {L"opus", false}, {L"ac3", true},  {L"eac3", true},
+    {L"mp2", true},  {L"wv", true},  {L"mp4", true}, {L"mkv", true},   {L"avi", true},  {L"mpg", true},
+    {L"mpeg", true}, {L"mov", true}, {L"wmv", true}, {L"flv", true},   {L"f4v", true}};
 
 // True when the name's extension (from the last dot after the last backslash or colon, compared
 // without ASCII case) is a type that folder scans, drops and command-line lists take.

@@ -20,7 +20,7 @@ namespace {
 constexpr const wchar_t* kAboutClass = L"TAboutBox";
 constexpr const wchar_t* kPanelClass = L"TAboutPanel";
 constexpr UINT_PTR kRainTimer = 1;
-constexpr UINT_PTR kEggTimer = 2;   // TimerEgg
+constexpr UINT_PTR kEggTimer = 2;  // TimerEgg
 constexpr int kInfoButtonId = 1002;
 enum : int { CMD_Acknowledgements = 101, CMD_UninstallHelp, CMD_License };
 
@@ -175,8 +175,8 @@ void AboutBox::LayOut() {
     bigFont_.reset(MakeFont(Scale(16), L"Tahoma"));
     linkFont_.reset(MakeFont(Scale(11), L"MS Sans Serif", true));
     rainFont_.reset(MakeFont(RainAnimation::kCharHeight, L"Courier New"));
-    MoveWindow(picturePanel, Scale(kPicturePanel.left), Scale(kPicturePanel.top), Scale(kPicturePanel.right - kPicturePanel.left),
-               Scale(kPicturePanel.bottom - kPicturePanel.top), TRUE);
+    MoveWindow(picturePanel, Scale(kPicturePanel.left), Scale(kPicturePanel.top),
+               Scale(kPicturePanel.right - kPicturePanel.left), Scale(kPicturePanel.bottom - kPicturePanel.top), TRUE);
     for (auto [button, r] : {std::pair{okButton, kOkButton}, std::pair{infoButton, kInfoButton}}) {
         const RECT s = ScaleRect(r, *this);
         MoveWindow(button, s.left, s.top, s.right - s.left, s.bottom - s.top, TRUE);
@@ -184,8 +184,9 @@ void AboutBox::LayOut() {
     }
     RECT client;
     GetClientRect(hwnd_, &client);
-    MoveWindow(hiddenPicturePanel, (client.right - Scale(kHiddenPicture.cx)) / 2, (client.bottom - Scale(kHiddenPicture.cy)) / 2,
-               Scale(kHiddenPicture.cx), Scale(kHiddenPicture.cy), TRUE);
+    MoveWindow(hiddenPicturePanel, (client.right - Scale(kHiddenPicture.cx)) / 2,
+               (client.bottom - Scale(kHiddenPicture.cy)) / 2, Scale(kHiddenPicture.cx), Scale(kHiddenPicture.cy),
+               TRUE);
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.hwnd = picturePanel;
@@ -194,8 +195,12 @@ void AboutBox::LayOut() {
     SendMessageW(Hints, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-RECT AboutBox::LogoRect() const { return ScaleRect(kLogo, *this); }
-RECT AboutBox::HomeLinkRect() const { return ScaleRect(kHomeLink, *this); }
+RECT AboutBox::LogoRect() const {
+    return ScaleRect(kLogo, *this);
+}
+RECT AboutBox::HomeLinkRect() const {
+    return ScaleRect(kHomeLink, *this);
+}
 
 void AboutBox::FormResize() {
     HDC dc = GetDC(hwnd_);
@@ -244,7 +249,9 @@ void AboutBox::OnHiddenPictureDoubleClick() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void AboutBox::OnInfo() { ShowDropDownMenu(infoButton, infoMenu); }
+void AboutBox::OnInfo() {
+    ShowDropDownMenu(infoButton, infoMenu);
+}
 
 void AboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
     if (!dropDownGuard_.ShouldShow(button, menu, GetTickCount())) return;
@@ -272,7 +279,9 @@ void AboutBox::OpenLicense() {
         ShowMessage(L"File not found!", MessageKind::Error, L"License", hwnd_);
 }
 
-void AboutBox::OpenHomePage() { OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/"); }
+void AboutBox::OpenHomePage() {
+    OpenWebAddress(std::wstring(L"http://") + MakerHost + L"/");
+}
 
 // ---------------------------------------------------------------------------------------------
 // Dragging by the body with any button but the right one.
@@ -402,152 +411,136 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
 
 LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(panel, &ps);
-        PaintPanel(panel, dc);
-        EndPaint(panel, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_LBUTTONDOWN:
-        if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) {
-            linkPressed_ = true;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(panel, &ps);
+            PaintPanel(panel, dc);
+            EndPaint(panel, &ps);
             return 0;
         }
-        StartDrag(panel, msg);
-        return 0;
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-        StartDrag(panel, msg);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        if (panel == hiddenPicturePanel) OnHiddenPictureDoubleClick();
-        else if (PointIn(LogoRect(), lp)) OnLogoDoubleClick();
-        return 0;
-    case WM_MOUSEMOVE:
-        ContinueDrag();
-        return 0;
-    case WM_LBUTTONUP:
-        if (linkPressed_) {
-            linkPressed_ = false;
-            if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) OpenHomePage();
-        }
-        EndDrag();
-        return 0;
-    case WM_MBUTTONUP:
-    case WM_XBUTTONUP:
-        EndDrag();
-        return 0;
-    case WM_SETCURSOR:
-        if (panel == picturePanel && LOWORD(lp) == HTCLIENT) {
-            POINT pt;
-            GetCursorPos(&pt);
-            ScreenToClient(panel, &pt);
-            const RECT link = HomeLinkRect();
-            if (PtInRect(&link, pt)) {
-                SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
+        case WM_ERASEBKGND: return 1;
+        case WM_LBUTTONDOWN:
+            if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) {
+                linkPressed_ = true;
+                return 0;
             }
-        }
-        break;
-    case WM_COMMAND:
-        return HandleMessage(msg, wp, lp);
-    case WM_DRAWITEM:
-        DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-        return TRUE;
-    default:
-        break;
+            StartDrag(panel, msg);
+            return 0;
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN: StartDrag(panel, msg); return 0;
+        case WM_LBUTTONDBLCLK:
+            if (panel == hiddenPicturePanel)
+                OnHiddenPictureDoubleClick();
+            else if (PointIn(LogoRect(), lp))
+                OnLogoDoubleClick();
+            return 0;
+        case WM_MOUSEMOVE: ContinueDrag(); return 0;
+        case WM_LBUTTONUP:
+            if (linkPressed_) {
+                linkPressed_ = false;
+                if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) OpenHomePage();
+            }
+            EndDrag();
+            return 0;
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP: EndDrag(); return 0;
+        case WM_SETCURSOR:
+            if (panel == picturePanel && LOWORD(lp) == HTCLIENT) {
+                POINT pt;
+                GetCursorPos(&pt);
+                ScreenToClient(panel, &pt);
+                const RECT link = HomeLinkRect();
+                if (PtInRect(&link, pt)) {
+                    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                    return TRUE;
+                }
+            }
+            break;
+        case WM_COMMAND: return HandleMessage(msg, wp, lp);
+        case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
+        default: break;
     }
     return DefWindowProcW(panel, msg, wp, lp);
 }
 
 LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: {
-        dpi_ = GetDpiForWindow(hwnd_);
-        const auto instance = GetModuleHandleW(nullptr);
-        hiddenPicturePanel = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, hwnd_, nullptr,
-                                   instance, this);
-        picturePanel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                 0, 0, hwnd_, nullptr, instance, this);
-        okButton = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
-                                  picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
-        infoButton = CreateWindowExW(0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0,
-                                  0, picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoButtonId)), instance,
-                                  nullptr);
-        SetWindowPos(picturePanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        infoMenu = CreatePopupMenu();
-        AppendMenuW(infoMenu, MF_STRING, CMD_Acknowledgements, L"Acknowledgements...");
-        AppendMenuW(infoMenu, MF_STRING, CMD_UninstallHelp, L"How to uninstall...");
-        AppendMenuW(infoMenu, MF_STRING, CMD_License, L"License...");
+        case WM_CREATE: {
+            dpi_ = GetDpiForWindow(hwnd_);
+            const auto instance = GetModuleHandleW(nullptr);
+            hiddenPicturePanel = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, hwnd_,
+                                                 nullptr, instance, this);
+            picturePanel =
+                CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
+                                0, hwnd_, nullptr, instance, this);
+            okButton =
+                CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
+                                picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
+            infoButton = CreateWindowExW(
+                0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0, picturePanel,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoButtonId)), instance, nullptr);
+            SetWindowPos(picturePanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            infoMenu = CreatePopupMenu();
+            AppendMenuW(infoMenu, MF_STRING, CMD_Acknowledgements, L"Acknowledgements...");
+            AppendMenuW(infoMenu, MF_STRING, CMD_UninstallHelp, L"How to uninstall...");
+            AppendMenuW(infoMenu, MF_STRING, CMD_License, L"License...");
 
-        Hints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
-                                0, 0, 0, hwnd_, nullptr, instance, nullptr);
-        static std::wstring homePage;
-        homePage = std::wstring(L"http://") + MakerHost + L"/";
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_SUBCLASS;
-        ti.hwnd = picturePanel;
-        ti.uId = 1;
-        ti.lpszText = homePage.data();
-        SendMessageW(Hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+            Hints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                                    0, 0, 0, hwnd_, nullptr, instance, nullptr);
+            static std::wstring homePage;
+            homePage = std::wstring(L"http://") + MakerHost + L"/";
+            TTTOOLINFOW ti{};
+            ti.cbSize = sizeof(ti);
+            ti.uFlags = TTF_SUBCLASS;
+            ti.hwnd = picturePanel;
+            ti.uId = 1;
+            ti.lpszText = homePage.data();
+            SendMessageW(Hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 
-        LayOut();
-        OnCreate();
-        return 0;
-    }
-    case WM_SIZE:
-        FormResize();
-        return 0;
-    case WM_DPICHANGED: {  // FormAfterMonitorDpiChanged
-        dpi_ = HIWORD(wp);
-        const RECT* r = reinterpret_cast<const RECT*>(lp);
-        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        LayOut();
-        LoadPictures();
-        return 0;
-    }
-    case WM_TIMER:
-        if (wp == kRainTimer) OnRainTimer();
-        else if (wp == kEggTimer) OnSlideTimer();
-        return 0;
-    case WM_COMMAND:
-        switch (LOWORD(wp)) {
-        case IDOK:
-        case IDCANCEL: OnOk(); break;
-        case kInfoButtonId: OnInfo(); break;
-        case CMD_Acknowledgements: OpenAcknowledgements(); break;
-        case CMD_UninstallHelp: OpenUninstallHelp(); break;
-        case CMD_License: OpenLicense(); break;
-        default: break;
+            LayOut();
+            OnCreate();
+            return 0;
         }
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-        StartDrag(hwnd_, msg);
-        return 0;
-    case WM_MOUSEMOVE:
-        ContinueDrag();
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_MBUTTONUP:
-    case WM_XBUTTONUP:
-        EndDrag();
-        return 0;
-    case WM_CLOSE:
-        Close();
-        return 0;
-    case WM_DESTROY:
-        KillTimer(hwnd_, kRainTimer);
-        KillTimer(hwnd_, kEggTimer);
-        return 0;
-    default:
-        break;
+        case WM_SIZE: FormResize(); return 0;
+        case WM_DPICHANGED: {  // FormAfterMonitorDpiChanged
+            dpi_ = HIWORD(wp);
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut();
+            LoadPictures();
+            return 0;
+        }
+        case WM_TIMER:
+            if (wp == kRainTimer)
+                OnRainTimer();
+            else if (wp == kEggTimer)
+                OnSlideTimer();
+            return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wp)) {
+                case IDOK:
+                case IDCANCEL: OnOk(); break;
+                case kInfoButtonId: OnInfo(); break;
+                case CMD_Acknowledgements: OpenAcknowledgements(); break;
+                case CMD_UninstallHelp: OpenUninstallHelp(); break;
+                case CMD_License: OpenLicense(); break;
+                default: break;
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN: StartDrag(hwnd_, msg); return 0;
+        case WM_MOUSEMOVE: ContinueDrag(); return 0;
+        case WM_LBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP: EndDrag(); return 0;
+        case WM_CLOSE: Close(); return 0;
+        case WM_DESTROY:
+            KillTimer(hwnd_, kRainTimer);
+            KillTimer(hwnd_, kEggTimer);
+            return 0;
+        default: break;
     }
     return DefaultProc(msg, wp, lp);
 }

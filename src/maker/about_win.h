@@ -27,7 +27,8 @@ public:
     void Close();
 
     // ---- Controls ----
-    HWND picturePanel = nullptr, hiddenPicturePanel = nullptr, okButton = nullptr, infoButton = nullptr, Hints = nullptr;
+    HWND picturePanel = nullptr, hiddenPicturePanel = nullptr, okButton = nullptr, infoButton = nullptr,
+         Hints = nullptr;
     HMENU infoMenu = nullptr;
 
     // ---- Handlers ----

@@ -20,8 +20,7 @@ std::wstring FeedbackValue(FeedbackChoice choice, std::wstring_view memoText) {
 }
 
 std::vector<std::wstring> FeedbackRequest(std::wstring_view appCaption, std::wstring_view appVersion,
-                                          FeedbackChoice choice, std::wstring_view memoText,
-                                          std::wstring_view email) {
+                                          FeedbackChoice choice, std::wstring_view memoText, std::wstring_view email) {
     std::vector<std::wstring> form{L"cmd=feedback", L"appname=" + std::wstring(appCaption),
                                    L"version=" + std::wstring(appVersion),
                                    L"feedback=" + FeedbackValue(choice, memoText)};

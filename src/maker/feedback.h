@@ -19,8 +19,7 @@ std::wstring FeedbackValue(FeedbackChoice choice, std::wstring_view memoText);
 
 // The form's lines in order; "email" only when the trimmed address is not empty.
 std::vector<std::wstring> FeedbackRequest(std::wstring_view appCaption, std::wstring_view appVersion,
-                                          FeedbackChoice choice, std::wstring_view memoText,
-                                          std::wstring_view email);
+                                          FeedbackChoice choice, std::wstring_view memoText, std::wstring_view email);
 
 // The service stored the message: its reply, split into lines, joined and trimmed, is exactly "OK".
 bool IsFeedbackReceived(std::wstring_view reply);

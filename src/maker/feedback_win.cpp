@@ -66,8 +66,11 @@ LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 }  // namespace
 
 FeedbackDialog::FeedbackDialog(const MainWindow& app)
-    : Endpoint(FeedbackEndpoint), TimeoutMs(kFeedbackTimeoutMs), app_(app),
-      likeColour_(GetSysColor(COLOR_BTNFACE)), dislikeColour_(GetSysColor(COLOR_BTNFACE)) {}
+    : Endpoint(FeedbackEndpoint),
+      TimeoutMs(kFeedbackTimeoutMs),
+      app_(app),
+      likeColour_(GetSysColor(COLOR_BTNFACE)),
+      dislikeColour_(GetSysColor(COLOR_BTNFACE)) {}
 
 FeedbackDialog::~FeedbackDialog() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -188,8 +191,10 @@ void FeedbackDialog::LayOut() {
     sendImage_.reset(CreateImageList({IDI_FEEDBACK}, Scale(16)));
     BUTTON_IMAGELIST bil{sendImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendMessageW(sendButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
-    for (HWND h : {headingLabel, sendButton}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font16_.get()), TRUE);
-    for (HWND h : {messageEdit, mailLabel, mailEdit}) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font13_.get()), TRUE);
+    for (HWND h : {headingLabel, sendButton})
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font16_.get()), TRUE);
+    for (HWND h : {messageEdit, mailLabel, mailEdit})
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font13_.get()), TRUE);
     SendMessageW(questionLabel, WM_SETFONT, reinterpret_cast<WPARAM>(bold13_.get()), TRUE);
 
     RECT client;
@@ -209,7 +214,8 @@ void FeedbackDialog::LayOut() {
     MoveWindow(sendButton, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
     const int mailRow = buttonRow - Scale(30);
     MoveWindow(mailLabel, m, mailRow, Scale(110), Scale(30), TRUE);
-    MoveWindow(mailEdit, m + Scale(110), mailRow + (Scale(30) - Scale(22)) / 2, w - Scale(110) - 2 * m, Scale(22), TRUE);
+    MoveWindow(mailEdit, m + Scale(110), mailRow + (Scale(30) - Scale(22)) / 2, w - Scale(110) - 2 * m, Scale(22),
+               TRUE);
     MoveWindow(messageEdit, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
 }
 
@@ -236,87 +242,87 @@ void FeedbackDialog::PaintChoice(HWND panel, HDC dc) {
 
 LRESULT FeedbackDialog::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(panel, &ps);
-        PaintChoice(panel, dc);
-        EndPaint(panel, &ps);
-        return 0;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        if (panel == likePanel) OnLikeClick(msg);
-        else OnDislikeClick(msg);
-        return 0;
-    default:
-        return DefWindowProcW(panel, msg, wp, lp);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(panel, &ps);
+            PaintChoice(panel, dc);
+            EndPaint(panel, &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            if (panel == likePanel)
+                OnLikeClick(msg);
+            else
+                OnDislikeClick(msg);
+            return 0;
+        default: return DefWindowProcW(panel, msg, wp, lp);
     }
 }
 
 LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: {
-        dpi_ = GetDpiForWindow(hwnd_);
-        const auto instance = GetModuleHandleW(nullptr);
-        auto make = [&](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
-            return CreateWindowExW(ex, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
-        };
-        // Creation order is the tab order: the message first.
-        messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, kMemoId,
-                     WS_EX_CLIENTEDGE);
-        mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
-        sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
-        likePanel = make(kChoiceClass, 0);
-        dislikePanel = make(kChoiceClass, 0);
-        headingLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
-        questionLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
-        mailLabel = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
-        SendMessageW(messageEdit, EM_SETLIMITTEXT, 10000, 0);
-        SendMessageW(mailEdit, EM_SETLIMITTEXT, 100, 0);
-        for (HWND h : {messageEdit, mailEdit, sendButton})
-            SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
-        LayOut();
-        OnCreate();
-        return 0;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wp) == kSendId && HIWORD(wp) == BN_CLICKED) Send();
-        else if (LOWORD(wp) == IDCANCEL) Close();
-        return 0;
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wp);
-        const RECT* r = reinterpret_cast<const RECT*>(lp);
-        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        LayOut();
-        return 0;
-    }
-    case WM_ACTIVATE:
-        // Like a dialog: the focus comes back to where it was, for instance to the e-mail field
-        // after the box that said it is invalid.
-        if (LOWORD(wp) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
-        } else if (savedFocus_ && IsWindow(savedFocus_)) {
-            SetFocus(savedFocus_);
+        case WM_CREATE: {
+            dpi_ = GetDpiForWindow(hwnd_);
+            const auto instance = GetModuleHandleW(nullptr);
+            auto make = [&](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
+                return CreateWindowExW(ex, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
+            };
+            // Creation order is the tab order: the message first.
+            messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                               kMemoId, WS_EX_CLIENTEDGE);
+            mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
+            sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
+            likePanel = make(kChoiceClass, 0);
+            dislikePanel = make(kChoiceClass, 0);
+            headingLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+            questionLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+            mailLabel = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
+            SendMessageW(messageEdit, EM_SETLIMITTEXT, 10000, 0);
+            SendMessageW(mailEdit, EM_SETLIMITTEXT, 100, 0);
+            for (HWND h : {messageEdit, mailEdit, sendButton})
+                SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
+            LayOut();
+            OnCreate();
+            return 0;
         }
-        return 0;
-    case WM_SETCURSOR:
-        if (Application::IsBusyCursor()) {
-            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
-            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wp) == kSendId && HIWORD(wp) == BN_CLICKED)
+                Send();
+            else if (LOWORD(wp) == IDCANCEL)
+                Close();
+            return 0;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wp);
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut();
+            return 0;
         }
-        break;
-    case WM_CLOSE:
-        Close();
-        return 0;
-    case WM_DESTROY:
-        for (HWND h : {messageEdit, mailEdit, sendButton}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
-        return 0;
-    default:
-        break;
+        case WM_ACTIVATE:
+            // Like a dialog: the focus comes back to where it was, for instance to the e-mail field
+            // after the box that said it is invalid.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+            } else if (savedFocus_ && IsWindow(savedFocus_)) {
+                SetFocus(savedFocus_);
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (Application::IsBusyCursor()) {
+                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
+            break;
+        case WM_CLOSE: Close(); return 0;
+        case WM_DESTROY:
+            for (HWND h : {messageEdit, mailEdit, sendButton}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
+            return 0;
+        default: break;
     }
     return DefaultProc(msg, wp, lp);
 }

@@ -26,11 +26,11 @@ public:
     std::wstring Endpoint;
     int TimeoutMs;
 
-    HWND likePanel = nullptr, dislikePanel = nullptr, headingLabel = nullptr, questionLabel = nullptr, messageEdit = nullptr, mailLabel = nullptr,
-         mailEdit = nullptr, sendButton = nullptr;
+    HWND likePanel = nullptr, dislikePanel = nullptr, headingLabel = nullptr, questionLabel = nullptr,
+         messageEdit = nullptr, mailLabel = nullptr, mailEdit = nullptr, sendButton = nullptr;
 
     void OnCreate();
-    void OnLikeClick(UINT button);  // "I like it!" and its picture
+    void OnLikeClick(UINT button);     // "I like it!" and its picture
     void OnDislikeClick(UINT button);  // "I dislike it!" and its picture
     void Send();
     bool IsSelected(HWND panel) const;
@@ -47,7 +47,7 @@ private:
 
     const MainWindow& app_;
     UINT dpi_ = 96;
-    HWND savedFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
+    HWND savedFocus_ = nullptr;            // the control that had the focus when the form was last deactivated
     COLORREF likeColour_, dislikeColour_;  // a panel whose colour is not the button face counts as selected
     UniqueHfont font16_, font13_, bold13_;
     UniqueHicon like_, dislike_;

@@ -39,8 +39,8 @@ COLORREF ThemeColor(HWND hwnd, int index) {
 
 }  // namespace
 
-UpdateNotice::UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL, HWND mainWindow,
-                           int64_t closeAfterSeconds)
+UpdateNotice::UpdateNotice(std::wstring productName, std::wstring latestVersion, std::wstring downloadURL,
+                           HWND mainWindow, int64_t closeAfterSeconds)
     : productName_(std::move(productName)),
       latestVersion_(std::move(latestVersion)),
       downloadURL_(std::move(downloadURL)),
@@ -110,8 +110,8 @@ void UpdateNotice::Layout() {
     MoveWindow(closeButton, Scale(kClientWidth) - border - Scale(22), border, Scale(22), Scale(22), FALSE);
     const RECT textArea = TextAreaRect();
     const int titleHeight = Scale(16);
-    MoveWindow(headlineLabel, textArea.left + Scale(3), textArea.top + Scale(3), textArea.right - textArea.left - Scale(6),
-               titleHeight, FALSE);
+    MoveWindow(headlineLabel, textArea.left + Scale(3), textArea.top + Scale(3),
+               textArea.right - textArea.left - Scale(6), titleHeight, FALSE);
     const int linkTop = textArea.top + Scale(3) + titleHeight;
     MoveWindow(linkLabel, textArea.left, linkTop, textArea.right - textArea.left, textArea.bottom - linkTop, FALSE);
 }

@@ -18,7 +18,6 @@ namespace corvana {
 // The value of one element line "<name>value</name>", or empty when the line is anything else.
 std::wstring ExtractTagValue(std::wstring_view line, std::wstring_view name);
 
-
 // An optionally signed decimal integer with nothing around it; nothing when out of range.
 std::optional<int64_t> ParseInteger(std::wstring_view text);
 

@@ -119,10 +119,12 @@ void AudioSettingsDialog::CreateControls() {
         Button_SetCheck(radioButtons_[static_cast<size_t>(rows[static_cast<size_t>(row)].choices[0].control)],
                         BST_CHECKED);
     }
-    parametersLabel = MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioParametersLabel);
-    parametersEdit = MakeControl(hwnd_, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, IDC_AudioParametersEdit, WS_EX_CLIENTEDGE);
-    saveButton =
-        MakeControl(hwnd_, WC_BUTTONW, L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, IDC_AudioSaveButton);
+    parametersLabel =
+        MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioParametersLabel);
+    parametersEdit = MakeControl(hwnd_, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, IDC_AudioParametersEdit,
+                                 WS_EX_CLIENTEDGE);
+    saveButton = MakeControl(hwnd_, WC_BUTTONW, L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED,
+                             IDC_AudioSaveButton);
     closeButton = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioCloseButton);
 }
 
@@ -168,7 +170,8 @@ void AudioSettingsDialog::Layout() {
     ReleaseDC(hwnd_, dc);
 
     const int editTop = Scale(kRowTop + kAudioRowCount * kRowPitch + 30);
-    MoveWindow(parametersLabel, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17), TRUE);
+    MoveWindow(parametersLabel, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17),
+               TRUE);
     MoveWindow(parametersEdit, Scale(kMargin), editTop, Scale(kClientWidth - 2 * kMargin), Scale(24), TRUE);
     const int buttonTop = Scale(kClientHeight - kMargin - kButtonHeight);
     const int closeLeft = Scale(kClientWidth - kMargin - kButtonWidth);

@@ -22,7 +22,7 @@ enum AudioSettingsControlId : int {
     IDC_AudioParametersEdit = 400,
     IDC_AudioSaveButton,
     IDC_AudioParametersLabel,
-    IDC_AudioRowLabelBase = 410,  // + the row
+    IDC_AudioRowLabelBase = 410,      // + the row
     IDC_AudioCloseButton = IDCANCEL,  // the cancel button: Escape closes the window
 };
 

@@ -20,5 +20,4 @@ std::optional<std::wstring> PickFolderWithItemDialog(HWND owner, const std::wstr
 // the chosen folder is written into lastFolder. Returns whether the user confirmed.
 bool PickFolderClassic(HWND owner, std::wstring& lastFolder);
 
-
 }  // namespace corvana

@@ -58,7 +58,6 @@ void Terminate() {
     PostQuitMessage(0);
 }
 
-
 void ShowErrorText(std::wstring_view message) {
     HWND owner = GetActiveWindow();
     ShowMessage(ErrorBoxText(message), MessageKind::Error, kTitle, owner);

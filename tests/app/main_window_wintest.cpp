@@ -125,9 +125,9 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuItems(main), (std::vector<std::wstring>{L"File", L"Settings", L"Help"}));
     EXPECT_EQ(MenuItems(GetSubMenu(main, 0)),
               (std::vector<std::wstring>{L"Clear", L"-", L"Add Files...", L"Add Folder...", L"-", L"Exit"}));
-    EXPECT_EQ(MenuItems(GetSubMenu(main, 1)),
-              (std::vector<std::wstring>{L"Show Error Details", L"Simultaneous Conversions", L"-",
-                                         L"Reset to Defaults..."}));
+    EXPECT_EQ(
+        MenuItems(GetSubMenu(main, 1)),
+        (std::vector<std::wstring>{L"Show Error Details", L"Simultaneous Conversions", L"-", L"Reset to Defaults..."}));
     EXPECT_EQ(MenuItems(GetSubMenu(GetSubMenu(main, 1), 1)),
               (std::vector<std::wstring>{L"Automatic", L"1", L"2", L"3", L"4", L"6", L"8", L"12", L"16"}));
     EXPECT_EQ(MenuItems(GetSubMenu(main, 2)),
@@ -157,8 +157,9 @@ TEST_F(MainWindowTest, TabOrderFollowsTheOptionPanel) {
         order.push_back(h);
         h = GetNextDlgTabItem(form->Handle(), h, FALSE);
     }
-    EXPECT_EQ(order, (std::vector<HWND>{form->formatBox, form->audioSettingsButton, form->normalizeCheck, form->useSourceFolderCheck,
-                                        form->targetFolderEdit, form->targetFolderButton, form->convertButton}));
+    EXPECT_EQ(order, (std::vector<HWND>{form->formatBox, form->audioSettingsButton, form->normalizeCheck,
+                                        form->useSourceFolderCheck, form->targetFolderEdit, form->targetFolderButton,
+                                        form->convertButton}));
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {

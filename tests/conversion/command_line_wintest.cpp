@@ -9,7 +9,8 @@ protected:
     TempFolder work{L"cmdline"};
     std::vector<std::wstring> Captions() const {
         std::vector<std::wstring> c;
-        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i) c.push_back(RowText(form->Files().Handle(), i, 0));
+        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i)
+            c.push_back(RowText(form->Files().Handle(), i, 0));
         return c;
     }
     // Lets the command line's conversion run to its end.
@@ -18,8 +19,8 @@ protected:
     }
     // settings.ini beside the program copy, with these parameters remembered.
     void RememberParameters(const std::string& parameters) {
-        WriteFileBytes(ini, "\xEF\xBB\xBF[Settings]\r\nRememberAudioSettings=ON\r\nFFmpegParameters=" + parameters +
-                                "\r\n\r\n");
+        WriteFileBytes(
+            ini, "\xEF\xBB\xBF[Settings]\r\nRememberAudioSettings=ON\r\nFFmpegParameters=" + parameters + "\r\n\r\n");
     }
 };
 

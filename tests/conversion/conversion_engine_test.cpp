@@ -41,7 +41,8 @@ protected:
     std::mutex m;
     std::condition_variable woken;
     bool wake = false;
-    ConversionEngine engine{ffmpeg, files, [this] {
+    ConversionEngine engine{ffmpeg, files,
+                            [this] {
                                 std::lock_guard lock(m);
                                 wake = true;
                                 woken.notify_all();
@@ -110,10 +111,10 @@ TEST_F(Engine, NamesAreReservedInListOrderCountingRunningJobs) {
     ffmpeg.OpenGate();
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Outputs(), (std::map<uint64_t, std::wstring>{{1, L"C:\\out\\gate a.mp3"},
-                                                          {2, L"C:\\out\\gate a (2).mp3"},
-                                                          {3, L"C:\\out\\GATE A (3).mp3"},
-                                                          {4, L"C:\\out\\gate b (2).mp3"},
-                                                          {5, L"C:\\out\\gate a (4).mp3"}}));
+                                                           {2, L"C:\\out\\gate a (2).mp3"},
+                                                           {3, L"C:\\out\\GATE A (3).mp3"},
+                                                           {4, L"C:\\out\\gate b (2).mp3"},
+                                                           {5, L"C:\\out\\gate a (4).mp3"}}));
     EXPECT_EQ(files.Read(L"C:\\out\\gate b.mp3"), "the user's");
     EXPECT_TRUE(NoTemporaryFiles());
     EXPECT_EQ(ffmpeg.Peak(), 4);
@@ -132,7 +133,7 @@ TEST_F(Engine, OneAtATimeRunsInListOrder) {
     for (const auto& e : events)
         if (e.id == ids[0] && (kinds.empty() || kinds.back() != e.kind)) kinds.push_back(e.kind);
     EXPECT_EQ(kinds, (std::vector<EngineEvent::Kind>{EngineEvent::Kind::Started, EngineEvent::Kind::Progress,
-                                                      EngineEvent::Kind::Finished}));
+                                                     EngineEvent::Kind::Finished}));
 }
 
 TEST_F(Engine, RowsRemovedBeforeTheirJobAreSkippedAndAddedRowsJoinTheRun) {
@@ -158,8 +159,7 @@ TEST_F(Engine, StopEndsRunningJobsDropsTheQueueAndLeavesNoFile) {
     engine.Stop();
     ASSERT_TRUE(RunToEnd());
     EXPECT_TRUE(events.back().stopped);
-    EXPECT_EQ(Results(),
-              (std::map<uint64_t, std::wstring>{{1, L"Stopped"}, {2, L"Stopped"}, {3, L"Stopped"}}));
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Stopped"}, {2, L"Stopped"}, {3, L"Stopped"}}));
     EXPECT_EQ(StartOrder(), (std::vector<uint64_t>{1, 2, 3}));
     EXPECT_TRUE(NoTemporaryFiles());
     EXPECT_EQ(files.Names().size(), 4u) << "only the sources";
@@ -206,7 +206,8 @@ TEST_F(Engine, AFolderThatCannotBeCreatedFailsEachJobWithTheReason) {
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"Error"}}));
     for (const auto& e : events) {
         if (e.kind != EngineEvent::Kind::Finished) continue;
-        EXPECT_EQ(e.result.log, std::vector<std::wstring>{L"The folder C:\\out could not be created: Access is denied."});
+        EXPECT_EQ(e.result.log,
+                  std::vector<std::wstring>{L"The folder C:\\out could not be created: Access is denied."});
     }
     EXPECT_TRUE(ffmpeg.Commands().empty());
 }
@@ -217,7 +218,8 @@ TEST(EffectiveConcurrency, AutomaticIsOnePerProcessor) {
 }
 
 TEST(StoredConcurrency, OnlyTheMenusNumbersCount) {
-    for (unsigned choice : kSimultaneousChoices) EXPECT_EQ(ParseSimultaneousConversions(std::to_wstring(choice)), choice);
+    for (unsigned choice : kSimultaneousChoices)
+        EXPECT_EQ(ParseSimultaneousConversions(std::to_wstring(choice)), choice);
     for (const wchar_t* bad : {L"", L"0", L"5", L"-4", L"04", L" 4", L"4 ", L"lots", L"99999999999999999999"})
         EXPECT_EQ(ParseSimultaneousConversions(bad), 0u) << bad;
 }

@@ -18,7 +18,8 @@ protected:
     void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->formatBox, -1, format); }
     std::vector<std::wstring> Results() const {
         std::vector<std::wstring> r;
-        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i) r.push_back(RowText(form->Files().Handle(), i, 1));
+        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i)
+            r.push_back(RowText(form->Files().Handle(), i, 1));
         return r;
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
@@ -181,7 +182,8 @@ TEST_F(ConversionRun, ATargetThatCannotBeWrittenGivesErrorForEachRow) {
         Convert();
         EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Error", L"Error"})) << target;
         ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 2; }, 5000));
-        EXPECT_NE(watcher.Boxes()[0].text.find(L"The folder " + target + L" could not be created: "), std::wstring::npos)
+        EXPECT_NE(watcher.Boxes()[0].text.find(L"The folder " + target + L" could not be created: "),
+                  std::wstring::npos)
             << watcher.Boxes()[0].text;
         ExpectIdle();
     }
@@ -307,8 +309,8 @@ TEST_F(ConversionStop, StopEndsEveryRunningJobAndLeavesNoFile) {
 TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     Start();
     const std::wstring pipe = L"\\\\.\\pipe\\corvana-silent-" + std::to_wstring(GetCurrentProcessId());
-    UniqueFileHandle server(CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
-                                             4096, 0, nullptr));
+    UniqueFileHandle server(
+        CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
     ASSERT_TRUE(server);
     form->Files().AddFile(pipe);
     SetTarget(work / L"out");
@@ -341,8 +343,10 @@ TEST_F(ConversionStop, TheWindowAnswersDuringALongJob) {
     std::thread asker([&] {
         for (int i = 0; i < 40; ++i) {
             DWORD_PTR result = 0;
-            if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result)) ++answered;
-            else ++unanswered;
+            if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result))
+                ++answered;
+            else
+                ++unanswered;
             Sleep(50);
         }
         done = true;

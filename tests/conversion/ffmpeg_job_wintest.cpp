@@ -125,8 +125,8 @@ TEST_F(FFmpegJob, FoundOnTheSearchPathWhenNotBesideTheProgramElseSaysSo) {
         std::wstring path;
         bool found;
     };
-    for (const Case& c : {Case{L"C:\\windows\\system32;" + BuildDir(), true},
-                          Case{L"C:\\windows\\system32;C:\\windows", false}}) {
+    for (const Case& c :
+         {Case{L"C:\\windows\\system32;" + BuildDir(), true}, Case{L"C:\\windows\\system32;C:\\windows", false}}) {
         SetEnvironmentVariableW(L"PATH", c.path.c_str());
         DeleteFileW((work / L"a.mp3").c_str());
         const JobResult result = test::ConvertNow(bare.Path(), work / L"a.wav", work / L"a.mp3");

@@ -5,7 +5,9 @@
 namespace corvana {
 namespace {
 
-std::wstring Latin1(std::string_view bytes) { return std::wstring(bytes.begin(), bytes.end()); }
+std::wstring Latin1(std::string_view bytes) {
+    return std::wstring(bytes.begin(), bytes.end());
+}
 
 TEST(OutputKeeper, KeepsEverythingUpToTwiceTheLimit) {
     OutputKeeper keeper(16);
@@ -31,11 +33,14 @@ TEST(OutputKeeper, KeepsHeadAndTailAndSaysHowMuchWasLeftOut) {
         EXPECT_EQ(lines.back(), L"last words");
         size_t shown = 0, marker = 0;
         for (size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].rfind(L"[", 0) == 0) marker = i;
-            else shown += lines[i].size() + 1;
+            if (lines[i].rfind(L"[", 0) == 0)
+                marker = i;
+            else
+                shown += lines[i].size() + 1;
         }
         ASSERT_GT(marker, 0u);
-        const std::wstring expected = L"[" + std::to_wstring(all.size() - shown) + L" bytes of FFmpeg's output left out]";
+        const std::wstring expected =
+            L"[" + std::to_wstring(all.size() - shown) + L" bytes of FFmpeg's output left out]";
         EXPECT_EQ(lines[marker], expected) << piece;
         for (size_t i = 2; i + 1 < lines.size(); ++i) {
             if (i == marker) continue;
@@ -57,7 +62,9 @@ struct ClockCase {
     std::optional<long long> hundredths;
 };
 class ClockTimes : public testing::TestWithParam<ClockCase> {};
-TEST_P(ClockTimes, Parse) { EXPECT_EQ(ParseClockTime(GetParam().text), GetParam().hundredths); }
+TEST_P(ClockTimes, Parse) {
+    EXPECT_EQ(ParseClockTime(GetParam().text), GetParam().hundredths);
+}
 INSTANTIATE_TEST_SUITE_P(Cases, ClockTimes,
                          testing::Values(ClockCase{"00:03:00.05, start", 18005}, ClockCase{"01:00:00.00", 360000},
                                          ClockCase{"00:00:01.5", 150}, ClockCase{"00:00:02.999", 299},

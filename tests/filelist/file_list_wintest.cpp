@@ -8,7 +8,8 @@ protected:
     TempFolder work{L"list"};
     std::vector<std::wstring> Captions() const {
         std::vector<std::wstring> c;
-        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i) c.push_back(RowText(form->Files().Handle(), i, 0));
+        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i)
+            c.push_back(RowText(form->Files().Handle(), i, 0));
         return c;
     }
     // Files are listed by the file system in the order it keeps; the scan must keep that order.

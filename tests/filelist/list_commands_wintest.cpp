@@ -13,7 +13,8 @@ protected:
     std::vector<std::wstring> Captions() const { return ListCaptions(form->Files().Handle()); }
     void SetResult(const std::wstring& caption, const std::wstring& result) {
         for (size_t i = 0; i < form->Files().Rows().Count(); ++i)
-            if (form->Files().Rows().At(i).caption == caption) form->Files().Rows().SetResult(form->Files().Rows().At(i).id, result);
+            if (form->Files().Rows().At(i).caption == caption)
+                form->Files().Rows().SetResult(form->Files().Rows().At(i).id, result);
         form->Files().Refresh();
     }
 };
@@ -66,7 +67,8 @@ TEST_F(ListCommands, TheSelectionStaysWithItsRowsWhenSorted) {
     ListView_SetItemState(form->Files().Handle(), 0, LVIS_FOCUSED, LVIS_FOCUSED);  // b.mp3
     ClickColumnHeader(form->Files().Handle(), 0);
     EXPECT_EQ(SelectedCaptionsOf(form->Files().Handle()), (std::vector<std::wstring>{L"C:\\_c.mp3", L"C:\\b.mp3"}));
-    EXPECT_EQ(RowText(form->Files().Handle(), ListView_GetNextItem(form->Files().Handle(), -1, LVNI_FOCUSED), 0), L"C:\\b.mp3");
+    EXPECT_EQ(RowText(form->Files().Handle(), ListView_GetNextItem(form->Files().Handle(), -1, LVNI_FOCUSED), 0),
+              L"C:\\b.mp3");
 }
 
 TEST_F(ListCommands, InSortedModeAddedFilesTakeTheirPlaceAlsoAfterClear) {

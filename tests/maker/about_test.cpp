@@ -98,8 +98,8 @@ TEST(Rain, EraseRowWrapsIntoTheGrid) {
     rain.Start(80, 12 * 30);
     EXPECT_EQ(rain.EraseRow(45), 5);
     EXPECT_EQ(rain.EraseRow(40), 0);
-    EXPECT_EQ(rain.EraseRow(39), 30);   // -1 + 31
-    EXPECT_EQ(rain.EraseRow(0), 22);    // -40 + 31 + 31
+    EXPECT_EQ(rain.EraseRow(39), 30);  // -1 + 31
+    EXPECT_EQ(rain.EraseRow(0), 22);   // -40 + 31 + 31
 }
 
 TEST(InfoMenu, TheClosingClickDoesNotReopenIt) {

@@ -254,8 +254,7 @@ TEST_F(UpdateCheckApp, FailedServiceLeavesTheMenuDisabledAndShowsNothing) {
     MessageBoxWatcher boxes;
     service.SetBehaviour("mode=reset\n");
     StartAgainst("");
-    ASSERT_TRUE(
-        PumpUntil([&] { return form->UpdateChecks().Done(); }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return form->UpdateChecks().Done(); }, 15000));
     PumpFor(1500);  // the tick that collects the result
     EXPECT_FALSE(MenuEnabled());
     EXPECT_EQ(form->UpdateChecks().Notice(), nullptr);

@@ -47,8 +47,7 @@ protected:
 };
 MakerStandIn* FeedbackForm::service = nullptr;
 
-const std::wstring kFailure =
-    L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.";
+const std::wstring kFailure = L"Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.";
 
 TEST_F(FeedbackForm, OpensEmptyWithItsTexts) {
     EXPECT_EQ(GetWindowTextString(box->Handle()), L"Corvana feedback");

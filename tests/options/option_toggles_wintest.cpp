@@ -135,22 +135,20 @@ struct ConcurrencyCase {
 class StoredConcurrency : public AppFixture, public testing::WithParamInterface<ConcurrencyCase> {};
 
 TEST_P(StoredConcurrency, ChecksOneItem) {
-    WriteFileBytes(ini, kBom + "[Settings]\r\nDestination=C:\\Out\r\nSimultaneousConversions=" + GetParam().stored +
-                            "\r\n\r\n");
+    WriteFileBytes(
+        ini, kBom + "[Settings]\r\nDestination=C:\\Out\r\nSimultaneousConversions=" + GetParam().stored + "\r\n\r\n");
     Start();
     for (int command = CMD_SimultaneousAutomatic; command <= CMD_SimultaneousLast; ++command)
         EXPECT_EQ(form->IsMenuChecked(command), command == GetParam().checked) << command;
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, StoredConcurrency,
-                         testing::Values(ConcurrencyCase{"0", CMD_SimultaneousAutomatic},
-                                         ConcurrencyCase{"1", CMD_SimultaneousFirst},
-                                         ConcurrencyCase{"12", CMD_SimultaneousFirst + 6},
-                                         ConcurrencyCase{"16", CMD_SimultaneousLast},
-                                         ConcurrencyCase{"5", CMD_SimultaneousAutomatic},
-                                         ConcurrencyCase{"-4", CMD_SimultaneousAutomatic},
-                                         ConcurrencyCase{"04", CMD_SimultaneousAutomatic},
-                                         ConcurrencyCase{"lots", CMD_SimultaneousAutomatic}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredConcurrency,
+    testing::Values(ConcurrencyCase{"0", CMD_SimultaneousAutomatic}, ConcurrencyCase{"1", CMD_SimultaneousFirst},
+                    ConcurrencyCase{"12", CMD_SimultaneousFirst + 6}, ConcurrencyCase{"16", CMD_SimultaneousLast},
+                    ConcurrencyCase{"5", CMD_SimultaneousAutomatic}, ConcurrencyCase{"-4", CMD_SimultaneousAutomatic},
+                    ConcurrencyCase{"04", CMD_SimultaneousAutomatic},
+                    ConcurrencyCase{"lots", CMD_SimultaneousAutomatic}));
 
 TEST_F(StoredConcurrency, AChoiceIsStoredAndKeptAtTheNextStart) {
     WriteFileBytes(ini, DefaultFile());

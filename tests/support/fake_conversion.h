@@ -151,9 +151,7 @@ public:
         onOutput("size=2kB time=00:00:10.00 bitrate=1kbits/s\n");
         return {0, L""};
     }
-    std::wstring Decode(std::string_view bytes) const override {
-        return std::wstring(bytes.begin(), bytes.end());
-    }
+    std::wstring Decode(std::string_view bytes) const override { return std::wstring(bytes.begin(), bytes.end()); }
 
     void OpenGate() {
         std::lock_guard lock(m_);
