@@ -57,7 +57,9 @@ TEST_F(WebRequestWin, PlainPathSendsItsOwnEncodingAndReturnsTheReply) {
         EXPECT_EQ(requests[0].method, "POST");
         EXPECT_EQ(requests[0].path, "/php/check2.php");
         EXPECT_EQ(requests[0].contentType, "application/x-www-form-urlencoded");
-        EXPECT_EQ(requests[0].body, EncodePlainForm(kForm));
+        EXPECT_EQ(requests[0].body,
+                  "cmd=check&appname=KALDERN+-+Corvana&text=a%26b%3Dc%2Bd%0D%0Anext+line&name=M%C3%BCller+%E2%82%AC&"
+                  "empty=");
         EXPECT_EQ(DecodeFormBody(requests[0].body), kForm);
     }
 }
