@@ -153,7 +153,7 @@ int wmain(int argc, wchar_t** argv) {
                 rounds);
         wprintf(L"  bare FindFirstFileW/FindNextFileW walk  %8.1f ms\n", Median(walks) * 1000);
         wprintf(L"  ScanFolder alone                        %8.1f ms\n", Median(scans) * 1000);
-        wprintf(L"  KlasorYukle (scan + Ekle + list view)   %8.1f ms\n", Median(loads) * 1000);
+        wprintf(L"  AddFolderContents (scan + rows + view) %8.1f ms\n", Median(loads) * 1000);
         wprintf(
             L"  ratio load / walk                       %8.2f   (median of per-round ratios %.2f; target under 1.5)\n",
             Median(loads) / Median(walks), Median(loadRatios));

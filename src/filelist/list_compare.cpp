@@ -28,7 +28,7 @@ int CompareListText(std::wstring_view a, std::wstring_view b) {
     return -static_cast<int>(std::min<size_t>(b.size() - a.size(), INT_MAX));
 }
 
-int ListView1Compare(const FileItem& item1, const FileItem& item2, int sortedColumn, bool descending) {
+int CompareRows(const FileItem& item1, const FileItem& item2, int sortedColumn, bool descending) {
     const int c =
         sortedColumn == 1 ? CompareListText(item1.result, item2.result) : CompareListText(item1.caption, item2.caption);
     return descending ? -c : c;
@@ -36,7 +36,7 @@ int ListView1Compare(const FileItem& item1, const FileItem& item2, int sortedCol
 
 FileListModel::Less ListOrder(int sortedColumn, bool descending) {
     return [sortedColumn, descending](const FileItem& a, const FileItem& b) {
-        return ListView1Compare(a, b, sortedColumn, descending) < 0;
+        return CompareRows(a, b, sortedColumn, descending) < 0;
     };
 }
 

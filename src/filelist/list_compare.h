@@ -12,9 +12,9 @@ namespace corvana {
 // and a text that is a prefix of the other comes first (the difference of the lengths).
 int CompareListText(std::wstring_view a, std::wstring_view b);
 
-// ListView1Compare: column 0 compares the paths, column 1 the result texts; descending negates.
+// CompareRows: column 0 compares the paths, column 1 the result texts; descending negates.
 // Negative, zero or positive when item1 comes before, level with or after item2.
-int ListView1Compare(const FileItem& item1, const FileItem& item2, int sortedColumn, bool descending);
+int CompareRows(const FileItem& item1, const FileItem& item2, int sortedColumn, bool descending);
 
 // The same order for the list model's sorted mode.
 FileListModel::Less ListOrder(int sortedColumn, bool descending);

@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(FileList, EkleRefusesOnlyAnExactDuplicate) {
+TEST_F(FileList, AddFileRefusesOnlyAnExactDuplicate) {
     Start();
     form->Files().AddFile(L"C:\\a.mp3");
     form->Files().AddFile(L"C:\\a.mp3");
@@ -49,7 +49,7 @@ TEST_F(FileList, ALongPathShowsWhole) {
 }
 
 // Depth first in the file system's order; hidden files too; .opus and other types passed over.
-TEST_F(FileList, KlasorYukleScansDepthFirstInEnumerationOrder) {
+TEST_F(FileList, AddFolderContentsScansDepthFirstInEnumerationOrder) {
     Start();
     const std::wstring root = work / L"music";
     for (const wchar_t* d : {L"music", L"music\\b sub", L"music\\b sub\\inner", L"music\\z"})
