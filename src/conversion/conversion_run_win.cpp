@@ -125,8 +125,12 @@ void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner
     if (!taskbar_) {
         // Without a taskbar that shows progress (older systems, some shells) the run simply
         // goes without it.
-        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&taskbar_))))
+        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&taskbar_)))) {
             taskbar_ = nullptr;
+        } else if (FAILED(taskbar_->HrInit())) {
+            taskbar_->Release();
+            taskbar_ = nullptr;
+        }
     }
     if (taskbar_) taskbar_->SetProgressState(form_.Handle(), TBPF_NORMAL);
     engine_.Start(std::move(rows), planner, form_.SimultaneousConversions);
