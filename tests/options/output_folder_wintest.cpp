@@ -1,5 +1,7 @@
 #include <windowsx.h>
 
+#include <set>
+
 #include "common/text.h"
 #include "support/app_fixture.h"
 #include "support/dialog_watcher.h"
@@ -163,6 +165,21 @@ protected:
         AppFixture::TearDown();
     }
 
+    // The visible top-level windows of other processes (Explorer's among them).
+    static std::set<HWND> OtherProcessesWindows() {
+        std::set<HWND> windows;
+        EnumWindows(
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                if (pid != GetCurrentProcessId() && IsWindowVisible(hwnd))
+                    reinterpret_cast<std::set<HWND>*>(lp)->insert(hwnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&windows));
+        return windows;
+    }
+
     static HWND FindExplorerWindow(const std::wstring& title) {
         struct Search {
             const std::wstring* title;
@@ -239,10 +256,16 @@ TEST_P(ShowInExplorerUncreatable, CreatesNothingAndReportsNothing) {
     WriteFileBytes(base / L"file.txt", "x");
     Start();
     const std::wstring text = GetParam().absolute ? GetParam().relative : base / GetParam().relative;
+    const std::set<HWND> before = OtherProcessesWindows();
     MessageBoxWatcher watcher;
     Show(text);
-    PumpFor(300);
+    // Long enough for a file manager to show its window, which takes about a second here.
+    PumpFor(1500);
     EXPECT_EQ(watcher.Count(), 0u);
+    std::vector<std::wstring> opened;
+    for (HWND hwnd : OtherProcessesWindows())
+        if (!before.count(hwnd)) opened.push_back(ControlText(hwnd));
+    EXPECT_TRUE(opened.empty()) << testing::PrintToString(opened);
     EXPECT_FALSE(DirectoryExists(text));
     EXPECT_EQ(ReadFileBytes(base / L"file.txt"), "x");
 }
