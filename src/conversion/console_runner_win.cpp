@@ -187,13 +187,6 @@ std::wstring RedecodeAsUtf8(std::string_view bytes) {
     return DecodeConsoleBytes(bytes, AnsiToWide);
 }
 
-int64_t FindFileSize(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    UniqueFindHandle find(FindFirstFileW(path.c_str(), &fd));
-    if (!find) return -1;
-    return static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
-}
-
 bool ForceDirectories(std::wstring folder) {
     if (folder.empty()) throw AppError(L"Unable to create directory");
     // Walk up to the first folder that exists, then create the missing ones top down.

@@ -70,9 +70,6 @@ std::wstring AnsiToWide(std::string_view bytes);
 // that way), else the ANSI code page.
 std::wstring RedecodeAsUtf8(std::string_view bytes);
 
-// The size a directory search reports for the path, or -1 when the search finds nothing.
-int64_t FindFileSize(const std::wstring& path);
-
 // Creates a folder with its missing parents. An empty text raises "Unable to create directory";
 // otherwise returns whether the folder is there afterwards.
 bool ForceDirectories(std::wstring folder);

@@ -24,7 +24,7 @@ TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
         ASSERT_TRUE(ConvertAndWait(*form));
         const std::wstring output = work / (L"out\\tone" + OutputExtension(format));
         EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK") << format;
-        EXPECT_GT(FindFileSize(output), 0) << format;
+        EXPECT_GT(WindowsJobFiles().FileSize(output), 0) << format;
         EXPECT_TRUE(DecodesCleanly(output)) << format;
     }
 }

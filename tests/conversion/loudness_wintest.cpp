@@ -63,8 +63,8 @@ TEST_F(Normalisation, FlacStaysCloseToTheUnnormalisedSize) {
     const std::wstring source = Source(44100, 3);
     ASSERT_EQ(ConvertNow(source, folder / L"normalised.flac", L"", true).word, L"OK");
     ASSERT_EQ(ConvertNow(source, folder / L"plain.flac").word, L"OK");
-    const int64_t normalised = FindFileSize(folder / L"normalised.flac");
-    const int64_t plain = FindFileSize(folder / L"plain.flac");
+    const int64_t normalised = WindowsJobFiles().FileSize(folder / L"normalised.flac");
+    const int64_t plain = WindowsJobFiles().FileSize(folder / L"plain.flac");
     EXPECT_EQ(RateOf(folder / L"normalised.flac"), 44100);
     EXPECT_LT(normalised, plain * 3 / 2) << normalised << " bytes against " << plain;
 }
