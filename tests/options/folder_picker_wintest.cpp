@@ -10,18 +10,22 @@
 namespace corvana::test {
 namespace {
 
-// Presses OK once the dialog's tree has settled on its selection, which it may fill in late.
-DialogWatcher::Action ConfirmSelection() {
-    return [](const DialogSnapshot& d) {
+// Presses OK once the dialog's tree has reached the folder named `leaf`: the dialog fills its tree
+// in late and walks down to the selection level by level.
+DialogWatcher::Action ConfirmSelection(std::wstring leaf) {
+    return [leaf](const DialogSnapshot& d) {
         HWND tree = nullptr;
         for (const auto& c : d.controls)
             if (c.className == L"SysTreeView32") tree = c.hwnd;
-        LRESULT previous = 0;
-        int stable = 0;
-        for (int i = 0; i < 100 && stable < 5; ++i) {
-            const LRESULT caret = tree ? SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) : 1;
-            stable = caret != 0 && caret == previous ? stable + 1 : 0;
-            previous = caret;
+        for (int i = 0; tree && i < 200; ++i) {
+            const auto caret = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+            wchar_t text[MAX_PATH]{};
+            TVITEMW item{};
+            item.mask = TVIF_TEXT;
+            item.hItem = caret;
+            item.pszText = text;
+            item.cchTextMax = MAX_PATH;
+            if (caret && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && leaf == text) break;
             Sleep(50);
         }
         DialogWatcher::Press(IDOK)(d);
@@ -32,7 +36,7 @@ DialogWatcher::Action ConfirmSelection() {
 TEST(ClassicFolderDialog, PreselectsAnExistingLastFolderAndConfirmsIt) {
     TempFolder last(L"classic");
     std::wstring lastFolder = last.Path();
-    DialogWatcher watcher(ConfirmSelection());
+    DialogWatcher watcher(ConfirmSelection(last.Path().substr(last.Path().rfind(L'\\') + 1)));
     EXPECT_TRUE(PickFolderClassic(nullptr, lastFolder));
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(lastFolder, last.Path());
