@@ -76,7 +76,7 @@ bool ConversionEngine::NameTaken(const std::wstring& path) const {
     if (files_.FileExists(path)) return true;
     // File names on Windows ignore the letter case.
     for (const auto& [id, job] : jobs_)
-        if (EqualsIgnoreAsciiCase(job->spec.output, path)) return true;
+        if (EqualsIgnoreAsciiCase(job->ticket.output, path)) return true;
     return false;
 }
 
@@ -88,12 +88,12 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
         if (!plan) continue;  // the row was removed before its job started
 
         auto job = std::make_unique<Job>();
-        JobSpec& spec = job->spec;
-        spec.id = id;
-        spec.source = plan->source;
-        spec.parameters = plan->parameters;
-        spec.normalize = plan->normalize;
-        spec.replaceExisting = plan->replaceExisting;
+        JobTicket& ticket = job->ticket;
+        ticket.id = id;
+        ticket.source = plan->source;
+        ticket.parameters = plan->parameters;
+        ticket.normalize = plan->normalize;
+        ticket.replaceExisting = plan->replaceExisting;
         events.push_back(EngineEvent{EngineEvent::Kind::Started, id, plan->source, std::nullopt, {}, false});
 
         std::wstring failure = plan->failure;
@@ -108,23 +108,23 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
             continue;
         }
         // Names are reserved in queue order, counting those that running jobs hold.
-        spec.output = plan->replaceExisting
+        ticket.output = plan->replaceExisting
                           ? plan->output
                           : UniqueOutputName(plan->output, [this](const std::wstring& p) { return NameTaken(p); });
         ++jobCounter_;
         for (unsigned n = 0;; ++n) {
-            spec.temporary = TemporaryOutputPath(
-                spec.output, tokenPrefix_ + std::to_wstring(jobCounter_) + (n ? L"-" + std::to_wstring(n) : L""));
-            if (!files_.FileExists(spec.temporary)) break;
+            ticket.temporary = TemporaryOutputPath(
+                ticket.output, tokenPrefix_ + std::to_wstring(jobCounter_) + (n ? L"-" + std::to_wstring(n) : L""));
+            if (!files_.FileExists(ticket.temporary)) break;
         }
 
         Job* raw = job.get();
         jobs_.emplace(id, std::move(job));
         raw->thread = std::thread([this, raw] {
-            JobResult result = RunJob(raw->spec, runner_, files_, raw->stop, [this, raw](int percent) {
-                Post(Report{raw->spec.id, percent, std::nullopt});
+            JobResult result = RunJob(raw->ticket, runner_, files_, raw->stop, [this, raw](int percent) {
+                Post(Report{raw->ticket.id, percent, std::nullopt});
             });
-            Post(Report{raw->spec.id, std::nullopt, std::move(result)});
+            Post(Report{raw->ticket.id, std::nullopt, std::move(result)});
         });
     }
 }
@@ -146,7 +146,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
                 events.back().percent = report.percent;
             else
                 events.push_back(EngineEvent{
-                    EngineEvent::Kind::Progress, report.id, it->second->spec.source, report.percent, {}, false});
+                    EngineEvent::Kind::Progress, report.id, it->second->ticket.source, report.percent, {}, false});
             continue;
         }
         it->second->thread.join();
@@ -154,7 +154,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
         JobResult result = std::move(*report.result);
         // A job that had already given its file its name when Stop came is done, not stopped.
         events.push_back(
-            EngineEvent{EngineEvent::Kind::Finished, report.id, it->second->spec.source, std::nullopt, result, false});
+            EngineEvent{EngineEvent::Kind::Finished, report.id, it->second->ticket.source, std::nullopt, result, false});
         jobs_.erase(it);
     }
     if (running_) {

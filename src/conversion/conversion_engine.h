@@ -95,7 +95,7 @@ public:
 
 private:
     struct Job {
-        JobSpec spec;
+        JobTicket ticket;
         std::atomic<bool> stop{false};
         std::thread thread;
     };

@@ -23,50 +23,50 @@ std::optional<SourceAudio> LearnSourceAudio(const std::wstring& source, ProcessR
 
 // Moves the finished file to its name. A name taken since it was chosen (by another program)
 // is never replaced: the next free " (n)" name is taken instead.
-std::optional<std::wstring> GiveFinalName(const JobSpec& spec, JobFiles& files, std::wstring& finalName,
+std::optional<std::wstring> GiveFinalName(const JobTicket& ticket, JobFiles& files, std::wstring& finalName,
                                           std::vector<std::wstring>& log) {
-    if (spec.replaceExisting) {
-        finalName = spec.output;
-        return files.Rename(spec.temporary, spec.output, true);
+    if (ticket.replaceExisting) {
+        finalName = ticket.output;
+        return files.Rename(ticket.temporary, ticket.output, true);
     }
-    std::wstring candidate = spec.output;
+    std::wstring candidate = ticket.output;
     std::optional<std::wstring> failure;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        failure = files.Rename(spec.temporary, candidate, false);
+        failure = files.Rename(ticket.temporary, candidate, false);
         if (!failure) {
-            if (candidate != spec.output)
-                log.push_back(spec.output + L" was taken meanwhile; the output is " + candidate + L".");
+            if (candidate != ticket.output)
+                log.push_back(ticket.output + L" was taken meanwhile; the output is " + candidate + L".");
             finalName = candidate;
             return std::nullopt;
         }
         if (!files.FileExists(candidate)) break;  // failed for another reason than a taken name
-        candidate = UniqueOutputName(spec.output, [&](const std::wstring& p) { return files.FileExists(p); });
+        candidate = UniqueOutputName(ticket.output, [&](const std::wstring& p) { return files.FileExists(p); });
     }
     return failure;
 }
 
 }  // namespace
 
-JobResult RunJob(const JobSpec& spec, ProcessRunner& runner, JobFiles& files, const std::atomic<bool>& stop,
+JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files, const std::atomic<bool>& stop,
                  const std::function<void(int)>& onPercent) {
     JobResult result;
     result.word = kResultError;
     const auto decode = [&](std::string_view b) { return runner.Decode(b); };
     const auto stopped = [&] {
-        if (files.FileExists(spec.temporary)) files.Delete(spec.temporary);
+        if (files.FileExists(ticket.temporary)) files.Delete(ticket.temporary);
         result.word = kResultStopped;
         return result;
     };
     if (stop) return stopped();
 
     // An output that is the source under another spelling would replace the source.
-    if (files.FileExists(spec.output) && files.SameFile(spec.source, spec.output)) {
-        result.log.push_back(L"The output " + spec.output + L" is the source file itself; it was left as it is.");
+    if (files.FileExists(ticket.output) && files.SameFile(ticket.source, ticket.output)) {
+        result.log.push_back(L"The output " + ticket.output + L" is the source file itself; it was left as it is.");
         return result;
     }
 
     std::optional<SourceAudio> keep;
-    if (spec.normalize && !SetsSampleRate(spec.parameters)) keep = LearnSourceAudio(spec.source, runner, stop);
+    if (ticket.normalize && !SetsSampleRate(ticket.parameters)) keep = LearnSourceAudio(ticket.source, runner, stop);
     if (stop) return stopped();
 
     OutputKeeper output;
@@ -76,7 +76,7 @@ JobResult RunJob(const JobSpec& spec, ProcessRunner& runner, JobFiles& files, co
         ProgressReader progress;
         int shown = -1;
         outcome = runner.Run(
-            FFmpegCommandLine(spec.source, spec.temporary, spec.parameters, spec.normalize, kept),
+            FFmpegCommandLine(ticket.source, ticket.temporary, ticket.parameters, ticket.normalize, kept),
             [&](std::string_view bytes) {
                 output.Append(bytes);
                 progress.Feed(bytes);
@@ -90,7 +90,7 @@ JobResult RunJob(const JobSpec& spec, ProcessRunner& runner, JobFiles& files, co
     if (keep && outcome.exitStatus && *outcome.exitStatus != 0 && !stop) {
         // Should an encoder refuse what was kept, the job runs once more as it would have without
         // it, so keeping the source's rate never makes a job fail.
-        if (files.FileExists(spec.temporary)) files.Delete(spec.temporary);
+        if (files.FileExists(ticket.temporary)) files.Delete(ticket.temporary);
         runFFmpeg(std::nullopt);
     }
     // A stopped FFmpeg ends its file tidily and says it succeeded; the file is still not whole.
@@ -101,18 +101,18 @@ JobResult RunJob(const JobSpec& spec, ProcessRunner& runner, JobFiles& files, co
         result.log.push_back(outcome.failure);
         return result;
     }
-    const int64_t size = files.FileSize(spec.temporary);
+    const int64_t size = files.FileSize(ticket.temporary);
     if (!JobSucceeded(outcome.exitStatus, size)) {
         if (*outcome.exitStatus != 0)
             result.log.push_back(L"FFmpeg ended with exit status " + std::to_wstring(*outcome.exitStatus) + L".");
         else
             result.log.push_back(size == 0 ? L"FFmpeg wrote an empty output file." : L"FFmpeg wrote no output file.");
-        if (size >= 0) files.Delete(spec.temporary);
+        if (size >= 0) files.Delete(ticket.temporary);
         return result;
     }
-    if (const auto failure = GiveFinalName(spec, files, result.output, result.log)) {
-        result.log.push_back(L"The output could not be named " + spec.output + L": " + *failure);
-        files.Delete(spec.temporary);
+    if (const auto failure = GiveFinalName(ticket, files, result.output, result.log)) {
+        result.log.push_back(L"The output could not be named " + ticket.output + L": " + *failure);
+        files.Delete(ticket.temporary);
         return result;
     }
     result.word = kResultOK;

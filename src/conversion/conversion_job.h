@@ -52,7 +52,7 @@ public:
 };
 
 // Everything one job needs, fixed when it starts. Paths are absolute.
-struct JobSpec {
+struct JobTicket {
     uint64_t id = 0;
     std::wstring source;
     std::wstring output;     // the name the finished file gets
@@ -74,7 +74,7 @@ struct JobResult {
 // judges the outcome and gives the file its final name. A failed or stopped job leaves no file
 // behind; an existing file is never cut, and replaced only with replaceExisting.
 // onPercent is called with 0-99 whenever the job's progress changes (never with a stale value).
-JobResult RunJob(const JobSpec& spec, ProcessRunner& runner, JobFiles& files, const std::atomic<bool>& stop,
+JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files, const std::atomic<bool>& stop,
                  const std::function<void(int)>& onPercent = nullptr);
 
 // The temporary name of an output: in the output's folder, with the output's extension, so that

@@ -230,34 +230,34 @@ protected:
     MemoryFiles files;
     FakeFFmpeg ffmpeg{files};
     std::atomic<bool> stop{false};
-    JobSpec Spec(const wchar_t* source, const wchar_t* output) {
-        JobSpec spec;
-        spec.source = source;
-        spec.output = output;
-        spec.temporary = TemporaryOutputPath(output, L"t1");
+    JobTicket Ticket(const wchar_t* source, const wchar_t* output) {
+        JobTicket ticket;
+        ticket.source = source;
+        ticket.output = output;
+        ticket.temporary = TemporaryOutputPath(output, L"t1");
         files.Put(source, "source bytes");
-        return spec;
+        return ticket;
     }
 };
 
 TEST_F(Job, WritesATemporaryFileAndNamesItWhenWhole) {
-    const JobSpec spec = Spec(L"C:\\in\\song.flac", L"C:\\out\\song.mp3");
-    EXPECT_EQ(spec.temporary, L"C:\\out\\~t1.part.mp3");
+    const JobTicket ticket = Ticket(L"C:\\in\\song.flac", L"C:\\out\\song.mp3");
+    EXPECT_EQ(ticket.temporary, L"C:\\out\\~t1.part.mp3");
     std::vector<int> percents;
-    const JobResult result = RunJob(spec, ffmpeg, files, stop, [&](int p) { percents.push_back(p); });
+    const JobResult result = RunJob(ticket, ffmpeg, files, stop, [&](int p) { percents.push_back(p); });
     EXPECT_EQ(result.word, L"OK");
     EXPECT_EQ(result.output, L"C:\\out\\song.mp3");
     EXPECT_EQ(files.Read(L"C:\\out\\song.mp3"), "converted C:\\in\\song.flac");
-    EXPECT_FALSE(files.FileExists(spec.temporary));
+    EXPECT_FALSE(files.FileExists(ticket.temporary));
     EXPECT_EQ(ffmpeg.Commands(),
               std::vector<std::wstring>{L"ffmpeg.exe -y -vn -i \"C:\\in\\song.flac\" \"C:\\out\\~t1.part.mp3\""});
     EXPECT_EQ(percents, (std::vector<int>{0, 50, 99}));
 }
 
 TEST_F(Job, TheSourceUnderAnotherSpellingIsRefusedAndKept) {
-    JobSpec spec = Spec(L"C:\\in\\song.mp3", L"C:\\IN\\SONG.MP3");
-    spec.replaceExisting = true;
-    const JobResult result = RunJob(spec, ffmpeg, files, stop);
+    JobTicket ticket = Ticket(L"C:\\in\\song.mp3", L"C:\\IN\\SONG.MP3");
+    ticket.replaceExisting = true;
+    const JobResult result = RunJob(ticket, ffmpeg, files, stop);
     EXPECT_EQ(result.word, L"Error");
     EXPECT_EQ(result.log, std::vector<std::wstring>{
                               L"The output C:\\IN\\SONG.MP3 is the source file itself; it was left as it is."});
@@ -266,10 +266,10 @@ TEST_F(Job, TheSourceUnderAnotherSpellingIsRefusedAndKept) {
 }
 
 TEST_F(Job, TheCommandLineReplacesItsOutputOnlyOnSuccess) {
-    JobSpec good = Spec(L"C:\\in\\good.wav", L"C:\\out\\x.mp3");
+    JobTicket good = Ticket(L"C:\\in\\good.wav", L"C:\\out\\x.mp3");
     good.replaceExisting = true;
     files.Put(L"C:\\out\\x.mp3", "old");
-    JobSpec bad = Spec(L"C:\\in\\bad.wav", L"C:\\out\\x.mp3");
+    JobTicket bad = Ticket(L"C:\\in\\bad.wav", L"C:\\out\\x.mp3");
     bad.replaceExisting = true;
     EXPECT_EQ(RunJob(bad, ffmpeg, files, stop).word, L"Error");
     EXPECT_EQ(files.Read(L"C:\\out\\x.mp3"), "old");
@@ -278,7 +278,7 @@ TEST_F(Job, TheCommandLineReplacesItsOutputOnlyOnSuccess) {
 }
 
 TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
-    const JobSpec spec = Spec(L"C:\\in\\a.wav", L"C:\\out\\a.mp3");
+    const JobTicket ticket = Ticket(L"C:\\in\\a.wav", L"C:\\out\\a.mp3");
     // Another program takes the name while FFmpeg runs.
     struct Intruder : FakeFFmpeg {
         using FakeFFmpeg::FakeFFmpeg;
@@ -290,7 +290,7 @@ TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
         }
     } intruder(files);
     intruder.files = &files;
-    const JobResult result = RunJob(spec, intruder, files, stop);
+    const JobResult result = RunJob(ticket, intruder, files, stop);
     EXPECT_EQ(result.word, L"OK");
     EXPECT_EQ(result.output, L"C:\\out\\a (2).mp3");
     EXPECT_EQ(files.Read(L"C:\\out\\a.mp3"), "someone else's");
@@ -298,9 +298,9 @@ TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
 }
 
 TEST_F(Job, NormalisingLearnsTheSourceRateFirst) {
-    JobSpec spec = Spec(L"C:\\in\\n.wav", L"C:\\out\\n.flac");
-    spec.normalize = true;
-    EXPECT_EQ(RunJob(spec, ffmpeg, files, stop).word, L"OK");
+    JobTicket ticket = Ticket(L"C:\\in\\n.wav", L"C:\\out\\n.flac");
+    ticket.normalize = true;
+    EXPECT_EQ(RunJob(ticket, ffmpeg, files, stop).word, L"OK");
     EXPECT_EQ(ffmpeg.Commands(),
               (std::vector<std::wstring>{
                   L"ffmpeg.exe -hide_banner -nostdin -i \"C:\\in\\n.wav\"",

@@ -36,15 +36,15 @@ JobResult ConvertNow(const std::wstring& programFolder, const std::wstring& sour
                      const std::wstring& parameters, bool normalize) {
     ConsoleProcessRunner runner(programFolder);
     WindowsJobFiles files;
-    JobSpec spec;
-    spec.source = source;
-    spec.output = output;
-    spec.temporary = TemporaryOutputPath(output, L"test");
-    spec.parameters = parameters;
-    spec.normalize = normalize;
-    spec.replaceExisting = true;
+    JobTicket ticket;
+    ticket.source = source;
+    ticket.output = output;
+    ticket.temporary = TemporaryOutputPath(output, L"test");
+    ticket.parameters = parameters;
+    ticket.normalize = normalize;
+    ticket.replaceExisting = true;
     std::atomic<bool> stop{false};
-    return RunJob(spec, runner, files, stop);
+    return RunJob(ticket, runner, files, stop);
 }
 
 std::vector<std::wstring> TemporaryOutputsIn(const std::wstring& folder) {
