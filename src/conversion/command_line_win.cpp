@@ -27,7 +27,6 @@ void MainWindow::HandleCommandLine() {
             Application::ProcessMessages();
             return;
         }
-        ForceDirectories(FolderPart(output));
         conversion_->ConvertCommandLine(input, output);
         return;
     }

@@ -243,7 +243,6 @@ void WindowsJobFiles::Delete(const std::wstring& path) {
 }
 
 std::optional<std::wstring> WindowsJobFiles::CreateFolder(const std::wstring& folder) {
-    if (DirectoryExists(folder)) return std::nullopt;
     SetLastError(0);
     if (!folder.empty() && ForceDirectories(folder)) return std::nullopt;
     const DWORD error = GetLastError();

@@ -51,6 +51,7 @@ public:
         PlannedJob job;
         job.source = input_;
         job.output = output_;
+        job.outputFolder = FolderOf(output_);  // created with its parents, as for the list
         job.replaceExisting = true;
         job.parameters = form_.FFmpegParameters;
         job.normalize = Button_GetCheck(form_.normalizeCheck) == BST_CHECKED;
