@@ -125,8 +125,16 @@ TEST_F(CommandLineConversion, AFailureEndsWithExitStatusOneWhenClosed) {
 TEST_F(CommandLineConversion, NoFFmpegOutlivesTheProgram) {
     MakeTone(work / L"a.wav");
     RememberParameters("-af apad");  // a job that never ends by itself
+    // A survivor, whatever the outcome, would keep the test run's output open for ever.
+    const ScopeExit endSurvivors([] {
+        for (DWORD id : RunningFFmpegProcesses()) {
+            UniqueKernelHandle survivor(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+            if (survivor) TerminateProcess(survivor.get(), 1);
+        }
+    });
     ProgramProcess program(exe, L"-input \"" + (work / L"a.wav") + L"\" -output \"" + (work / L"o.mp3") + L"\"");
-    ASSERT_TRUE(PumpUntil([] { return !RunningFFmpegProcesses().empty(); }, 30000));
+    // Until FFmpeg is writing: by then it has been put into the job and resumed.
+    ASSERT_TRUE(PumpUntil([&] { return !TemporaryOutputsIn(work.Path()).empty(); }, 30000));
     TerminateProcess(program.Process(), 9);
     ASSERT_TRUE(program.HasEnded(5000));
     EXPECT_TRUE(PumpUntil([] { return RunningFFmpegProcesses().empty(); }, 5000));
