@@ -111,17 +111,9 @@ void MainWindow::Create() {
     iconSmall_.reset(LoadImageIcon(IDI_CORVANA, GetSystemMetrics(SM_CXSMICON)));
     RegisterClassOnce(kMainWindowClass, iconBig_.get(), GetSysColorBrush(COLOR_BTNFACE));
     RegisterSplitterClass();
-    CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                    CW_USEDEFAULT, CW_USEDEFAULT, 640, 600, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd_) RaiseLastError();
+    CreateCentered(nullptr, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                   {601, 535}, Centring::OnScreen, true);
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_.get()));
-
-    // Client area of 601 x 535 at 96 DPI, centred on the screen.
-    const RECT rc = CenteredWindowRect(hwnd_, Scale(601), Scale(535),
-                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
-                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), true, dpi_);
-    SetWindowPos(hwnd_, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 
@@ -251,15 +243,13 @@ void MainWindow::CreateControls() {
     }
 }
 
-void MainWindow::ApplyDpiResources() {
-    font_.reset(CreateFontW(-Scale(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-    convertFont_.reset(CreateFontW(-Scale(19), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+void MainWindow::OnDpiChanged() {
+    font_ = MakeFont(11);
+    convertFont_ = MakeFont(19);
     for (HWND h : {toolBar, files_->Handle(), formatLabel, formatBox, audioSettingsButton, normalizeCheck,
                    targetFolderLabel, useSourceFolderCheck, targetFolderEdit, targetFolderButton, statusBar})
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    SendMessageW(convertButton, WM_SETFONT, reinterpret_cast<WPARAM>(convertFont_.get()), TRUE);
+        SetControlFont(h, font_.get());
+    SetControlFont(convertButton, convertFont_.get());
 
     const int small = Scale(16), large = Scale(64);
     smallImages_.reset(CreateImageList({IDI_FILE_SOUND}, small));
@@ -291,7 +281,7 @@ void MainWindow::ApplyDpiResources() {
     SendMessageW(convertButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
 
     menuBitmaps_.clear();
-    const int menuSize = GetSystemMetricsForDpi(SM_CXSMICON, dpi_);
+    const int menuSize = GetSystemMetricsForDpi(SM_CXSMICON, Dpi());
     for (auto [command, image] : {std::pair{CMD_Exit, IDI_EXIT}, std::pair{CMD_OnlineHelp, IDI_HELP},
                                   std::pair{CMD_SendFeedback, IDI_FEEDBACK}, std::pair{CMD_About, IDI_ABOUT}}) {
         auto& bitmap = menuBitmaps_.emplace_back(CreateMenuBitmap(image, menuSize));
@@ -338,12 +328,12 @@ void MainWindow::Layout() {
     ListView_SetColumnWidth(files_->Handle(), 1, Scale(71));
     ListView_SetColumnWidth(files_->Handle(), 0, std::max(Scale(20), static_cast<int>(lv.right) - Scale(71)));
 
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, font_.get());
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
+    {
+        ScopedGetDC dc(hwnd_);
+        ScopedSelectObject selectFont(dc, font_.get());
+        GetTextMetricsW(dc, &tm);
+    }
     const int labelHeight = tm.tmHeight;
     const int checkHeight = std::max(Scale(17), static_cast<int>(tm.tmHeight));
 
@@ -375,7 +365,7 @@ void MainWindow::OnSplitterDrag(int clientX) {
     int width = client.right - clientX - splitterWidth / 2;
     width = std::max(Scale(kSplitterMinSize),
                      std::min(width, static_cast<int>(client.right) - splitterWidth - Scale(kSplitterMinSize)));
-    optionPanelWidth_ = MulDiv(width, 96, static_cast<int>(dpi_));
+    optionPanelWidth_ = MulDiv(width, 96, static_cast<int>(Dpi()));
     Layout();
     UpdateWindow(hwnd_);
 }
@@ -604,63 +594,46 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE:
-        dpi_ = GetDpiForWindow(hwnd_);
-        files_ = std::make_unique<FileListView>(
-            hwnd_, LastFolder,
-            FileListView::Callbacks{[this](const std::wstring& text) { SetStatusText(text); },
-                                    [this](uint64_t id) { conversion_->RowAdded(id); }});
-        conversion_ = std::make_unique<ConversionSession>(*this);
-        updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);
-        CreateMenus();
-        CreateControls();
-        ApplyDpiResources();
-        OnCreate();
-        Application::SetMainWindow(hwnd_, accelerators_.get());
-        return 0;
-    case WM_SIZE:
-        Layout();
-        return 0;
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wp);
-        ApplyDpiResources();
-        const RECT* r = reinterpret_cast<const RECT*>(lp);
-        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        Layout();
-        return 0;
-    }
-    case WM_COMMAND:
-        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-        return 0;
-    case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
-    case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) == files_->Handle()) {
-            files_->ShowContextMenu(lp);
+        case WM_CREATE:
+            files_ = std::make_unique<FileListView>(
+                hwnd_, LastFolder,
+                FileListView::Callbacks{[this](const std::wstring& text) { SetStatusText(text); },
+                                        [this](uint64_t id) { conversion_->RowAdded(id); }});
+            conversion_ = std::make_unique<ConversionSession>(*this);
+            updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);
+            CreateMenus();
+            CreateControls();
+            OnDpiChanged();
+            OnCreate();
+            Application::SetMainWindow(hwnd_, accelerators_.get());
             return 0;
-        }
-        break;
-    case WM_TIMER:
-        if (wp == CommandLineTimer)
-            HandleCommandLine();
-        else if (wp == UpdateCheckTimer)
-            updateCheck_->OnTimer();
-        return 0;
-    case WM_DROPFILES: files_->OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
-    case WM_SETCURSOR:
-        if (Application::IsBusyCursor()) {
-            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
-            return TRUE;
-        }
-        break;
-    case WM_APP_SPLITTER_DRAG:
-        OnSplitterDrag(static_cast<int>(wp));
-        return 0;
-    case WM_APP_STARTUP_ERROR: {
-        const std::wstring text = std::exchange(startupError_, L"");
-        if (!text.empty()) Application::ShowErrorText(text);
-        return 0;
+        case WM_SIZE: Layout(); return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+        case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wp) == files_->Handle()) {
+                files_->ShowContextMenu(lp);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wp == CommandLineTimer)
+                HandleCommandLine();
+            else if (wp == UpdateCheckTimer)
+                updateCheck_->OnTimer();
+            return 0;
+        case WM_DROPFILES: files_->OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
+        case WM_SETCURSOR:
+            if (Application::IsBusyCursor()) {
+                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
+            break;
+        case WM_APP_SPLITTER_DRAG: OnSplitterDrag(static_cast<int>(wp)); return 0;
+        case WM_APP_STARTUP_ERROR: {
+            const std::wstring text = std::exchange(startupError_, L"");
+            if (!text.empty()) Application::ShowErrorText(text);
+            return 0;
     }
     case WM_CLOSE: RequestExit(); return 0;
     case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;

@@ -68,8 +68,6 @@ public:
     void SetMenuEnabled(int command, bool enabled);
     void SetStatusText(const std::wstring& text);
     std::wstring StatusText() const;
-    UINT Dpi() const { return dpi_; }
-    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
     // Runs the handler of a menu or tool-button command.
     void RunCommand(int command);
     void Layout();
@@ -126,7 +124,7 @@ private:
     void CreateControls();
     void CreateMenus();
     void CreateToolBar();
-    void ApplyDpiResources();
+    void OnDpiChanged();
     void ApplyStoredSettings();
     void ShowPopupBelow(HWND button, HMENU menu);
     LRESULT OnNotify(const NMHDR& header);
@@ -140,7 +138,6 @@ private:
     std::unique_ptr<UpdateCheckView> updateCheck_;
     std::unique_ptr<ConversionSession> conversion_;
     bool endRequested_ = false;
-    UINT dpi_ = 96;
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
     bool settingEditSilently_ = false;
     std::wstring startupError_;

@@ -52,46 +52,12 @@ bool PointIn(const RECT& r, LPARAM lp) {
     return PtInRect(&r, pt) != FALSE;
 }
 
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* box = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!box || msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wp, lp);
-    LRESULT result = 0;
-    Application::Guarded([&] { result = box->PanelMessage(hwnd, msg, wp, lp); });
-    return result;
-}
-
-void RegisterPanelClass() {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kPanelClass, &wc)) return;
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = PanelProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kPanelClass;
-    RegisterClassExW(&wc);
-}
-
-HFONT MakeFont(int height, const wchar_t* face, bool underline = false) {
-    return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
-}
-
 // The animation draws straight onto the window, beside (never over) its panels.
 class WindowCanvas : public RainCanvas {
 public:
-    WindowCanvas(HWND hwnd, HFONT font) : hwnd_(hwnd), dc_(GetDC(hwnd)) {
-        old_ = SelectObject(dc_, font);
+    WindowCanvas(HWND hwnd, HFONT font) : dc_(hwnd), selectFont_(dc_, font) {
         SetBkMode(dc_, OPAQUE);
         SetBkColor(dc_, RGB(0, 0, 0));
-    }
-    ~WindowCanvas() override {
-        SelectObject(dc_, old_);
-        ReleaseDC(hwnd_, dc_);
     }
     void EraseCell(int column, int row) override {
         RECT cell{column * RainAnimation::kCharWidth, row * RainAnimation::kCharHeight,
@@ -104,9 +70,8 @@ public:
     }
 
 private:
-    HWND hwnd_;
-    HDC dc_;
-    HGDIOBJ old_;
+    ScopedGetDC dc_;
+    ScopedSelectObject selectFont_;
 };
 
 }  // namespace
@@ -121,14 +86,9 @@ AboutBox::~AboutBox() {
 
 void AboutBox::Create(HWND owner) {
     RegisterClassOnce(kAboutClass, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
-    RegisterPanelClass();
-    dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-    const RECT rc = CenteredWindowRect(owner, Scale(kClient.cx), Scale(kClient.cy), style, exStyle, false, dpi_);
-    CreateWindowExW(exStyle, kAboutClass, L"", style, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, owner,
-                    nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd_) RaiseLastError();
+    RegisterChildClass(kPanelClass, IDC_ARROW, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), CS_DBLCLKS);
+    CreateCentered(owner, kAboutClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                   WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kClient);
 }
 
 void AboutBox::ShowModal(HWND owner) {
@@ -153,11 +113,20 @@ void AboutBox::OnCreate() {
     label2_ = app_.ProductName + L" " + app_.AppVersion;
     SetWindowTextW(okButton, L"OK");
     SetWindowTextW(infoButton, L"Info");
-    LoadPictures();
     RECT client;
     GetClientRect(hwnd_, &client);
     SetWindowPos(hiddenPicturePanel, HWND_BOTTOM, (client.right - Scale(kHiddenPicture.cx)) / 2,
                  (client.bottom - Scale(kHiddenPicture.cy)) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void AboutBox::OnDpiChanged() {
+    font_ = MakeFont(11);
+    bigFont_ = MakeFont(16);
+    linkFont_ = MakeFont(11, FW_NORMAL, true, L"MS Sans Serif");
+    // The animation's grid of characters keeps its size at every DPI.
+    rainFont_ = CreateUiFont(RainAnimation::kCharHeight, FW_NORMAL, false, L"Courier New");
+    for (HWND button : {okButton, infoButton}) SetControlFont(button, bigFont_.get());
+    LoadPictures();
 }
 
 void AboutBox::LoadPictures() {
@@ -170,17 +139,12 @@ void AboutBox::LoadPictures() {
     InvalidateRect(hiddenPicturePanel, nullptr, FALSE);
 }
 
-void AboutBox::LayOut() {
-    font_.reset(MakeFont(Scale(11), L"Tahoma"));
-    bigFont_.reset(MakeFont(Scale(16), L"Tahoma"));
-    linkFont_.reset(MakeFont(Scale(11), L"MS Sans Serif", true));
-    rainFont_.reset(MakeFont(RainAnimation::kCharHeight, L"Courier New"));
+void AboutBox::Layout() {
     MoveWindow(picturePanel, Scale(kPicturePanel.left), Scale(kPicturePanel.top),
                Scale(kPicturePanel.right - kPicturePanel.left), Scale(kPicturePanel.bottom - kPicturePanel.top), TRUE);
     for (auto [button, r] : {std::pair{okButton, kOkButton}, std::pair{infoButton, kInfoButton}}) {
         const RECT s = ScaleRect(r, *this);
         MoveWindow(button, s.left, s.top, s.right - s.left, s.bottom - s.top, TRUE);
-        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(bigFont_.get()), TRUE);
     }
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -203,12 +167,10 @@ RECT AboutBox::HomeLinkRect() const {
 }
 
 void AboutBox::FormResize() {
-    HDC dc = GetDC(hwnd_);
     RECT outer;
     GetWindowRect(hwnd_, &outer);
     RECT all{0, 0, outer.right - outer.left, outer.bottom - outer.top};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    ReleaseDC(hwnd_, dc);
+    FillRect(ScopedGetDC(hwnd_), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     rain_.SetupGrid();
 }
 
@@ -284,43 +246,16 @@ void AboutBox::OpenHomePage() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Dragging by the body with any button but the right one.
-
-bool AboutBox::StartDrag(HWND from, UINT msg) {
-    if (msg == WM_RBUTTONDOWN) return false;
-    dragging_ = true;
-    GetCursorPos(&dragAnchor_);
-    SetCapture(from);
-    return true;
-}
-
-void AboutBox::ContinueDrag() {
-    if (!dragging_) return;
-    POINT pt;
-    GetCursorPos(&pt);
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    SetWindowPos(hwnd_, nullptr, r.left + pt.x - dragAnchor_.x, r.top + pt.y - dragAnchor_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    dragAnchor_ = pt;
-}
-
-void AboutBox::EndDrag() {
-    if (!dragging_) return;
-    dragging_ = false;
-    ReleaseCapture();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Painting
 
 void AboutBox::PaintPanel(HWND panel, HDC target) {
     RECT client;
     GetClientRect(panel, &client);
     // Drawn off screen first, so the panel never flickers while the animation runs beside it.
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    const UniqueHdc memory(CreateCompatibleDC(target));
+    const HDC dc = memory.get();
+    const UniqueHbitmap bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
+    const ScopedSelectObject selectBitmap(dc, bitmap.get());
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     if (panel == hiddenPicturePanel) {
@@ -328,63 +263,55 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
         DrawIconEx(dc, (client.right - size) / 2, (client.bottom - size) / 2, cat_.get(), size, size, 0, nullptr,
                    DI_NORMAL);
     } else {
-        HBRUSH frame = CreateSolidBrush(RGB(70, 70, 70));
-        FrameRect(dc, &client, frame);
-        DeleteObject(frame);
-
-        // The maker's mark and name, centred in the logo's area.
-        const RECT logo = ScaleRect(kMakerMark, *this);
-        HFONT nameFont = MakeFont(Scale(34), L"Tahoma");
-        HGDIOBJ oldFont = SelectObject(dc, nameFont);
-        SIZE nameSize{};
-        const std::wstring company = app_.CompanyName;
-        GetTextExtentPoint32W(dc, company.c_str(), static_cast<int>(company.size()), &nameSize);
-        const int gap = Scale(10);
-        const int total = logoSize_ + gap + nameSize.cx;
-        const int x = logo.left + ((logo.right - logo.left) - total) / 2;
-        DrawIconEx(dc, x, logo.top + ((logo.bottom - logo.top) - logoSize_) / 2, logo_.get(), logoSize_, logoSize_, 0,
-                   nullptr, DI_NORMAL);
+        const UniqueHbrush frame(CreateSolidBrush(RGB(70, 70, 70)));
+        FrameRect(dc, &client, frame.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kWhite);
-        TextOutW(dc, x + logoSize_ + gap, logo.top + ((logo.bottom - logo.top) - nameSize.cy) / 2, company.c_str(),
-                 static_cast<int>(company.size()));
-        SelectObject(dc, oldFont);
-        DeleteObject(nameFont);
+
+        // The maker's mark and name, centred in the logo's area.
+        {
+            const RECT logo = ScaleRect(kMakerMark, *this);
+            const UniqueHfont nameFont = MakeFont(34);
+            const ScopedSelectObject selectFont(dc, nameFont.get());
+            SIZE nameSize{};
+            const std::wstring company = app_.CompanyName;
+            GetTextExtentPoint32W(dc, company.c_str(), static_cast<int>(company.size()), &nameSize);
+            const int gap = Scale(10);
+            const int total = logoSize_ + gap + nameSize.cx;
+            const int x = logo.left + ((logo.right - logo.left) - total) / 2;
+            DrawIconEx(dc, x, logo.top + ((logo.bottom - logo.top) - logoSize_) / 2, logo_.get(), logoSize_, logoSize_,
+                       0, nullptr, DI_NORMAL);
+            TextOutW(dc, x + logoSize_ + gap, logo.top + ((logo.bottom - logo.top) - nameSize.cy) / 2, company.c_str(),
+                     static_cast<int>(company.size()));
+        }
 
         RECT bevel = ScaleRect(kLogoBevel, *this);
         DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
         const RECT icon = LogoRect();
         DrawIconEx(dc, icon.left, icon.top, appIcon_.get(), icon.right - icon.left, icon.bottom - icon.top, 0, nullptr,
                    DI_NORMAL);
-
-        SelectObject(dc, bigFont_.get());
-        RECT label2 = ScaleRect(kVersionText, *this);
-        DrawTextW(dc, label2_.c_str(), -1, &label2, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-
-        SelectObject(dc, linkFont_.get());
-        SetTextColor(dc, kLime);
-        RECT homeLink = HomeLinkRect();
-        const std::wstring host = MakerHost;
-        DrawTextW(dc, host.c_str(), -1, &homeLink, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        SelectObject(dc, oldFont);
+        {
+            const ScopedSelectObject selectFont(dc, bigFont_.get());
+            RECT label2 = ScaleRect(kVersionText, *this);
+            DrawTextW(dc, label2_.c_str(), -1, &label2, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        }
+        {
+            const ScopedSelectObject selectFont(dc, linkFont_.get());
+            SetTextColor(dc, kLime);
+            RECT homeLink = HomeLinkRect();
+            const std::wstring host = MakerHost;
+            DrawTextW(dc, host.c_str(), -1, &homeLink, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        }
     }
-
     BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     const bool pressed = item.itemState & ODS_SELECTED;
     HDC dc = item.hDC;
     RECT r = item.rcItem;
-    HBRUSH fill = CreateSolidBrush(pressed ? RGB(70, 70, 70) : RGB(35, 35, 35));
-    FillRect(dc, &r, fill);
-    DeleteObject(fill);
-    HBRUSH frame = CreateSolidBrush(RGB(120, 120, 120));
-    FrameRect(dc, &r, frame);
-    DeleteObject(frame);
+    FillRect(dc, &r, UniqueHbrush(CreateSolidBrush(pressed ? RGB(70, 70, 70) : RGB(35, 35, 35))).get());
+    FrameRect(dc, &r, UniqueHbrush(CreateSolidBrush(RGB(120, 120, 120))).get());
     RECT text = r;
     if (item.hwndItem == infoButton) {
         const int size = Scale(16);
@@ -394,11 +321,12 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     }
     if (pressed) OffsetRect(&text, 1, 1);
     const std::wstring caption = GetWindowTextString(item.hwndItem);
-    HGDIOBJ old = SelectObject(dc, bigFont_.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kWhite);
-    DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
+    {
+        const ScopedSelectObject selectFont(dc, bigFont_.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kWhite);
+        DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
     if (item.itemState & ODS_FOCUS) {
         RECT focus = r;
         InflateRect(&focus, -Scale(3), -Scale(3));
@@ -409,7 +337,7 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
 // ---------------------------------------------------------------------------------------------
 // Messages
 
-LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT AboutBox::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
@@ -424,17 +352,17 @@ LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
                 linkPressed_ = true;
                 return 0;
             }
-            StartDrag(panel, msg);
+            BeginDrag(panel, lp);
             return 0;
         case WM_MBUTTONDOWN:
-        case WM_XBUTTONDOWN: StartDrag(panel, msg); return 0;
+        case WM_XBUTTONDOWN: BeginDrag(panel, lp); return 0;
         case WM_LBUTTONDBLCLK:
             if (panel == hiddenPicturePanel)
                 OnHiddenPictureDoubleClick();
             else if (PointIn(LogoRect(), lp))
                 OnLogoDoubleClick();
             return 0;
-        case WM_MOUSEMOVE: ContinueDrag(); return 0;
+        case WM_MOUSEMOVE: ContinueDrag(panel, lp); return 0;
         case WM_LBUTTONUP:
             if (linkPressed_) {
                 linkPressed_ = false;
@@ -466,13 +394,9 @@ LRESULT AboutBox::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: {
-            dpi_ = GetDpiForWindow(hwnd_);
             const auto instance = GetModuleHandleW(nullptr);
-            hiddenPicturePanel = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, hwnd_,
-                                                 nullptr, instance, this);
-            picturePanel =
-                CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
-                                0, hwnd_, nullptr, instance, this);
+            hiddenPicturePanel = CreateChild(kPanelClass, WS_CLIPSIBLINGS);
+            picturePanel = CreateChild(kPanelClass, WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT);
             okButton =
                 CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
                                 picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
@@ -497,20 +421,12 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             ti.lpszText = homePage.data();
             SendMessageW(Hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 
-            LayOut();
+            OnDpiChanged();
+            Layout();
             OnCreate();
             return 0;
         }
         case WM_SIZE: FormResize(); return 0;
-        case WM_DPICHANGED: {  // FormAfterMonitorDpiChanged
-            dpi_ = HIWORD(wp);
-            const RECT* r = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            LayOut();
-            LoadPictures();
-            return 0;
-        }
         case WM_TIMER:
             if (wp == kRainTimer)
                 OnRainTimer();
@@ -530,8 +446,8 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_LBUTTONDOWN:
         case WM_MBUTTONDOWN:
-        case WM_XBUTTONDOWN: StartDrag(hwnd_, msg); return 0;
-        case WM_MOUSEMOVE: ContinueDrag(); return 0;
+        case WM_XBUTTONDOWN: BeginDrag(hwnd_, lp); return 0;
+        case WM_MOUSEMOVE: ContinueDrag(hwnd_, lp); return 0;
         case WM_LBUTTONUP:
         case WM_MBUTTONUP:
         case WM_XBUTTONUP: EndDrag(); return 0;

@@ -52,30 +52,25 @@ public:
     bool PictureSliding() const { return eggTimerRunning_; }
     const RainAnimation& Rain() const { return rain_; }
     int LogoImageHeight() const { return logoSize_; }
-    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
     // Panel-relative rectangles of the painted parts (at the current DPI).
     RECT LogoRect() const;
     RECT HomeLinkRect() const;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Messages of the two panels, which are painted and handled here.
-    LRESULT PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    void LayOut();
+    friend class BaseWindow<AboutBox>;
+    void OnDpiChanged();
+    void Layout();
     void PaintPanel(HWND panel, HDC dc);
     void DrawButton(const DRAWITEMSTRUCT& item);
-    bool StartDrag(HWND from, UINT msg);
-    void ContinueDrag();
-    void EndDrag();
 
     const MainWindow& app_;
-    UINT dpi_ = 96;
     std::wstring label2_;
     RainAnimation rain_;
     bool eggTimerRunning_ = false;
-    bool dragging_ = false;
-    POINT dragAnchor_{};
     bool linkPressed_ = false;
     DropDownGuard dropDownGuard_;
     int logoSize_ = 0;

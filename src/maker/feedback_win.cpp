@@ -21,33 +21,6 @@ constexpr const wchar_t* kChoiceClass = L"TFeedbackChoice";
 constexpr SIZE kClient{525, 326};
 enum : int { kMemoId = 101, kMailId, kSendId };
 
-LRESULT CALLBACK ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* form = reinterpret_cast<FeedbackDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!form || msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wp, lp);
-    LRESULT result = 0;
-    Application::Guarded([&] { result = form->ChoiceMessage(hwnd, msg, wp, lp); });
-    return result;
-}
-
-void RegisterChoiceClass() {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kChoiceClass, &wc)) return;
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = ChoiceProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_HAND);
-    wc.lpszClassName = kChoiceClass;
-    RegisterClassExW(&wc);
-}
-
-HFONT MakeTahoma(int height, int weight = FW_NORMAL) {
-    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-}
-
 // Esc in the message, on "Send" or in the e-mail field closes the form; in the e-mail field the
 // typed character itself is swallowed.
 LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
@@ -78,14 +51,9 @@ FeedbackDialog::~FeedbackDialog() {
 
 void FeedbackDialog::Create(HWND owner) {
     RegisterClassOnce(kFormClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
-    RegisterChoiceClass();
-    dpi_ = owner ? GetDpiForWindow(owner) : GetDpiForSystem();
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    const RECT rc = CenteredWindowRect(owner, Scale(kClient.cx), Scale(kClient.cy), style, exStyle, false, dpi_);
-    CreateWindowExW(exStyle, kFormClass, L"", style, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, owner,
-                    nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd_) RaiseLastError();
+    RegisterChildClass(kChoiceClass, IDC_HAND, nullptr);
+    CreateCentered(owner, kFormClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                   WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClient);
 }
 
 void FeedbackDialog::ShowModal(HWND owner) {
@@ -182,21 +150,21 @@ void FeedbackDialog::Send() {
 // ---------------------------------------------------------------------------------------------
 // Layout and painting
 
-void FeedbackDialog::LayOut() {
-    font16_.reset(MakeTahoma(Scale(16)));
-    font13_.reset(MakeTahoma(Scale(13)));
-    bold13_.reset(MakeTahoma(Scale(13), FW_BOLD));
+void FeedbackDialog::OnDpiChanged() {
+    font16_ = MakeFont(16);
+    font13_ = MakeFont(13);
+    bold13_ = MakeFont(13, FW_BOLD);
     like_.reset(LoadImageIcon(IDI_LIKE, Scale(32)));
     dislike_.reset(LoadImageIcon(IDI_DISLIKE, Scale(32)));
     sendImage_.reset(CreateImageList({IDI_FEEDBACK}, Scale(16)));
     BUTTON_IMAGELIST bil{sendImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendMessageW(sendButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
-    for (HWND h : {headingLabel, sendButton})
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font16_.get()), TRUE);
-    for (HWND h : {messageEdit, mailLabel, mailEdit})
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font13_.get()), TRUE);
-    SendMessageW(questionLabel, WM_SETFONT, reinterpret_cast<WPARAM>(bold13_.get()), TRUE);
+    for (HWND h : {headingLabel, sendButton}) SetControlFont(h, font16_.get());
+    for (HWND h : {messageEdit, mailLabel, mailEdit}) SetControlFont(h, font13_.get());
+    SetControlFont(questionLabel, bold13_.get());
+}
 
+void FeedbackDialog::Layout() {
     RECT client;
     GetClientRect(hwnd_, &client);
     const int w = client.right, h = client.bottom, m = Scale(3);
@@ -223,24 +191,22 @@ void FeedbackDialog::PaintChoice(HWND panel, HDC dc) {
     RECT r;
     GetClientRect(panel, &r);
     const bool selected = IsSelected(panel);
-    HBRUSH fill = CreateSolidBrush(panel == likePanel ? likeColour_ : dislikeColour_);
-    FillRect(dc, &r, fill);
-    DeleteObject(fill);
+    const UniqueHbrush fill(CreateSolidBrush(panel == likePanel ? likeColour_ : dislikeColour_));
+    FillRect(dc, &r, fill.get());
     DrawEdge(dc, &r, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     const int size = Scale(32);
     const int top = (r.bottom - size) / 2;
     DrawIconEx(dc, Scale(6), top, panel == likePanel ? like_.get() : dislike_.get(), size, size, 0, nullptr, DI_NORMAL);
     RECT text = r;
     text.left = Scale(6) + size + Scale(8);
-    HGDIOBJ old = SelectObject(dc, font16_.get());
+    ScopedSelectObject selectFont(dc, font16_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const std::wstring caption = GetWindowTextString(panel);
     DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
 }
 
-LRESULT FeedbackDialog::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT FeedbackDialog::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
@@ -264,7 +230,6 @@ LRESULT FeedbackDialog::ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp
 LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: {
-            dpi_ = GetDpiForWindow(hwnd_);
             const auto instance = GetModuleHandleW(nullptr);
             auto make = [&](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
                 return CreateWindowExW(ex, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
@@ -284,7 +249,8 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             SendMessageW(mailEdit, EM_SETLIMITTEXT, 100, 0);
             for (HWND h : {messageEdit, mailEdit, sendButton})
                 SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
-            LayOut();
+            OnDpiChanged();
+            Layout();
             OnCreate();
             return 0;
         }
@@ -294,14 +260,6 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             else if (LOWORD(wp) == IDCANCEL)
                 Close();
             return 0;
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wp);
-            const RECT* r = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            LayOut();
-            return 0;
-        }
         case WM_ACTIVATE:
             // Like a dialog: the focus comes back to where it was, for instance to the e-mail field
             // after the box that said it is invalid.

@@ -37,16 +37,16 @@ public:
     FeedbackChoice Choice() const;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT ChoiceMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
     void ToggleChoice(HWND clicked, HWND other);
-    void LayOut();
+    friend class BaseWindow<FeedbackDialog>;
+    void OnDpiChanged();
+    void Layout();
     void PaintChoice(HWND panel, HDC dc);
-    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
 
     const MainWindow& app_;
-    UINT dpi_ = 96;
     HWND savedFocus_ = nullptr;            // the control that had the focus when the form was last deactivated
     COLORREF likeColour_, dislikeColour_;  // a panel whose colour is not the button face counts as selected
     UniqueHfont font16_, font13_, bold13_;

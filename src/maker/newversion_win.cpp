@@ -22,11 +22,6 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
-HFONT MakeFont(int pixels, int weight, bool underline) {
-    return CreateFontW(-pixels, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-}
-
 // The visual style's value of a system colour, or the classic one when no style is active.
 COLORREF ThemeColor(HWND hwnd, int index) {
     if (HTHEME theme = OpenThemeData(hwnd, L"WINDOW")) {
@@ -73,16 +68,8 @@ void UpdateNotice::CreateControls() {
 }
 
 void UpdateNotice::OnCreate() {
-    dpi_ = GetDpiForWindow(hwnd_);
     CreateControls();
-    font_.reset(MakeFont(Scale(11), FW_NORMAL, false));
-    titleFont_.reset(MakeFont(Scale(13), FW_BOLD, false));
-    linkFont_.reset(MakeFont(Scale(13), FW_NORMAL, true));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SendMessageW(headlineLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    SendMessageW(linkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
-
-    icon_.reset(LoadImageIcon(IDI_CORVANA, Scale(48)));
+    OnDpiChanged();
 
     // Top right of the primary screen.
     const int width = Scale(kClientWidth), height = Scale(kClientHeight);
@@ -94,6 +81,16 @@ void UpdateNotice::OnCreate() {
     const std::wstring link = L"Click to download " + productName_ + L" " + latestVersion_;
     SetWindowTextW(linkLabel, link.c_str());
     linkColor_ = ThemeColor(hwnd_, COLOR_WINDOWTEXT);
+}
+
+void UpdateNotice::OnDpiChanged() {
+    font_ = MakeFont(11);
+    titleFont_ = MakeFont(13, FW_BOLD);
+    linkFont_ = MakeFont(13, FW_NORMAL, true);
+    SetControlFont(hwnd_, font_.get(), false);
+    SetControlFont(headlineLabel, titleFont_.get(), false);
+    SetControlFont(linkLabel, linkFont_.get(), false);
+    icon_.reset(LoadImageIcon(IDI_CORVANA, Scale(48)));
 }
 
 RECT UpdateNotice::TextAreaRect() const {
@@ -129,7 +126,7 @@ void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         wchar_t text[512] = {};
         GetWindowTextW(linkLabel, text, 512);
-        HGDIOBJ old = SelectObject(dc, linkFont_.get());
+        const ScopedSelectObject selectFont(dc, linkFont_.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, linkColor_);
         RECT measure = rc;
@@ -138,20 +135,17 @@ void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
         RECT target = rc;
         target.top += std::max(0, static_cast<int>(rc.bottom - rc.top) - textHeight) / 2;
         DrawTextW(dc, text, -1, &target, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, old);
     } else if (item.hwndItem == closeButton) {
         // A flat button with a cross.
         const bool pressed = (item.itemState & ODS_SELECTED) != 0;
         DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT | (pressed ? DFCS_PUSHED : 0));
         const int inset = Scale(7), shift = pressed ? 1 : 0;
-        HPEN pen = CreatePen(PS_SOLID, std::max(1, Scale(2)), GetSysColor(COLOR_BTNTEXT));
-        HGDIOBJ old = SelectObject(dc, pen);
+        const UniqueHpen pen(CreatePen(PS_SOLID, std::max(1, Scale(2)), GetSysColor(COLOR_BTNTEXT)));
+        const ScopedSelectObject selectPen(dc, pen.get());
         MoveToEx(dc, rc.left + inset + shift, rc.top + inset + shift, nullptr);
         LineTo(dc, rc.right - inset + shift, rc.bottom - inset + shift);
         MoveToEx(dc, rc.right - inset - 1 + shift, rc.top + inset + shift, nullptr);
         LineTo(dc, rc.left + inset - 1 + shift, rc.bottom - inset + shift);
-        SelectObject(dc, old);
-        DeleteObject(pen);
     }
 }
 
@@ -203,45 +197,18 @@ void UpdateNotice::FormClose() {
     ShowWindow(hwnd_, SW_HIDE);
 }
 
-void UpdateNotice::FormMouseDown(HWND sender, UINT button, POINT pos) {
-    if (button == MK_RBUTTON) return;
-    ClientToScreen(sender, &pos);
-    dragging = true;
-    DragAnchor = pos;
-    SetCapture(sender);
-}
-
-void UpdateNotice::FormMouseMove(HWND sender, POINT pos) {
-    if (!dragging) return;
-    ClientToScreen(sender, &pos);
-    RECT rc;
-    GetWindowRect(hwnd_, &rc);
-    SetWindowPos(hwnd_, nullptr, rc.left + pos.x - DragAnchor.x, rc.top + pos.y - DragAnchor.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    DragAnchor = pos;
-}
-
-void UpdateNotice::FormMouseUp(HWND) {
-    dragging = false;
-    if (GetCapture() && (GetCapture() == hwnd_ || GetParent(GetCapture()) == hwnd_)) ReleaseCapture();
-}
-
-// Mouse messages of the window itself and of the controls that drag it.
-bool UpdateNotice::HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp) {
-    const POINT pos{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+bool UpdateNotice::HandleMouse(HWND sender, UINT msg, WPARAM, LPARAM lp) {
     switch (msg) {
-        case WM_LBUTTONDOWN: FormMouseDown(sender, MK_LBUTTON, pos); return true;
-        case WM_MBUTTONDOWN: FormMouseDown(sender, MK_MBUTTON, pos); return true;
-        case WM_XBUTTONDOWN:
-            FormMouseDown(sender, GET_XBUTTON_WPARAM(wp) == XBUTTON1 ? MK_XBUTTON1 : MK_XBUTTON2, pos);
-            return true;
-        case WM_RBUTTONDOWN: FormMouseDown(sender, MK_RBUTTON, pos); return true;
-        case WM_MOUSEMOVE: FormMouseMove(sender, pos); return true;
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN: BeginDrag(sender, lp); return true;
+        case WM_RBUTTONDOWN: return true;
+        case WM_MOUSEMOVE: ContinueDrag(sender, lp); return true;
         case WM_LBUTTONUP:
         case WM_MBUTTONUP:
         case WM_XBUTTONUP:
-        case WM_RBUTTONUP: FormMouseUp(sender); return true;
-        case WM_CAPTURECHANGED: dragging = false; return false;
+        case WM_RBUTTONUP: EndDrag(); return true;
+        case WM_CAPTURECHANGED: DragInterrupted(); return false;
         default: return false;
     }
 }

@@ -30,9 +30,6 @@ public:
     // ---- Controls (the border, the text area and the button strip are areas of the window itself) ----
     HWND iconImage = nullptr, headlineLabel = nullptr, linkLabel = nullptr, closeButton = nullptr;
 
-    bool dragging = false;
-    POINT DragAnchor{};
-
     // The colour the link is drawn in now.
     COLORREF LinkColor() const { return linkColor_; }
     // Where the link leads: the download address when it is a web address, else the home page.
@@ -46,10 +43,6 @@ public:
     void OnLinkTimer();
     void OpenLink();
     void OnCloseButton();
-    // sender: the window or control under the mouse; pos in the sender's client coordinates.
-    void FormMouseDown(HWND sender, UINT button, POINT pos);
-    void FormMouseMove(HWND sender, POINT pos);
-    void FormMouseUp(HWND sender);
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -57,18 +50,19 @@ public:
 
 private:
     friend class BaseWindow<UpdateNotice>;
-    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
     void CreateControls();
+    void OnDpiChanged();
     void Layout();
     RECT TextAreaRect() const;
     void DrawItem(const DRAWITEMSTRUCT& item);
     static LRESULT CALLBACK DragSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    // Mouse messages of the window itself and of the controls that drag it: any button but the right
+    // one drags.
     bool HandleMouse(HWND sender, UINT msg, WPARAM wp, LPARAM lp);
 
     std::wstring productName_, latestVersion_, downloadURL_;
     int64_t countdown_;  // seconds left, counted from creation, also while hidden or dragged
     HWND mainWindow_;
-    UINT dpi_ = 96;
     COLORREF linkColor_ = 0;
     UniqueHfont font_, titleFont_, linkFont_;
     UniqueHicon icon_;

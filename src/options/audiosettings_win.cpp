@@ -78,26 +78,9 @@ HWND AudioSettingsDialog::RadioButton(int number) const {
 
 void AudioSettingsDialog::Create() {
     RegisterClassOnce(kAudioSettingsClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
-    CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAudioSettingsClass, L"Audio Settings",
-                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
-                    owner_.Handle(), nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd_) RaiseLastError();
-
-    // Centred over the main window, kept on its monitor's work area.
-    RECT rc{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-    AdjustWindowRectExForDpi(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    RECT main{};
-    GetWindowRect(owner_.Handle(), &main);
-    int x = main.left + (main.right - main.left - w) / 2;
-    int y = main.top + (main.bottom - main.top - h) / 2;
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    GetMonitorInfoW(MonitorFromWindow(owner_.Handle(), MONITOR_DEFAULTTONEAREST), &mi);
-    x = std::max(static_cast<int>(mi.rcWork.left), std::min(x, static_cast<int>(mi.rcWork.right) - w));
-    y = std::max(static_cast<int>(mi.rcWork.top), std::min(y, static_cast<int>(mi.rcWork.bottom) - h));
-    SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    CreateCentered(owner_.Handle(), kAudioSettingsClass, L"Audio Settings",
+                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                   {kClientWidth, kClientHeight}, Centring::OverOwner);
     Layout();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetFocus(parametersEdit);
@@ -128,46 +111,45 @@ void AudioSettingsDialog::CreateControls() {
     closeButton = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioCloseButton);
 }
 
-void AudioSettingsDialog::ApplyDpi() {
-    font_.reset(CreateFontW(-Scale(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+void AudioSettingsDialog::OnDpiChanged() {
+    font_ = MakeFont(11);
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        SetControlFont(child, font_.get());
 }
 
 void AudioSettingsDialog::Layout() {
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    const auto textWidth = [dc](HWND control) {
-        const std::wstring text = GetWindowTextString(control);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
-    };
+    {
+        ScopedGetDC dc(hwnd_);
+        ScopedSelectObject selectFont(dc, font_.get());
+        const auto textWidth = [&dc](HWND control) {
+            const std::wstring text = GetWindowTextString(control);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            return static_cast<int>(size.cx);
+        };
 
-    // A radio button is its circle, a gap and its caption; the buttons of a row run left to right
-    // and shrink their spacing when the captions are wide.
-    const int left = Scale(kMargin + kLabelWidth), right = Scale(kClientWidth - kMargin);
-    const int glyph = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi_) + Scale(6);
-    const auto& rows = AudioRows();
-    for (int row = 0; row < kAudioRowCount; ++row) {
-        const int y = Scale(kRowTop + row * kRowPitch);
-        MoveWindow(rowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
-                   Scale(kRowHeight - 3), TRUE);
-        const auto& choices = rows[static_cast<size_t>(row)].choices;
-        int total = 0;
-        for (const auto& choice : choices) total += glyph + textWidth(RadioButton(choice.control));
-        const int gaps = static_cast<int>(choices.size()) - 1;
-        const int gap = gaps > 0 ? std::clamp((right - left - total) / gaps, 0, Scale(24)) : 0;
-        int x = left;
-        for (const auto& choice : choices) {
-            const int width = glyph + textWidth(RadioButton(choice.control));
-            MoveWindow(RadioButton(choice.control), x, y, width, Scale(kRowHeight), TRUE);
-            x += width + gap;
+        // A radio button is its circle, a gap and its caption; the buttons of a row run left to right
+        // and shrink their spacing when the captions are wide.
+        const int left = Scale(kMargin + kLabelWidth), right = Scale(kClientWidth - kMargin);
+        const int glyph = GetSystemMetricsForDpi(SM_CXMENUCHECK, Dpi()) + Scale(6);
+        const auto& rows = AudioRows();
+        for (int row = 0; row < kAudioRowCount; ++row) {
+            const int y = Scale(kRowTop + row * kRowPitch);
+            MoveWindow(rowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
+                       Scale(kRowHeight - 3), TRUE);
+            const auto& choices = rows[static_cast<size_t>(row)].choices;
+            int total = 0;
+            for (const auto& choice : choices) total += glyph + textWidth(RadioButton(choice.control));
+            const int gaps = static_cast<int>(choices.size()) - 1;
+            const int gap = gaps > 0 ? std::clamp((right - left - total) / gaps, 0, Scale(24)) : 0;
+            int x = left;
+            for (const auto& choice : choices) {
+                const int width = glyph + textWidth(RadioButton(choice.control));
+                MoveWindow(RadioButton(choice.control), x, y, width, Scale(kRowHeight), TRUE);
+                x += width + gap;
+            }
         }
     }
-    SelectObject(dc, old);
-    ReleaseDC(hwnd_, dc);
 
     const int editTop = Scale(kRowTop + kAudioRowCount * kRowPitch + 30);
     MoveWindow(parametersLabel, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17),
@@ -225,9 +207,8 @@ void AudioSettingsDialog::CloseDialog() {
 LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
-            dpi_ = GetDpiForWindow(hwnd_);
             CreateControls();
-            ApplyDpi();
+            OnDpiChanged();
             OnCreate();
             return 0;
         case WM_COMMAND: {
@@ -245,15 +226,6 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                     OnChoiceClick(control ? control : GetDlgItem(hwnd_, id));
                 }
             }
-            return 0;
-        }
-        case WM_DPICHANGED: {
-            dpi_ = HIWORD(wp);
-            ApplyDpi();
-            const RECT* r = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            Layout();
             return 0;
         }
         case WM_CLOSE: CloseDialog(); return 0;

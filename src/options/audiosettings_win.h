@@ -50,12 +50,10 @@ public:
 private:
     friend class BaseWindow<AudioSettingsDialog>;
     void CreateControls();
-    void ApplyDpi();
+    void OnDpiChanged();
     void Layout();
-    int Scale(int value) const { return MulDiv(value, static_cast<int>(dpi_), 96); }
 
     MainWindow& owner_;
-    UINT dpi_ = 96;
     std::array<HWND, 26> radioButtons_{};
     AudioSelection selection_{};
     bool settingTextSilently_ = false;

@@ -29,6 +29,11 @@ public:
     T get() const { return h_; }
     explicit operator bool() const { return h_ != Invalid(); }
     T release() { return std::exchange(h_, Invalid()); }
+    // For a function that hands a handle out through a pointer: the one held now is closed first.
+    T* put() {
+        reset();
+        return &h_;
+    }
     // Closing keeps the caller's last error, so that a failure can be read after its handles are gone.
     void reset(T h = Invalid()) {
         if (h_ != Invalid()) {
@@ -48,6 +53,9 @@ inline void CloseFindHandle(HANDLE h) { ::FindClose(h); }
 inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
 inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
 inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
+inline void DeleteMemoryDC(HDC h) {
+    ::DeleteDC(h);
+}
 inline void DestroyImageList(HIMAGELIST h) { ::ImageList_Destroy(h); }
 inline void DestroyMenuHandle(HMENU h) { ::DestroyMenu(h); }
 inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
@@ -61,6 +69,9 @@ using UniqueHkey = UniqueHandle<HKEY, CloseRegKey>;
 using UniqueHwnd = UniqueHandle<HWND, DestroyWindowHandle>;
 using UniqueHfont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueHbitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
+using UniqueHbrush = UniqueHandle<HBRUSH, DeleteGdiObject>;
+using UniqueHpen = UniqueHandle<HPEN, DeleteGdiObject>;
+using UniqueHdc = UniqueHandle<HDC, DeleteMemoryDC>;
 using UniqueHimagelist = UniqueHandle<HIMAGELIST, DestroyImageList>;
 using UniqueHmenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 using UniqueHicon = UniqueHandle<HICON, DestroyIconHandle>;

@@ -1,5 +1,7 @@
 #include "win/system_win.h"
 
+#include <algorithm>
+
 #include <shlobj.h>
 
 #include "common/app_error.h"
@@ -67,14 +69,24 @@ std::wstring ShellFolderPath(int csidl) {
     return result;
 }
 
-RECT CenteredWindowRect(HWND nearWindow, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
-                        UINT dpi) {
+RECT CenteredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
+                        UINT dpi, Centring centring) {
     RECT rc{0, 0, clientWidth, clientHeight};
     AdjustWindowRectExForDpi(&rc, style, hasMenu, exStyle, dpi);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
-    GetMonitorInfoW(MonitorFromWindow(nearWindow, MONITOR_DEFAULTTOPRIMARY), &mi);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    RECT ownerRect{};
+    if (centring == Centring::OverOwner && owner && GetWindowRect(owner, &ownerRect)) {
+        GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &mi);
+        const int x = ownerRect.left + (ownerRect.right - ownerRect.left - w) / 2;
+        const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - h) / 2;
+        // Kept on the owner's monitor, whole where it fits.
+        const int left = std::max(static_cast<int>(mi.rcWork.left), std::min(x, static_cast<int>(mi.rcWork.right) - w));
+        const int top = std::max(static_cast<int>(mi.rcWork.top), std::min(y, static_cast<int>(mi.rcWork.bottom) - h));
+        return {left, top, left + w, top + h};
+    }
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &mi);
     const int x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
     const int y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
     return {x, y, x + w, y + h};

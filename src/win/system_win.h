@@ -26,10 +26,12 @@ std::wstring SystemErrorText(DWORD code);
 std::wstring GetWindowTextString(HWND hwnd);
 std::wstring ShellFolderPath(int csidl);  // SHGetFolderPathW, empty when the shell has none
 
-// The outer rectangle of a window whose client area has the given size at the given DPI, centred
-// in the work area of the monitor that holds nearWindow (the primary monitor when there is none).
-RECT CenteredWindowRect(HWND nearWindow, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
-                        UINT dpi);
+enum class Centring { OnScreen, OverOwner };
+// The outer rectangle of a window whose client area has the given size at the given DPI: centred
+// in the work area of the owner's monitor (the primary monitor without an owner), or centred over
+// the owner and kept inside its monitor's work area.
+RECT CenteredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
+                        UINT dpi, Centring centring = Centring::OnScreen);
 
 inline int ScaleForDpi(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 

@@ -150,23 +150,28 @@ TEST_F(AboutBoxWindow, LicenseMissingSaysSo) {
 
 TEST_F(AboutBoxWindow, DraggingMovesTheWindowExceptWithTheRightButton) {
     OpenBox();
+    // Each message carries the pointer's place in the receiver's client coordinates at that moment,
+    // as the system would report it.
+    const auto sendAt = [](HWND receiver, UINT msg, WPARAM keys, POINT screen) {
+        ScreenToClient(receiver, &screen);
+        SendMessageW(receiver, msg, keys, MAKELPARAM(screen.x, screen.y));
+    };
     RECT before, after;
     GetWindowRect(box->Handle(), &before);
-    SendMessageW(box->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-    SetCursorPos(before.left + 60, before.top + 60);
-    SendMessageW(box->Handle(), WM_MOUSEMOVE, 0, 0);
+    const POINT start{before.left + 20, before.top + 20};
+    sendAt(box->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, start);
+    sendAt(box->Handle(), WM_MOUSEMOVE, MK_RBUTTON, {start.x + 40, start.y + 40});
+    sendAt(box->Handle(), WM_RBUTTONUP, 0, {start.x + 40, start.y + 40});
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left, before.left);
 
-    POINT start{before.left + 20, before.top + 20};
-    SetCursorPos(start.x, start.y);
-    SendMessageW(box->picturePanel, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));
-    SetCursorPos(start.x + 30, start.y + 15);
-    SendMessageW(box->picturePanel, WM_MOUSEMOVE, MK_MBUTTON, 0);
-    SendMessageW(box->picturePanel, WM_MBUTTONUP, 0, 0);
+    sendAt(box->picturePanel, WM_MBUTTONDOWN, MK_MBUTTON, start);
+    sendAt(box->picturePanel, WM_MOUSEMOVE, MK_MBUTTON, {start.x + 30, start.y + 15});
+    sendAt(box->picturePanel, WM_MBUTTONUP, 0, {start.x + 30, start.y + 15});
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left - before.left, 30);
     EXPECT_EQ(after.top - before.top, 15);
+    EXPECT_EQ(GetCapture(), nullptr) << "the mouse is given back when the button is up";
 }
 
 TEST_F(AboutBoxWindow, LinksOpenTheMakersPages) {

@@ -160,7 +160,7 @@ TEST_F(NewVersionWindow, DraggedWithAnyButtonButTheRight) {
             EXPECT_EQ(after.left - before.left, b.moves ? 25 : 0);
             EXPECT_EQ(after.top - before.top, 0);
             EXPECT_EQ(after.right - after.left, before.right - before.left);
-            EXPECT_FALSE(notice->dragging);
+            EXPECT_FALSE(notice->Dragging());
             // Movement after the button is up moves nothing.
             SendMessageW(sender, WM_MOUSEMOVE, 0, MAKELPARAM(60, 60));
             RECT later;
@@ -170,7 +170,7 @@ TEST_F(NewVersionWindow, DraggedWithAnyButtonButTheRight) {
     }
     // Pressing the close button starts no drag.
     SendMessageW(notice->closeButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_FALSE(notice->dragging);
+    EXPECT_FALSE(notice->Dragging());
     SendMessageW(notice->closeButton, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));  // released outside: no click
     ReleaseCapture();
 }
