@@ -119,8 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!CreateHardLinkW(ffmpeg.c_str(), (buildDir + L"\\ffmpeg.exe").c_str(), nullptr))
         CopyFileW((buildDir + L"\\ffmpeg.exe").c_str(), ffmpeg.c_str(), FALSE);
 
-    MainWindow form(exe);
-    form.CommandLine = L"\"" + exe + L"\"";
+    MainWindow form(exe, L"\"" + exe + L"\"");
     form.Create();
     form.Show(SW_SHOWNOACTIVATE);
     Pump();
@@ -182,7 +181,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring sources = MakeFolder(home, L"sources");
     const std::wstring direct = MakeFolder(home, L"direct");
     const std::wstring converted = MakeFolder(home, L"converted");
-    SetWindowTextW(form.targetFolderEdit, converted.c_str());
+    SetWindowTextW(form.Options().TargetFolderEdit(), converted.c_str());
     wprintf(L"Conversion runs: %u jobs at once (Automatic), %d rounds (medians)\n", EffectiveConcurrency(0), rounds);
 
     struct Batch {
@@ -242,7 +241,7 @@ int wmain(int argc, wchar_t** argv) {
                 }
             });
             t = Now();
-            SendMessageW(form.convertButton, BM_CLICK, 0, 0);
+            SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
             // The program's own loop: wait for messages, handle them.
             while (form.ConversionRunning()) {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);

@@ -100,8 +100,7 @@ int wmain(int argc, wchar_t** argv) {
     size_t left = 0;
     for (int r = 0; r < rounds; ++r) {
         // Each round starts unsorted, as after a start of the program.
-        MainWindow form(exe);
-        form.CommandLine = L"\"" + exe + L"\"";
+        MainWindow form(exe, L"\"" + exe + L"\"");
         form.Create();
         form.Show(SW_SHOWNOACTIVATE);
         Pump();

@@ -1,22 +1,22 @@
-// MainWindow: the main window. It creates the subsystems' objects (the settings, the file list,
-// the conversion run, the update check), lays out their controls and routes messages to them. It
-// still holds the output options' controls and handlers itself (options/), and the program-wide
-// values they share.
+// MainWindow: the main window. It creates the subsystems' objects (the settings, the file list, the
+// output options, the conversion run, the update check), lays out their controls, routes messages
+// to them, and holds the menus, the tool bar and what belongs to the program as a whole.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
+#include "app/program_info.h"
 #include "app/settings_file_win.h"
-#include "conversion/conversion_engine.h"
 #include "filelist/file_list_view_win.h"
 #include "maker/check_win.h"
+#include "options/output_options_win.h"
+#include "win/controls_win.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
@@ -26,123 +26,98 @@ enum TimerId : UINT_PTR { UpdateCheckTimer = 1, CommandLineTimer = 2 };
 
 inline constexpr const wchar_t* kMainWindowClass = L"TAppForm";
 
-class AudioSettingsDialog;
 class ConversionSession;
-// Deletes an "Audio Settings" window; defined beside it so this header needs only its name.
-struct AudioSettingsDeleter {
-    void operator()(AudioSettingsDialog* form) const;
-};
 
 class MainWindow : public BaseWindow<MainWindow> {
 public:
     // programPath: the program file whose folder and version record start-up uses (tests pass a
-    // copy of the built program in a temporary folder).
-    explicit MainWindow(std::wstring programPath = {});
+    // copy of the built program in a temporary folder). commandLine: the process's command line,
+    // handled once after start-up.
+    explicit MainWindow(std::wstring programPath = {}, std::wstring commandLine = GetCommandLineW());
     ~MainWindow() override;
 
     // Creates the window (running OnCreate); show it with Show().
     void Create();
     void Show(int showCommand = SW_SHOWNORMAL);
 
-    // ---- Program-wide values ----
-    std::wstring ProgramPath;
-    std::wstring CommandLine;  // the process's command line; tests replace it before Create()
-    std::wstring CompanyName, ProductName, AppCaption, AppVersion;
-    std::wstring FFmpegParameters;
-    std::wstring LastFolder;
-    std::wstring DefaultDestination;
-
-    // ---- Controls ----
-    HWND toolBar = nullptr, formatLabel = nullptr, formatBox = nullptr, audioSettingsButton = nullptr,
-         normalizeCheck = nullptr, targetFolderLabel = nullptr, useSourceFolderCheck = nullptr,
-         targetFolderEdit = nullptr, targetFolderButton = nullptr, convertButton = nullptr, statusBar = nullptr,
-         progressBar = nullptr, splitter = nullptr, splitButtonHints = nullptr;
-    HMENU mainMenu = nullptr, targetFolderMenu = nullptr, audioSettingsMenu = nullptr;
-
-    // ---- Settings ----
+    // ---- The subsystems ----
+    const ProgramInfo& Program() const { return program_; }
     SettingsFile& Settings() { return settings_; }
+    FileListView& Files() { return *files_; }
+    const FileListView& Files() const { return *files_; }
+    OutputOptions& Options() { return *options_; }
+    UpdateCheckView& UpdateChecks() { return *updateCheck_; }
+    // The folder most recently chosen or loaded, shared by the file list and the target folder.
+    const std::wstring& LastFolder() const { return lastFolder_; }
 
-    // ---- Small accessors shared by the handlers ----
+    // ---- Controls of the window itself ----
+    HWND ToolBar() const { return toolBar_; }
+    HWND Splitter() const { return splitter_; }
+    HWND ConvertButton() const;
+    HWND ProgressBarHandle() const;
+    HWND StatusBarHandle() const { return statusBar_.Handle(); }
+    HMENU Menu() const { return mainMenu_; }
+
+    // ---- Commands and state ----
+    // Runs the handler of a menu or tool-button command.
+    void RunCommand(int command);
     bool IsMenuChecked(int command) const;
     void SetMenuChecked(int command, bool checked);
     void SetMenuEnabled(int command, bool enabled);
-    void SetStatusText(const std::wstring& text);
-    std::wstring StatusText() const;
-    // Runs the handler of a menu or tool-button command.
-    void RunCommand(int command);
+    std::wstring StatusText() const { return statusBar_.Text(); }
     void Layout();
-
-    // ---- Start-up ----
-    void OnCreate();
-
-    // ---- Handlers, by subsystem ----
-    // Application shell
-    void Exit();
-    // Conversion
     // "Convert" starts a run; during a run the button reads "Stop" and stops it.
     void OnConvert();
-    void HandleCommandLine();
     bool ConversionRunning() const;
     // Jobs at once: 0 for "Automatic" (one per logical processor).
-    unsigned SimultaneousConversions = 0;
-    void SimultaneousConversionsClick(int command);
+    unsigned SimultaneousConversions() const;
     // Ends the program; a conversion run in progress is stopped first.
     void RequestExit();
-    // Ends the message loop after the current message.
-    void EndProgram();
     // True once this window has asked the program to end.
     bool EndRequested() const { return endRequested_; }
     // The program's exit status: 1 after a failed command-line conversion.
     int ExitStatus() const;
-    // File list
-    FileListView& Files() { return *files_; }
-    const FileListView& Files() const { return *files_; }
-    // Output and audio options
-    void OnTargetFolderChanged();
-    void OnUseSourceFolderClick();
-    void OnTargetFolderButton();
-    void OnAudioSettingsButton();
-    void ChangeTargetFolder();
-    void ShowTargetFolder();
-    void OpenAudioSettings();
-    void ToggleRememberAudioSettings();
-    void ToggleShowErrorDetails();
-    void ResetToDefaults();
-    void SetTargetFolder(const std::wstring& foldername);
-    // Every "Audio Settings" window opened so far; closed ones are only hidden.
-    std::vector<std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter>> AudioSettingsDialogs;
-    // Vendor services
-    UpdateCheckView& UpdateChecks() { return *updateCheck_; }
-    void OpenFeedback();
-    void OpenAbout();
-    void OpenOnlineHelp();
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
     friend class BaseWindow<MainWindow>;
+    void OnCreate();
     void CreateControls();
     void CreateMenus();
     void CreateToolBar();
     void OnDpiChanged();
     void ApplyStoredSettings();
-    void ShowPopupBelow(HWND button, HMENU menu);
     LRESULT OnNotify(const NMHDR& header);
     void OnCommand(int id, int code, HWND control);
     void OnSplitterDrag(int clientX);
+    // Ends the message loop after the current message.
+    void EndProgram();
 
+    void ToggleShowErrorDetails();
+    void ResetToDefaults();
+    void SetSimultaneousConversions(int command);
     void CheckSimultaneousConversionsItem();
+    void OpenFeedback();
+    void OpenAbout();
+    void OpenOnlineHelp();
 
+    ProgramInfo program_;
+    std::wstring commandLine_;
+    std::wstring lastFolder_;
     SettingsFile settings_;
     std::unique_ptr<FileListView> files_;
+    std::unique_ptr<OutputOptions> options_;
     std::unique_ptr<UpdateCheckView> updateCheck_;
     std::unique_ptr<ConversionSession> conversion_;
     bool endRequested_ = false;
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
-    bool settingEditSilently_ = false;
     std::wstring startupError_;
+    HWND toolBar_ = nullptr, splitter_ = nullptr;
+    StatusBar statusBar_;
+    HMENU mainMenu_ = nullptr;
     UniqueHfont font_, convertFont_;
-    UniqueHimagelist smallImages_, largeImages_, convertImages_, folderImages_, toolsImages_;
+    UniqueHimagelist smallImages_, largeImages_;
     std::vector<UniqueHbitmap> menuBitmaps_;
     UniqueHaccel accelerators_;
     UniqueHicon iconBig_, iconSmall_;

@@ -4,11 +4,17 @@
 
 #include <windowsx.h>
 
-#include "win/message_dialog_win.h"
-#include "app/main_win.h"
+#include "app/commands.h"
 #include "common/app_error.h"
 #include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"
+#include "filelist/file_list_view_win.h"
+#include "options/output_options_win.h"
+#include "resource.h"
+#include "win/application_win.h"
+#include "win/gdi_win.h"
+#include "win/images_win.h"
+#include "win/message_dialog_win.h"
 #include "win/system_win.h"
 
 namespace corvana {
@@ -17,64 +23,85 @@ namespace corvana {
 // parameters and normalisation are read then, so a change applies to the jobs that follow.
 class ConversionSession::ListPlanner : public JobPlanner {
 public:
-    explicit ListPlanner(MainWindow& form) : form_(form) {}
+    ListPlanner(const FileListView& files, const OutputOptions& options) : files_(files), options_(options) {}
     std::optional<PlannedJob> Plan(uint64_t id) override {
-        const FileItem* row = form_.Files().Rows().Find(id);
+        const FileItem* row = files_.Rows().Find(id);
         if (!row) return std::nullopt;
+        const OutputChoice choice = options_.Current();
         PlannedJob job;
         // Made absolute once, so that the existence test, the naming, the folder and FFmpeg all
         // mean the same file.
         job.source = AbsolutePath(row->caption);
-        const std::wstring extension = OutputExtension(GetWindowTextString(form_.formatBox));
-        if (Button_GetCheck(form_.useSourceFolderCheck) == BST_CHECKED) {
+        if (choice.useSourceFolder) {
             job.outputFolder = FolderOf(job.source);
         } else {
-            const std::wstring target = GetWindowTextString(form_.targetFolderEdit);
-            if (target.empty()) job.failure = L"No target folder is set.";
-            job.outputFolder = AbsolutePath(target);
+            if (choice.targetFolder.empty()) job.failure = L"No target folder is set.";
+            job.outputFolder = AbsolutePath(choice.targetFolder);
         }
-        job.output = ComposeOutputPath(job.outputFolder, BaseName(job.source), extension);
-        job.parameters = form_.FFmpegParameters;
-        job.normalize = Button_GetCheck(form_.normalizeCheck) == BST_CHECKED;
+        job.output = ComposeOutputPath(job.outputFolder, BaseName(job.source), OutputExtension(choice.format));
+        job.parameters = choice.parameters;
+        job.normalize = choice.normalize;
         return job;
     }
 
 private:
-    MainWindow& form_;
+    const FileListView& files_;
+    const OutputOptions& options_;
 };
 
 class ConversionSession::CommandLinePlanner : public JobPlanner {
 public:
-    CommandLinePlanner(MainWindow& form, std::wstring input, std::wstring output)
-        : form_(form), input_(std::move(input)), output_(std::move(output)) {}
+    CommandLinePlanner(const OutputOptions& options, std::wstring input, std::wstring output)
+        : options_(options), input_(std::move(input)), output_(std::move(output)) {}
     std::optional<PlannedJob> Plan(uint64_t) override {
+        const OutputChoice choice = options_.Current();
         PlannedJob job;
         job.source = input_;
         job.output = output_;
         job.outputFolder = FolderOf(output_);  // created with its parents, as for the list
         job.replaceExisting = true;
-        job.parameters = form_.FFmpegParameters;
-        job.normalize = Button_GetCheck(form_.normalizeCheck) == BST_CHECKED;
+        job.parameters = choice.parameters;
+        job.normalize = choice.normalize;
         return job;
     }
 
 private:
-    MainWindow& form_;
+    const OutputOptions& options_;
     std::wstring input_, output_;
 };
 
-ConversionSession::ConversionSession(MainWindow& form)
-    : form_(form),
-      runner_(FolderOf(form.ProgramPath)),
+ConversionSession::ConversionSession(Parts parts)
+    : parts_(std::move(parts)),
+      runner_(parts_.programFolder),
       engine_(
-          runner_, files_, [hwnd = form.Handle()] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
+          runner_, files_, [hwnd = parts_.window] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
           L"Corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-") {}
 
 ConversionSession::~ConversionSession() {
     if (taskbar_) taskbar_->Release();
 }
 
+void ConversionSession::CreateControls() {
+    convertButton_ = CreateControl(
+        {parts_.window, WC_BUTTONW, L"Convert", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_ConvertButton});
+    progress_.Create(parts_.window, IDC_ProgressBar);
+}
+
+void ConversionSession::OnDpiChanged(UINT dpi, HFONT font) {
+    SetControlFont(convertButton_, font);
+    convertImages_.reset(CreateImageList({IDI_TICK_BUTTON}, ScaleForDpi(16, dpi)));
+    BUTTON_IMAGELIST images{convertImages_.get(), {ScaleForDpi(5, dpi), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageW(convertButton_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+}
+
+bool ConversionSession::OnCommand(HWND control, int code) {
+    if (control != convertButton_) return false;
+    if (code == BN_CLICKED) OnConvert();
+    return true;
+}
+
 void ConversionSession::SetConcurrency(unsigned setting) {
+    concurrency_ = setting;
     engine_.SetConcurrency(setting);
 }
 
@@ -83,33 +110,33 @@ void ConversionSession::OnConvert() {
         if (!engine_.Stopping()) {
             engine_.Stop();
             // Until the jobs have ended; then the button reads "Convert" again.
-            EnableWindow(form_.convertButton, FALSE);
+            EnableWindow(convertButton_, FALSE);
         }
         return;
     }
-    if (form_.Files().Rows().Empty()) {
-        ShowMessage(L"Please add files!", MessageKind::Warning, L"WARNING", form_.Handle());
+    FileListModel& list = parts_.files.Rows();
+    if (list.Empty()) {
+        ShowMessage(L"Please add files!", MessageKind::Warning, L"WARNING", parts_.window);
         return;
     }
-    if (Button_GetCheck(form_.useSourceFolderCheck) != BST_CHECKED &&
-        GetWindowTextString(form_.targetFolderEdit).empty())
-        throw AppError(L"Unable to create directory");
+    const OutputChoice choice = parts_.options.Current();
+    if (!choice.useSourceFolder && choice.targetFolder.empty()) throw AppError(L"Unable to create directory");
 
-    form_.Files().Rows().ClearResults();
-    InvalidateRect(form_.Files().Handle(), nullptr, FALSE);
+    list.ClearResults();
+    InvalidateRect(parts_.files.Handle(), nullptr, FALSE);
     std::vector<uint64_t> rows;
-    rows.reserve(form_.Files().Rows().Count());
-    for (size_t i = 0; i < form_.Files().Rows().Count(); ++i) rows.push_back(form_.Files().Rows().At(i).id);
+    rows.reserve(list.Count());
+    for (size_t i = 0; i < list.Count(); ++i) rows.push_back(list.At(i).id);
     commandLineRun_ = false;
-    planner_ = std::make_unique<ListPlanner>(form_);
-    StartRun(std::move(rows), *planner_, form_.Files().Rows().Count());
+    planner_ = std::make_unique<ListPlanner>(parts_.files, parts_.options);
+    StartRun(std::move(rows), *planner_, list.Count());
 }
 
 void ConversionSession::ConvertCommandLine(const std::wstring& input, const std::wstring& output) {
     if (engine_.Running()) return;
     commandLineRun_ = true;
     commandLineOk_ = false;
-    planner_ = std::make_unique<CommandLinePlanner>(form_, input, output);
+    planner_ = std::make_unique<CommandLinePlanner>(parts_.options, input, output);
     // The job is no row's: the command line's run shows its outcome in the status bar only.
     StartRun({1}, *planner_, 1);
 }
@@ -117,12 +144,10 @@ void ConversionSession::ConvertCommandLine(const std::wstring& input, const std:
 void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner, size_t total) {
     total_ = total;
     Application::SetBusyCursor(true);
-    ShowWindow(form_.progressBar, SW_SHOW);
-    form_.Layout();
-    SendMessageW(form_.progressBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
-    SendMessageW(form_.progressBar, PBM_SETPOS, 0, 0);
-    SetWindowTextW(form_.convertButton, L"Stop");
-    EnableWindow(form_.convertButton, TRUE);
+    progress_.Start(total);
+    parts_.layout();
+    SetWindowTextW(convertButton_, L"Stop");
+    EnableWindow(convertButton_, TRUE);
     if (!taskbar_) {
         // Without a taskbar that shows progress (older systems, some shells) the run simply
         // goes without it.
@@ -133,8 +158,8 @@ void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner
             taskbar_ = nullptr;
         }
     }
-    if (taskbar_) taskbar_->SetProgressState(form_.Handle(), TBPF_NORMAL);
-    engine_.Start(std::move(rows), planner, form_.SimultaneousConversions);
+    if (taskbar_) taskbar_->SetProgressState(parts_.window, TBPF_NORMAL);
+    engine_.Start(std::move(rows), planner, concurrency_);
 }
 
 void ConversionSession::RowAdded(uint64_t id) {
@@ -143,7 +168,7 @@ void ConversionSession::RowAdded(uint64_t id) {
 
 void ConversionSession::RequestExit() {
     if (!engine_.Running()) {
-        form_.EndProgram();
+        parts_.endProgram();
         return;
     }
     exitWhenStopped_ = true;
@@ -156,23 +181,21 @@ void ConversionSession::OnEngineReports() {
 }
 
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
-    if (commandLineRun_ || !form_.Files().Rows().SetResult(id, text)) return;
-    if (const auto position = form_.Files().Rows().PositionOf(id))
-        ListView_RedrawItems(form_.Files().Handle(), static_cast<int>(*position), static_cast<int>(*position));
+    if (commandLineRun_ || !parts_.files.Rows().SetResult(id, text)) return;
+    if (const auto position = parts_.files.Rows().PositionOf(id))
+        ListView_RedrawItems(parts_.files.Handle(), static_cast<int>(*position), static_cast<int>(*position));
 }
 
 void ConversionSession::ShowProgress() {
     const size_t done = engine_.FinishedJobs();
-    // One step past, then back: the bar shows the new position at once instead of easing to it.
-    SendMessageW(form_.progressBar, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
-    SendMessageW(form_.progressBar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
-    if (taskbar_) taskbar_->SetProgressValue(form_.Handle(), std::min(done, total_), std::max<size_t>(total_, 1));
+    progress_.SetPosition(done);
+    if (taskbar_) taskbar_->SetProgressValue(parts_.window, std::min(done, total_), std::max<size_t>(total_, 1));
 }
 
 void ConversionSession::Show(const EngineEvent& event) {
     switch (event.kind) {
         case EngineEvent::Kind::Started:
-            form_.SetStatusText(L"Processing " + event.source + L"...");
+            parts_.status.SetText(L"Processing " + event.source + L"...");
             ShowRowText(event.id, L"Converting");
             break;
         case EngineEvent::Kind::Progress:
@@ -182,7 +205,7 @@ void ConversionSession::Show(const EngineEvent& event) {
             ShowRowText(event.id, event.result.word);
             ShowProgress();
             if (commandLineRun_) commandLineOk_ = event.result.word == kResultOK;
-            if (event.result.word == kResultError && form_.IsMenuChecked(CMD_ShowErrorDetails))
+            if (event.result.word == kResultError && parts_.showErrorDetails())
                 pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
             break;
         case EngineEvent::Kind::RunEnded: EndRun(event.stopped); break;
@@ -190,33 +213,32 @@ void ConversionSession::Show(const EngineEvent& event) {
 }
 
 void ConversionSession::EndRun(bool stopped) {
-    SetWindowTextW(form_.convertButton, L"Convert");
-    EnableWindow(form_.convertButton, TRUE);
-    SetWindowLongPtrW(form_.progressBar, GWL_STYLE, GetWindowLongPtrW(form_.progressBar, GWL_STYLE) & ~PBS_MARQUEE);
-    ShowWindow(form_.progressBar, SW_HIDE);
-    form_.Layout();
+    SetWindowTextW(convertButton_, L"Convert");
+    EnableWindow(convertButton_, TRUE);
+    progress_.Hide();
+    parts_.layout();
     Application::SetBusyCursor(false);
-    if (taskbar_) taskbar_->SetProgressState(form_.Handle(), TBPF_NOPROGRESS);
+    if (taskbar_) taskbar_->SetProgressState(parts_.window, TBPF_NOPROGRESS);
     planner_.reset();
 
     if (exitWhenStopped_) {
-        form_.EndProgram();
+        parts_.endProgram();
         return;
     }
     if (commandLineRun_) {
         if (commandLineOk_) {
-            form_.EndProgram();
+            parts_.endProgram();
         } else {
             // The program stays open; closing it then tells a script that the conversion failed.
-            form_.SetStatusText(stopped ? kResultStopped : kResultError);
+            parts_.status.SetText(stopped ? kResultStopped : kResultError);
             exitStatus_ = 1;
         }
         return;
     }
     if (stopped) {
-        form_.SetStatusText(kResultStopped);
+        parts_.status.SetText(kResultStopped);
     } else {
-        form_.SetStatusText(L"Completed");
+        parts_.status.SetText(L"Completed");
         MessageBeep(0);
     }
 }
@@ -230,7 +252,7 @@ void ConversionSession::ShowPendingDetails() {
     while (!pendingDetails_.empty()) {
         const std::wstring text = std::move(pendingDetails_.front());
         pendingDetails_.pop_front();
-        if (form_.IsMenuChecked(CMD_ShowErrorDetails)) ShowMessage(text, MessageKind::Error, L"ERROR", form_.Handle());
+        if (parts_.showErrorDetails()) ShowMessage(text, MessageKind::Error, L"ERROR", parts_.window);
     }
 }
 

@@ -1,33 +1,59 @@
-// The window's side of a conversion run: starts the engine over the list (or over the command
-// line's one file), shows what it reports, stops it.
+// The window's side of a conversion run: "Convert" and the progress bar; starts the engine over
+// the list (or over the command line's one file), shows what it reports, stops it.
 #pragma once
 
 #include <windows.h>
 #include <shobjidl.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "conversion/console_runner_win.h"
 #include "conversion/conversion_engine.h"
+#include "win/controls_win.h"
+#include "win/handles_win.h"
 
 namespace corvana {
 
-class MainWindow;
+class FileListView;
+class OutputOptions;
 
 // Posted to the main window when the engine has reports waiting.
 inline constexpr UINT WM_APP_CONVERSION = WM_APP + 10;
 
 class ConversionSession {
 public:
-    explicit ConversionSession(MainWindow& form);
+    struct Parts {
+        HWND window = nullptr;       // the engine's reports are posted to it; it owns the boxes
+        std::wstring programFolder;  // where ffmpeg.exe is looked for first
+        FileListView& files;
+        const OutputOptions& options;
+        StatusBar& status;
+        std::function<void()> layout;            // the progress bar came or went
+        std::function<void()> endProgram;        // the program is to end
+        std::function<bool()> showErrorDetails;  // "Show Error Details" is on
+    };
+    explicit ConversionSession(Parts parts);
     ~ConversionSession();
+
+    // Creates "Convert" and the progress bar in the window.
+    void CreateControls();
+    // The convert button's font and picture at the window's DPI.
+    void OnDpiChanged(UINT dpi, HFONT font);
+    HWND ConvertButton() const { return convertButton_; }
+    const ProgressBar& Progress() const { return progress_; }
+    // Routed here from the window: true when the control was "Convert".
+    bool OnCommand(HWND control, int code);
 
     // "Convert": starts a run over the list; during a run the button reads "Stop" and stops it.
     void OnConvert();
-    // The command line's "-input"/"-output": one job that replaces the named output once whole.
+    // The program's command line, once after start-up: "-input" and "-output" convert one file,
+    // replacing the named output once whole; otherwise the files and folders named fill the list.
+    void HandleCommandLine(const std::wstring& commandLine);
+    // The command line's one job.
     void ConvertCommandLine(const std::wstring& input, const std::wstring& output);
     // The engine's reports, on the window's thread.
     void OnEngineReports();
@@ -35,7 +61,9 @@ public:
     void RowAdded(uint64_t id);
     // Ends the program; a run in progress is stopped first.
     void RequestExit();
+    // Jobs at once: 0 for "Automatic" (one per logical processor).
     void SetConcurrency(unsigned setting);
+    unsigned Concurrency() const { return concurrency_; }
 
     bool Running() const { return engine_.Running(); }
     // 1 when the command line's conversion failed or was stopped: the program's exit status.
@@ -52,7 +80,11 @@ private:
     void EndRun(bool stopped);
     void ShowPendingDetails();
 
-    MainWindow& form_;
+    Parts parts_;
+    HWND convertButton_ = nullptr;
+    ProgressBar progress_;
+    UniqueHimagelist convertImages_;
+    unsigned concurrency_ = 0;
     ConsoleProcessRunner runner_;
     WindowsJobFiles files_;
     ConversionEngine engine_;

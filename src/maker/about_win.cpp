@@ -5,7 +5,6 @@
 #include <random>
 
 #include "win/message_dialog_win.h"
-#include "app/main_win.h"
 #include "resource.h"
 #include "maker/web_request.h"
 #include "maker/web_request_win.h"
@@ -76,8 +75,8 @@ private:
 
 }  // namespace
 
-AboutBox::AboutBox(const MainWindow& app)
-    : app_(app), rain_([](int n) { return static_cast<int>(RainEngine()() % static_cast<unsigned>(n)); }) {}
+AboutBox::AboutBox(const ProgramInfo& program)
+    : program_(program), rain_([](int n) { return static_cast<int>(RainEngine()() % static_cast<unsigned>(n)); }) {}
 
 AboutBox::~AboutBox() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -109,8 +108,8 @@ void AboutBox::OnCreate() {
     FormResize();
     SetTimer(hwnd_, kRainTimer, 50, nullptr);
 
-    SetWindowTextW(hwnd_, (L"About " + app_.ProductName).c_str());
-    label2_ = app_.ProductName + L" " + app_.AppVersion;
+    SetWindowTextW(hwnd_, (L"About " + program_.productName).c_str());
+    label2_ = program_.productName + L" " + program_.version;
     SetWindowTextW(okButton, L"OK");
     SetWindowTextW(infoButton, L"Info");
     RECT client;
@@ -234,7 +233,7 @@ void AboutBox::OpenUninstallHelp() {
 }
 
 void AboutBox::OpenLicense() {
-    const std::wstring path = WithTrailingBackslash(FolderOf(app_.ProgramPath)) + L"license.txt";
+    const std::wstring path = WithTrailingBackslash(FolderOf(program_.path)) + L"license.txt";
     if (FileExists(path))
         ShellExecuteW(hwnd_, nullptr, L"notepad.exe", path.c_str(), nullptr, SW_SHOWNORMAL);
     else
@@ -274,7 +273,7 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
             const UniqueHfont nameFont = MakeFont(34);
             const ScopedSelectObject selectFont(dc, nameFont.get());
             SIZE nameSize{};
-            const std::wstring company = app_.CompanyName;
+            const std::wstring company = program_.companyName;
             GetTextExtentPoint32W(dc, company.c_str(), static_cast<int>(company.size()), &nameSize);
             const int gap = Scale(10);
             const int total = logoSize_ + gap + nameSize.cx;
@@ -463,18 +462,5 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---------------------------------------------------------------------------------------------
 // The main window's commands that open the box and the help page.
-
-void MainWindow::OpenAbout() {
-    AboutBox box(*this);
-    box.ShowModal(hwnd_);
-}
-
-void MainWindow::OpenOnlineHelp() {
-    try {
-        OpenWebAddress(HelpAddress(MakerHost, ProductName));
-    } catch (const std::exception&) {
-        // Online help is a courtesy: a missing browser is not the user's problem to read about.
-    }
-}
 
 }  // namespace corvana

@@ -7,17 +7,16 @@
 
 #include <string>
 
+#include "app/program_info.h"
 #include "maker/about.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {
 
-class MainWindow;
-
 class AboutBox : public BaseWindow<AboutBox> {
 public:
-    explicit AboutBox(const MainWindow& app);
+    explicit AboutBox(const ProgramInfo& program);
     ~AboutBox() override;
 
     // Creates the window (running OnCreate) without showing it.
@@ -67,7 +66,7 @@ private:
     void PaintPanel(HWND panel, HDC dc);
     void DrawButton(const DRAWITEMSTRUCT& item);
 
-    const MainWindow& app_;
+    const ProgramInfo& program_;
     std::wstring label2_;
     RainAnimation rain_;
     bool eggTimerRunning_ = false;

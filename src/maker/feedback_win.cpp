@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include "win/message_dialog_win.h"
-#include "app/main_win.h"
 #include "common/text.h"
 #include "resource.h"
 #include "maker/web_request.h"
@@ -38,10 +37,10 @@ LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 
 }  // namespace
 
-FeedbackDialog::FeedbackDialog(const MainWindow& app)
+FeedbackDialog::FeedbackDialog(const ProgramInfo& program)
     : Endpoint(FeedbackEndpoint),
       TimeoutMs(kFeedbackTimeoutMs),
-      app_(app),
+      program_(program),
       likeColour_(GetSysColor(COLOR_BTNFACE)),
       dislikeColour_(GetSysColor(COLOR_BTNFACE)) {}
 
@@ -67,7 +66,7 @@ void FeedbackDialog::Close() {
 }
 
 void FeedbackDialog::OnCreate() {
-    SetWindowTextW(hwnd_, (app_.ProductName + L" feedback").c_str());
+    SetWindowTextW(hwnd_, (program_.productName + L" feedback").c_str());
     SetWindowTextW(likePanel, L"I like it!");
     SetWindowTextW(dislikePanel, L"I dislike it!");
     SetWindowTextW(headingLabel, L"We would really appreciate your feedback.");
@@ -129,7 +128,7 @@ void FeedbackDialog::Send() {
     bool received = false;
     try {
         const WebForm form =
-            FeedbackRequest(app_.AppCaption, app_.AppVersion, Choice(), GetWindowTextString(messageEdit), mail);
+            FeedbackRequest(program_.caption, program_.version, Choice(), GetWindowTextString(messageEdit), mail);
         Application::SetBusyCursor(true);
         ScopeExit restore([] { Application::SetBusyCursor(false); });
         const VendorReply reply = SendVendorRequest(Endpoint, form, TimeoutMs, PostForm);
@@ -286,10 +285,5 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // ---------------------------------------------------------------------------------------------
-
-void MainWindow::OpenFeedback() {
-    FeedbackDialog form(*this);
-    form.ShowModal(hwnd_);
-}
 
 }  // namespace corvana

@@ -5,17 +5,16 @@
 
 #include <string>
 
+#include "app/program_info.h"
 #include "maker/feedback.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {
 
-class MainWindow;
-
 class FeedbackDialog : public BaseWindow<FeedbackDialog> {
 public:
-    explicit FeedbackDialog(const MainWindow& app);
+    explicit FeedbackDialog(const ProgramInfo& program);
     ~FeedbackDialog() override;
 
     void Create(HWND owner);
@@ -46,7 +45,7 @@ private:
     void Layout();
     void PaintChoice(HWND panel, HDC dc);
 
-    const MainWindow& app_;
+    const ProgramInfo& program_;
     HWND savedFocus_ = nullptr;            // the control that had the focus when the form was last deactivated
     COLORREF likeColour_, dislikeColour_;  // a panel whose colour is not the button face counts as selected
     UniqueHfont font16_, font13_, bold13_;

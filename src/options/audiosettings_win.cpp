@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/main_win.h"
+#include "options/output_options_win.h"
 #include "resource.h"
 #include "win/images_win.h"
 #include "common/app_error.h"
@@ -59,7 +59,7 @@ void AudioSettingsDeleter::operator()(AudioSettingsDialog* form) const {
     delete form;
 }
 
-AudioSettingsDialog::AudioSettingsDialog(MainWindow& owner) : owner_(owner) {
+AudioSettingsDialog::AudioSettingsDialog(OutputOptions& options) : options_(options) {
     if (t_openForms++ == 0) t_keyHook = SetWindowsHookExW(WH_GETMESSAGE, KeyHookProc, nullptr, GetCurrentThreadId());
 }
 
@@ -78,7 +78,7 @@ HWND AudioSettingsDialog::RadioButton(int number) const {
 
 void AudioSettingsDialog::Create() {
     RegisterClassOnce(kAudioSettingsClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
-    CreateCentered(owner_.Handle(), kAudioSettingsClass, L"Audio Settings",
+    CreateCentered(options_.Window(), kAudioSettingsClass, L"Audio Settings",
                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
                    {kClientWidth, kClientHeight}, Centring::OverOwner);
     Layout();
@@ -167,9 +167,9 @@ void AudioSettingsDialog::Layout() {
 
 void AudioSettingsDialog::OnCreate() {
     settingTextSilently_ = true;
-    SetWindowTextW(parametersEdit, owner_.FFmpegParameters.c_str());
+    SetWindowTextW(parametersEdit, options_.Parameters().c_str());
     settingTextSilently_ = false;
-    EnableWindow(saveButton, !owner_.FFmpegParameters.empty());
+    EnableWindow(saveButton, !options_.Parameters().empty());
 }
 
 void AudioSettingsDialog::OnChoiceClick(HWND button) {
@@ -193,9 +193,7 @@ void AudioSettingsDialog::OnParametersChanged() {
 }
 
 void AudioSettingsDialog::Save() {
-    const std::wstring text = GetWindowTextString(parametersEdit);
-    owner_.FFmpegParameters = text;
-    owner_.Settings().Write(L"FFmpegParameters", text);
+    options_.SaveParameters(GetWindowTextString(parametersEdit));
     if (GetFocus() == saveButton) SetFocus(parametersEdit);
     EnableWindow(saveButton, FALSE);
 }
@@ -232,19 +230,6 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         default: break;
     }
     return DefaultProc(msg, wp, lp);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Main window
-
-void MainWindow::OnAudioSettingsButton() {
-    RunCommand(CMD_AudioSettings);
-}
-
-void MainWindow::OpenAudioSettings() {
-    std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter> form(new AudioSettingsDialog(*this));
-    form->Create();
-    AudioSettingsDialogs.push_back(std::move(form));
 }
 
 }  // namespace corvana

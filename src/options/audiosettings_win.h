@@ -13,7 +13,7 @@
 
 namespace corvana {
 
-class MainWindow;
+class OutputOptions;
 
 inline constexpr const wchar_t* kAudioSettingsClass = L"TFormAudioSettings";
 
@@ -28,7 +28,7 @@ enum AudioSettingsControlId : int {
 
 class AudioSettingsDialog : public BaseWindow<AudioSettingsDialog> {
 public:
-    explicit AudioSettingsDialog(MainWindow& owner);
+    explicit AudioSettingsDialog(OutputOptions& options);
     ~AudioSettingsDialog() override;
 
     // Creates the window centred over the main window (running OnCreate) and shows it.
@@ -53,7 +53,7 @@ private:
     void OnDpiChanged();
     void Layout();
 
-    MainWindow& owner_;
+    OutputOptions& options_;
     std::array<HWND, 26> radioButtons_{};
     AudioSelection selection_{};
     bool settingTextSilently_ = false;

@@ -44,34 +44,34 @@ TEST_P(LockedSettings, FailedWriteShowsTheErrorAndKeepsTheNewState) {
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, LockedSettings,
-    testing::Values(LockedCase{"TypingATargetFolder", L"Destination", L"C:\\Typed",
-                               [](MainWindow& w) { SetWindowTextW(w.targetFolderEdit, L"C:\\Typed"); },
-                               [](MainWindow& w) { EXPECT_EQ(GetWindowTextString(w.targetFolderEdit), L"C:\\Typed"); }},
-                    LockedCase{"UseSourceFolder", L"UseSourceFolder", L"ON",
-                               [](MainWindow& w) { SendMessageW(w.useSourceFolderCheck, BM_CLICK, 0, 0); },
-                               [](MainWindow& w) {
-                                   EXPECT_EQ(Button_GetCheck(w.useSourceFolderCheck), BST_CHECKED);
-                                   EXPECT_FALSE(IsWindowVisible(w.targetFolderEdit));
-                               }},
-                    LockedCase{
-                        "RememberAudioSettings", L"RememberAudioSettings", L"ON",
-                        [](MainWindow& w) { SendMessageW(w.Handle(), WM_COMMAND, CMD_RememberAudioSettings, 0); },
-                        [](MainWindow& w) { EXPECT_TRUE(w.IsMenuChecked(CMD_RememberAudioSettings)); }},
-                    LockedCase{"ShowErrorDetails", L"ShowErrorDetails", L"ON",
-                               [](MainWindow& w) { SendMessageW(w.Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0); },
-                               [](MainWindow& w) { EXPECT_TRUE(w.IsMenuChecked(CMD_ShowErrorDetails)); }},
-                    LockedCase{"SavedAudioSettings", L"FFmpegParameters", L"-ac 2",
-                               [](MainWindow& w) {
-                                   SendMessageW(w.audioSettingsButton, BM_CLICK, 0, 0);
-                                   auto& dialog = *w.AudioSettingsDialogs.back();
-                                   SendMessageW(dialog.RadioButton(17), BM_CLICK, 0, 0);
-                                   SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
-                               },
-                               [](MainWindow& w) {
-                                   EXPECT_EQ(w.FFmpegParameters, L"-ac 2");
-                                   EXPECT_TRUE(IsWindowEnabled(w.AudioSettingsDialogs.back()->saveButton))
-                                       << "Save stays enabled";
-                               }}),
+    testing::Values(
+        LockedCase{"TypingATargetFolder", L"Destination", L"C:\\Typed",
+                   [](MainWindow& w) { SetWindowTextW(w.Options().TargetFolderEdit(), L"C:\\Typed"); },
+                   [](MainWindow& w) { EXPECT_EQ(GetWindowTextString(w.Options().TargetFolderEdit()), L"C:\\Typed"); }},
+        LockedCase{"UseSourceFolder", L"UseSourceFolder", L"ON",
+                   [](MainWindow& w) { SendMessageW(w.Options().UseSourceFolderCheck(), BM_CLICK, 0, 0); },
+                   [](MainWindow& w) {
+                       EXPECT_EQ(Button_GetCheck(w.Options().UseSourceFolderCheck()), BST_CHECKED);
+                       EXPECT_FALSE(IsWindowVisible(w.Options().TargetFolderEdit()));
+                   }},
+        LockedCase{"RememberAudioSettings", L"RememberAudioSettings", L"ON",
+                   [](MainWindow& w) { SendMessageW(w.Handle(), WM_COMMAND, CMD_RememberAudioSettings, 0); },
+                   [](MainWindow& w) { EXPECT_TRUE(w.IsMenuChecked(CMD_RememberAudioSettings)); }},
+        LockedCase{"ShowErrorDetails", L"ShowErrorDetails", L"ON",
+                   [](MainWindow& w) { SendMessageW(w.Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0); },
+                   [](MainWindow& w) { EXPECT_TRUE(w.IsMenuChecked(CMD_ShowErrorDetails)); }},
+        LockedCase{"SavedAudioSettings", L"FFmpegParameters", L"-ac 2",
+                   [](MainWindow& w) {
+                       SendMessageW(w.Options().AudioSettingsButton(), BM_CLICK, 0, 0);
+                       auto& dialog = *w.Options().AudioSettingsDialogs().back();
+                       SendMessageW(dialog.RadioButton(17), BM_CLICK, 0, 0);
+                       SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
+                   },
+                   [](MainWindow& w) {
+                       EXPECT_EQ(w.Options().Parameters(), L"-ac 2");
+                       EXPECT_TRUE(IsWindowEnabled(w.Options().AudioSettingsDialogs().back()->saveButton))
+                           << "Save stays enabled";
+                   }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The value that failed is written together with the next change.
@@ -81,10 +81,10 @@ TEST_F(LockedSettings, TheNextWriteCarriesTheValueThatFailed) {
         UniqueFileHandle lock(CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock);
         MessageBoxWatcher watcher;
-        SetWindowTextW(form->targetFolderEdit, L"C:\\Typed");
+        SetWindowTextW(form->Options().TargetFolderEdit(), L"C:\\Typed");
         ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
     }
-    SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0);
+    SendMessageW(form->Options().UseSourceFolderCheck(), BM_CLICK, 0, 0);
     EXPECT_EQ(ReadFileBytes(ini), "\xEF\xBB\xBF[Settings]\r\nDestination=C:\\Typed\r\nUseSourceFolder=ON\r\n\r\n");
 }
 

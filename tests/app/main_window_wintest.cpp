@@ -36,28 +36,28 @@ RECT ClientRectIn(HWND parent, HWND child) {
 
 TEST_F(MainWindowTest, ControlsCarryTheirTextsAndInitialStates) {
     Start();
-    EXPECT_EQ(GetWindowTextString(form->formatLabel), L"Output Format:");
-    EXPECT_EQ(GetWindowTextString(form->targetFolderLabel), L"Target Folder:");
-    EXPECT_EQ(GetWindowTextString(form->normalizeCheck), L"Volume Normalization");
-    EXPECT_EQ(GetWindowTextString(form->useSourceFolderCheck), L"Use Source Folder");
-    EXPECT_EQ(GetWindowTextString(form->convertButton), L"Convert");
-    EXPECT_TRUE(IsWindowEnabled(form->convertButton));
-    EXPECT_EQ(Button_GetCheck(form->normalizeCheck), BST_UNCHECKED);
-    EXPECT_FALSE(IsWindowVisible(form->progressBar));
-    EXPECT_EQ(SendMessageW(form->progressBar, PBM_GETRANGE, FALSE, 0), 10);
+    EXPECT_EQ(GetWindowTextString(form->Options().FormatLabel()), L"Output Format:");
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderLabel()), L"Target Folder:");
+    EXPECT_EQ(GetWindowTextString(form->Options().NormalizeCheck()), L"Volume Normalization");
+    EXPECT_EQ(GetWindowTextString(form->Options().UseSourceFolderCheck()), L"Use Source Folder");
+    EXPECT_EQ(GetWindowTextString(form->ConvertButton()), L"Convert");
+    EXPECT_TRUE(IsWindowEnabled(form->ConvertButton()));
+    EXPECT_EQ(Button_GetCheck(form->Options().NormalizeCheck()), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowVisible(form->ProgressBarHandle()));
+    EXPECT_EQ(SendMessageW(form->ProgressBarHandle(), PBM_GETRANGE, FALSE, 0), 10);
     EXPECT_EQ(form->StatusText(), L"");
     EXPECT_EQ(ListView_GetItemCount(form->Files().Handle()), 0);
 
     const std::vector<std::wstring> formats = {L"MP3", L"WAV", L"M4A", L"WMA",  L"FLAC", L"WEBM", L"AIFF",
                                                L"AAC", L"OGG", L"OPUS", L"AC3", L"EAC3", L"MP2",  L"WV"};
-    ASSERT_EQ(ComboBox_GetCount(form->formatBox), static_cast<int>(formats.size()));
-    for (int i = 0; i < ComboBox_GetCount(form->formatBox); ++i) {
+    ASSERT_EQ(ComboBox_GetCount(form->Options().FormatBox()), static_cast<int>(formats.size()));
+    for (int i = 0; i < ComboBox_GetCount(form->Options().FormatBox()); ++i) {
         wchar_t text[16]{};
-        ComboBox_GetLBText(form->formatBox, i, text);
+        ComboBox_GetLBText(form->Options().FormatBox(), i, text);
         EXPECT_EQ(text, formats[static_cast<size_t>(i)]);
     }
-    EXPECT_EQ(GetWindowTextString(form->formatBox), L"MP3");
-    EXPECT_EQ(GetWindowLongPtrW(form->formatBox, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "no typed text";
+    EXPECT_EQ(GetWindowTextString(form->Options().FormatBox()), L"MP3");
+    EXPECT_EQ(GetWindowLongPtrW(form->Options().FormatBox(), GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "no typed text";
 
     wchar_t header[32]{};
     LVCOLUMNW col{};
@@ -90,22 +90,22 @@ TEST_F(MainWindowTest, ToolBarHasItsButtonsAndHints) {
                     {CMD_ToolFeedback, L"Feedback", L"Send feedback"},
                     {CMD_ToolAbout, L"About", L"Show aboutbox"},
                     {CMD_ToolHelp, L"Help", L"Online help"}};
-    ASSERT_EQ(SendMessageW(form->toolBar, TB_BUTTONCOUNT, 0, 0), 6);
+    ASSERT_EQ(SendMessageW(form->ToolBar(), TB_BUTTONCOUNT, 0, 0), 6);
     for (int i = 0; i < 6; ++i) {
         TBBUTTON b{};
-        SendMessageW(form->toolBar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+        SendMessageW(form->ToolBar(), TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
         EXPECT_EQ(b.idCommand, expected[i].command);
         if (expected[i].command == 0) {
             EXPECT_TRUE(b.fsStyle & BTNS_SEP);
             continue;
         }
         wchar_t text[64]{};
-        SendMessageW(form->toolBar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(b.idCommand),
+        SendMessageW(form->ToolBar(), TB_GETBUTTONTEXTW, static_cast<WPARAM>(b.idCommand),
                      reinterpret_cast<LPARAM>(text));
         EXPECT_EQ(std::wstring(text), expected[i].caption);
         // The hint the tool bar asks its parent for.
         NMTTDISPINFOW info{};
-        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(form->toolBar, TB_GETTOOLTIPS, 0, 0));
+        info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(form->ToolBar(), TB_GETTOOLTIPS, 0, 0));
         info.hdr.idFrom = static_cast<UINT_PTR>(b.idCommand);
         info.hdr.code = TTN_GETDISPINFOW;
         SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, ToolBarHasItsButtonsAndHints) {
         EXPECT_EQ(std::wstring(info.lpszText), expected[i].hint);
     }
     RECT rc;
-    SendMessageW(form->toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    SendMessageW(form->ToolBar(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
     EXPECT_EQ(rc.right - rc.left, form->Scale(71));
     EXPECT_EQ(rc.bottom - rc.top, form->Scale(84));
 }
@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, ToolBarHasItsButtonsAndHints) {
 TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     Start();
     HMENU main = GetMenu(form->Handle());
-    ASSERT_EQ(main, form->mainMenu);
+    ASSERT_EQ(main, form->Menu());
     EXPECT_EQ(MenuItems(main), (std::vector<std::wstring>{L"File", L"Settings", L"Help"}));
     EXPECT_EQ(MenuItems(GetSubMenu(main, 0)),
               (std::vector<std::wstring>{L"Clear", L"-", L"Add Files...", L"Add Folder...", L"-", L"Exit"}));
@@ -136,9 +136,9 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuItems(form->Files().Menu()),
               (std::vector<std::wstring>{L"Open", L"Show in Explorer", L"-", L"Remove from List",
                                          L"Send to Recycle Bin", L"-", L"Select All", L"-", L"Properties"}));
-    EXPECT_EQ(MenuItems(form->targetFolderMenu),
+    EXPECT_EQ(MenuItems(form->Options().TargetFolderMenu()),
               (std::vector<std::wstring>{L"Change Destination Folder...", L"Show in Explorer"}));
-    EXPECT_EQ(MenuItems(form->audioSettingsMenu),
+    EXPECT_EQ(MenuItems(form->Options().AudioSettingsMenu()),
               (std::vector<std::wstring>{L"Audio Settings...", L"Remember Audio Settings"}));
     EXPECT_EQ(GetMenuDefaultItem(form->Files().Menu(), FALSE, 0), static_cast<UINT>(CMD_Open));
 
@@ -152,14 +152,15 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
 TEST_F(MainWindowTest, TabOrderFollowsTheOptionPanel) {
     Start();
     std::vector<HWND> order;
-    HWND h = form->formatBox;
+    HWND h = form->Options().FormatBox();
     for (int i = 0; i < 7; ++i) {
         order.push_back(h);
         h = GetNextDlgTabItem(form->Handle(), h, FALSE);
     }
-    EXPECT_EQ(order, (std::vector<HWND>{form->formatBox, form->audioSettingsButton, form->normalizeCheck,
-                                        form->useSourceFolderCheck, form->targetFolderEdit, form->targetFolderButton,
-                                        form->convertButton}));
+    EXPECT_EQ(order, (std::vector<HWND>{form->Options().FormatBox(), form->Options().AudioSettingsButton(),
+                                        form->Options().NormalizeCheck(), form->Options().UseSourceFolderCheck(),
+                                        form->Options().TargetFolderEdit(), form->Options().TargetFolderButton(),
+                                        form->ConvertButton()}));
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
@@ -169,18 +170,18 @@ TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
     EXPECT_EQ(client.right, form->Scale(601));
     EXPECT_EQ(client.bottom, form->Scale(535));
 
-    const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
+    const RECT convert = ClientRectIn(form->Handle(), form->ConvertButton());
     EXPECT_EQ(convert.bottom - convert.top, form->Scale(37));
     EXPECT_EQ(client.right - convert.right, form->Scale(2));
-    const RECT status = ClientRectIn(form->Handle(), form->statusBar);
+    const RECT status = ClientRectIn(form->Handle(), form->StatusBarHandle());
     EXPECT_EQ(status.bottom, client.bottom) << "the hidden progress bar takes no room";
     EXPECT_EQ(status.bottom - status.top, form->Scale(19));
     const RECT list = ClientRectIn(form->Handle(), form->Files().Handle());
-    const RECT splitter = ClientRectIn(form->Handle(), form->splitter);
+    const RECT splitter = ClientRectIn(form->Handle(), form->Splitter());
     EXPECT_EQ(list.right, splitter.left);
     EXPECT_EQ(splitter.right - splitter.left, form->Scale(5));
     EXPECT_EQ(client.right - splitter.right, form->Scale(238));
-    for (HWND button : {form->targetFolderButton, form->audioSettingsButton}) {
+    for (HWND button : {form->Options().TargetFolderButton(), form->Options().AudioSettingsButton()}) {
         const RECT r = ClientRectIn(form->Handle(), button);
         EXPECT_EQ(r.right - r.left, form->Scale(41));
         EXPECT_EQ(r.bottom - r.top, form->Scale(25));
@@ -188,22 +189,22 @@ TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
     }
 
     // Shown, the progress bar sits below the status bar.
-    ShowWindow(form->progressBar, SW_SHOW);
+    ShowWindow(form->ProgressBarHandle(), SW_SHOW);
     form->Layout();
-    const RECT bar = ClientRectIn(form->Handle(), form->progressBar);
+    const RECT bar = ClientRectIn(form->Handle(), form->ProgressBarHandle());
     EXPECT_EQ(bar.bottom, client.bottom);
     EXPECT_EQ(bar.bottom - bar.top, form->Scale(17));
-    EXPECT_EQ(ClientRectIn(form->Handle(), form->statusBar).bottom, bar.top);
+    EXPECT_EQ(ClientRectIn(form->Handle(), form->StatusBarHandle()).bottom, bar.top);
 }
 
 TEST_F(MainWindowTest, SplitterResizesListAndPanelWhileDragging) {
     Start();
     const RECT before = ClientRectIn(form->Handle(), form->Files().Handle());
-    SendMessageW(form->splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 10));
-    SendMessageW(form->splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-100), 10));
+    SendMessageW(form->Splitter(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 10));
+    SendMessageW(form->Splitter(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-100), 10));
     const RECT during = ClientRectIn(form->Handle(), form->Files().Handle());
-    const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
-    SendMessageW(form->splitter, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-100), 10));
+    const RECT convert = ClientRectIn(form->Handle(), form->ConvertButton());
+    SendMessageW(form->Splitter(), WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(-100), 10));
     EXPECT_NEAR(during.right, before.right - 102, 3) << "the list narrows before the button is released";
     RECT client;
     GetClientRect(form->Handle(), &client);
@@ -217,11 +218,11 @@ TEST_F(MainWindowTest, DpiChangeScalesTheLayout) {
     RECT suggested{window.left, window.top, window.left + 1300, window.top + 1200};
     SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(form->Dpi(), 192u);
-    const RECT convert = ClientRectIn(form->Handle(), form->convertButton);
+    const RECT convert = ClientRectIn(form->Handle(), form->ConvertButton());
     EXPECT_EQ(convert.bottom - convert.top, 74);
     EXPECT_EQ(ListView_GetColumnWidth(form->Files().Handle(), 1), 142);
     RECT rc;
-    SendMessageW(form->toolBar, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    SendMessageW(form->ToolBar(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
     EXPECT_EQ(rc.bottom - rc.top, 168);
 }
 

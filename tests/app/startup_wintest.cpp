@@ -16,12 +16,12 @@ using Startup = AppFixture;
 TEST_F(Startup, FirstStartCreatesTheSettingsFileWithTheDesktop) {
     Start();
     EXPECT_EQ(form->Settings().Folder(), folder.Path() + L"\\");
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), DesktopFolder());
     EXPECT_EQ(ReadFileBytes(ini), DefaultFile());
     EXPECT_EQ(GetWindowTextString(form->Handle()), L"KALDERN - Corvana");
-    EXPECT_EQ(form->AppCaption, L"KALDERN - Corvana");
-    EXPECT_EQ(form->AppVersion, L"1.7");
-    EXPECT_TRUE(form->FFmpegParameters.empty());
+    EXPECT_EQ(form->Program().caption, L"KALDERN - Corvana");
+    EXPECT_EQ(form->Program().version, L"1.7");
+    EXPECT_TRUE(form->Options().Parameters().empty());
     EXPECT_TRUE(form->Files().ScanList().empty());
 }
 
@@ -41,14 +41,14 @@ TEST_P(StoredSettings, ReachTheirControls) {
     const auto& c = GetParam();
     WriteFileBytes(ini, c.file);
     Start();
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), c.edit);
-    EXPECT_EQ(form->FFmpegParameters, c.parameters);
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), c.edit);
+    EXPECT_EQ(form->Options().Parameters(), c.parameters);
     EXPECT_EQ(form->IsMenuChecked(CMD_RememberAudioSettings), c.remember);
     EXPECT_EQ(form->IsMenuChecked(CMD_ShowErrorDetails), c.errorDetails);
-    EXPECT_EQ(Button_GetCheck(form->useSourceFolderCheck) == BST_CHECKED, c.sourceFolder);
-    EXPECT_EQ(IsWindowVisible(form->targetFolderEdit) != FALSE, !c.sourceFolder);
-    EXPECT_EQ(IsWindowVisible(form->targetFolderButton) != FALSE, !c.sourceFolder);
-    EXPECT_TRUE(IsWindowVisible(form->targetFolderLabel));
+    EXPECT_EQ(Button_GetCheck(form->Options().UseSourceFolderCheck()) == BST_CHECKED, c.sourceFolder);
+    EXPECT_EQ(IsWindowVisible(form->Options().TargetFolderEdit()) != FALSE, !c.sourceFolder);
+    EXPECT_EQ(IsWindowVisible(form->Options().TargetFolderButton()) != FALSE, !c.sourceFolder);
+    EXPECT_TRUE(IsWindowVisible(form->Options().TargetFolderLabel()));
     EXPECT_EQ(ReadFileBytes(ini), c.after.empty() ? c.file : c.after);
 }
 
@@ -88,7 +88,7 @@ TEST_P(BadSettingsFile, StartsWithTheSettingsItCouldKeep) {
     WriteFileBytes(ini, c.file);
     Start();
     EXPECT_TRUE(IsWindow(form->Handle()));
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), DesktopFolder());
     const std::string expected = c.after.empty() ? DefaultFile() : c.after;
     EXPECT_EQ(ReadFileBytes(ini), expected);
 }
@@ -111,7 +111,7 @@ TEST_F(Startup, FiftyMegabyteFileLoads) {
     while (file.size() < 50u * 1024 * 1024) file += line;
     WriteFileBytes(ini, file);
     Start();
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"C:\\big");
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), L"C:\\big");
 }
 
 TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
@@ -123,7 +123,7 @@ TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
     Start();
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
     CloseHandle(lock);
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), DesktopFolder());
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"Corvana");
     EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u) << box.text;
@@ -157,7 +157,7 @@ TEST_F(SettingsFolderChoice, UserFolderThatCannotBeCreatedStillStarts) {
     Start();
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }));
     EXPECT_EQ(watcher.Boxes().front().caption, L"Corvana");
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), DesktopFolder());
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), DesktopFolder());
     EXPECT_TRUE(IsWindow(form->Handle()));
 }
 

@@ -148,7 +148,7 @@ TEST_F(CommandLineConversion, OtherArgumentsFillTheList) {
           (work / L"album") + L"\" relative.WAV");
     EXPECT_EQ(Captions(),
               (std::vector<std::wstring>{work / L"album\\1.mp3", work / L"not here.flac", L"relative.WAV"}));
-    EXPECT_EQ(form->LastFolder, work / L"album");
+    EXPECT_EQ(form->LastFolder(), work / L"album");
     EXPECT_EQ(form->StatusText(), L"");
     EXPECT_FALSE(form->EndRequested());
 }

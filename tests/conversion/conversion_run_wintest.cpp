@@ -14,8 +14,8 @@ class ConversionRun : public ConversionFixture {
 protected:
     TempFolder work{L"run"};
 
-    void SetTarget(const std::wstring& text) { SetWindowTextW(form->targetFolderEdit, text.c_str()); }
-    void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->formatBox, -1, format); }
+    void SetTarget(const std::wstring& text) { SetWindowTextW(form->Options().TargetFolderEdit(), text.c_str()); }
+    void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->Options().FormatBox(), -1, format); }
     std::vector<std::wstring> Results() const {
         std::vector<std::wstring> r;
         for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i)
@@ -24,9 +24,9 @@ protected:
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
     void ExpectIdle() const {
-        EXPECT_EQ(GetWindowTextString(form->convertButton), L"Convert");
-        EXPECT_TRUE(IsWindowEnabled(form->convertButton));
-        EXPECT_FALSE(IsWindowVisible(form->progressBar));
+        EXPECT_EQ(GetWindowTextString(form->ConvertButton()), L"Convert");
+        EXPECT_TRUE(IsWindowEnabled(form->ConvertButton()));
+        EXPECT_FALSE(IsWindowVisible(form->ProgressBarHandle()));
         EXPECT_FALSE(Application::IsBusyCursor());
     }
 };
@@ -75,7 +75,7 @@ TEST_F(ConversionRun, NamesOutputsUniquelyAndOverwritesNothing) {
 
     // Same format beside the source: the counter keeps the source as it is.
     const std::string source = ReadFileBytes(work / L"song (2).mp3");
-    Button_SetCheck(form->useSourceFolderCheck, BST_CHECKED);
+    Button_SetCheck(form->Options().UseSourceFolderCheck(), BST_CHECKED);
     Convert();
     EXPECT_EQ(ReadFileBytes(work / L"song (2).mp3"), source);
     EXPECT_TRUE(DecodesCleanly(work / L"song (2) (2).mp3"));
@@ -136,7 +136,7 @@ TEST_F(ConversionRun, AnEmptyTargetFolderStopsTheRunAndTheWindowGoesBackToIdle) 
     MessageBoxWatcher watcher;
     // As a click would: through the window procedure, which shows failures in the standard box.
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(IDC_ConvertButton, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->convertButton));
+                 reinterpret_cast<LPARAM>(form->ConvertButton()));
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
     EXPECT_EQ(watcher.Boxes()[0].caption, L"Corvana");
     EXPECT_EQ(watcher.Boxes()[0].text, L"Unable to create directory.");
@@ -195,7 +195,7 @@ protected:
     // Starts a run one job at a time and acts as soon as the first job has started.
     void RunWhile(const std::function<void()>& action) {
         form->RunCommand(CMD_SimultaneousFirst);
-        SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+        SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return form->StatusText().rfind(L"Processing ", 0) == 0; }, 10000));
         action();
         ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 60000));
@@ -244,7 +244,7 @@ TEST_F(ConversionRunChanges, RowsAddedOrAClearedListDuringARunAreHandled) {
     RunWhile([this] { form->Files().AddFile(work / L"d.wav"); });
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK", L"OK"}));
     EXPECT_TRUE(DecodesCleanly(work / L"out\\d.mp3"));
-    EXPECT_EQ(SendMessageW(form->progressBar, PBM_GETRANGE, FALSE, 0), 3) << "the maximum is not raised";
+    EXPECT_EQ(SendMessageW(form->ProgressBarHandle(), PBM_GETRANGE, FALSE, 0), 3) << "the maximum is not raised";
 
     RunWhile([this] {
         form->Files().Rows().Clear();
@@ -265,10 +265,10 @@ protected:
             MakeTone(name);
             form->Files().AddFile(name);
         }
-        form->FFmpegParameters = L"-af apad";
+        form->Options().SaveParameters(L"-af apad");
         SetTarget(work / L"out");
         form->RunCommand(CMD_SimultaneousFirst + atOnce - 1);
-        SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+        SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return RunningFFmpegProcesses().size() == static_cast<size_t>(atOnce); }, 20000));
         // Every running row shows its progress.
         ASSERT_TRUE(PumpUntil(
@@ -293,11 +293,11 @@ protected:
 
 TEST_F(ConversionStop, StopEndsEveryRunningJobAndLeavesNoFile) {
     StartEndlessRun(3, 2);
-    EXPECT_EQ(GetWindowTextString(form->convertButton), L"Stop");
-    EXPECT_TRUE(IsWindowEnabled(form->convertButton));
+    EXPECT_EQ(GetWindowTextString(form->ConvertButton()), L"Stop");
+    EXPECT_TRUE(IsWindowEnabled(form->ConvertButton()));
     EXPECT_EQ(Results()[0].back(), L'%');
     EXPECT_EQ(Results()[2], L"");
-    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Stopped", L"Stopped", L""}));
     EXPECT_EQ(form->StatusText(), L"Stopped");
@@ -314,11 +314,11 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     ASSERT_TRUE(server);
     form->Files().AddFile(pipe);
     SetTarget(work / L"out");
-    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !RunningFFmpegProcesses().empty(); }, 20000));
     PumpFor(500);
     const DWORD pressed = GetTickCount();
-    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
     EXPECT_GE(GetTickCount() - pressed, 1900u) << "asked to quit first";
     EXPECT_EQ(Results(), std::vector<std::wstring>{L"Stopped"});
@@ -356,7 +356,7 @@ TEST_F(ConversionStop, TheWindowAnswersDuringALongJob) {
     EXPECT_EQ(answered, 40);
     EXPECT_EQ(unanswered, 0);
     EXPECT_TRUE(form->ConversionRunning()) << "the job was still running all along";
-    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
 }
 

@@ -16,11 +16,11 @@ TEST_F(FFmpegJob, ConvertsAToneIntoEachOfTheFourteenFormats) {
     const std::wstring source = work / L"tone.wav";
     MakeTone(source);
     form->Files().AddFile(source);
-    SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
-    ASSERT_EQ(ComboBox_GetCount(form->formatBox), 14);
+    SetWindowTextW(form->Options().TargetFolderEdit(), (work / L"out").c_str());
+    ASSERT_EQ(ComboBox_GetCount(form->Options().FormatBox()), 14);
     for (int i = 0; i < 14; ++i) {
-        ComboBox_SetCurSel(form->formatBox, i);
-        const std::wstring format = GetWindowTextString(form->formatBox);
+        ComboBox_SetCurSel(form->Options().FormatBox(), i);
+        const std::wstring format = GetWindowTextString(form->Options().FormatBox());
         ASSERT_TRUE(ConvertAndWait(*form));
         const std::wstring output = work / (L"out\\tone" + OutputExtension(format));
         EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK") << format;
@@ -153,9 +153,9 @@ TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
     const std::wstring source = sub + L"\\" + std::wstring(100, L'n') + L" \U0001F3B5 \u00E9.wav";
     MakeTone(source);
-    form->FFmpegParameters = L"-hide_banner -codec:a no_such_codec";
+    form->Options().SaveParameters(L"-hide_banner -codec:a no_such_codec");
     form->Files().AddFile(source);
-    SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
+    SetWindowTextW(form->Options().TargetFolderEdit(), (work / L"out").c_str());
 
     MessageBoxWatcher watcher;
     ASSERT_TRUE(ConvertAndWait(*form));
@@ -173,7 +173,7 @@ TEST_F(FFmpegJob, NoBoxForASuccessOrWithoutShowErrorDetails) {
     Start();
     TempFolder work(L"nobox");
     MakeTone(work / L"a.wav");
-    SetWindowTextW(form->targetFolderEdit, (work / L"out").c_str());
+    SetWindowTextW(form->Options().TargetFolderEdit(), (work / L"out").c_str());
     MessageBoxWatcher watcher;
     form->SetMenuChecked(CMD_ShowErrorDetails, true);
     form->Files().AddFile(work / L"a.wav");

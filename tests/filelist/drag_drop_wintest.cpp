@@ -77,7 +77,7 @@ TEST_F(DragDrop, HandlesEachItemInDropOrder) {
     EXPECT_EQ(
         ListCaptions(form->Files().Handle()),
         (std::vector<std::wstring>{music + L"\\a.mp3", x, dirMp3 + L"\\inner.wav", longFile, unicode, y, missing}));
-    EXPECT_EQ(form->LastFolder, dirMp3);
+    EXPECT_EQ(form->LastFolder(), dirMp3);
     EXPECT_EQ(form->StatusText(), L"");
     EXPECT_FALSE(Application::IsBusyCursor());
 

@@ -77,7 +77,7 @@ TEST_F(FileList, AddFolderContentsScansDepthFirstInEnumerationOrder) {
     form->Files().AddFolderContents(root);
     EXPECT_EQ(Captions(), expected);
     EXPECT_EQ(form->Files().ScanList(), expected);
-    EXPECT_EQ(form->LastFolder, root);
+    EXPECT_EQ(form->LastFolder(), root);
     EXPECT_EQ(form->StatusText(), L"");
     EXPECT_FALSE(Application::IsBusyCursor());
 
@@ -93,7 +93,7 @@ TEST_F(FileList, AMissingOrEmptyFolderAddsNothingButIsRemembered) {
     for (const std::wstring& f : {work / L"empty", work / L"missing"}) {
         form->Files().AddFolderContents(f);
         EXPECT_TRUE(Captions().empty());
-        EXPECT_EQ(form->LastFolder, f);
+        EXPECT_EQ(form->LastFolder(), f);
         EXPECT_EQ(form->StatusText(), L"");
     }
 }

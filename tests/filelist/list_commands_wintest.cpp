@@ -98,7 +98,7 @@ TEST_F(ListCommands, ResultsWrittenByARunAfterASortMoveNoRow) {
     WriteFileBytes(work / L"a.wav", "not audio");
     WriteFileBytes(work / L"c.wav", "not audio either");
     Start();
-    SetWindowTextW(form->targetFolderEdit, out.c_str());
+    SetWindowTextW(form->Options().TargetFolderEdit(), out.c_str());
     for (const wchar_t* n : {L"d.wav", L"c.wav", L"b.wav", L"a.wav"}) form->Files().AddFile(work / n);
     ClickColumnHeader(form->Files().Handle(), 1);
     const auto before = Captions();

@@ -161,8 +161,7 @@ TEST(RecycleWithoutBin, ChildAnswersNoToTheShell) {
     {
         TempFolder app(L"nobin-app");
         const std::wstring exe = CopyProgramTo(app.Path());
-        MainWindow form(exe);
-        form.CommandLine = L"\"" + exe + L"\"";
+        MainWindow form(exe, L"\"" + exe + L"\"");
         form.Create();
         form.Show(SW_SHOWNOACTIVATE);
         form.Files().AddFile(file);

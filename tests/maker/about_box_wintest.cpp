@@ -13,7 +13,7 @@ protected:
     std::unique_ptr<corvana::AboutBox> box;
     void OpenBox() {
         Start();
-        box = std::make_unique<corvana::AboutBox>(*form);
+        box = std::make_unique<corvana::AboutBox>(form->Program());
         box->Create(form->Handle());
         ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
         PumpFor(20);
@@ -109,7 +109,7 @@ TEST_F(AboutBoxWindow, OkAndEscapeClose) {
     SendMessageW(box->picturePanel, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(box->okButton));
     EXPECT_FALSE(IsWindow(box->Handle()));
     for (bool onInfo : {false, true}) {
-        box = std::make_unique<corvana::AboutBox>(*form);
+        box = std::make_unique<corvana::AboutBox>(form->Program());
         box->Create(form->Handle());
         MSG escape{onInfo ? box->infoButton : box->okButton, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         EXPECT_TRUE(IsDialogMessageW(box->Handle(), &escape));  // as the modal loop hands it over
@@ -123,7 +123,7 @@ TEST_F(AboutBoxWindow, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
     form = std::make_unique<MainWindow>(CopyProgramTo(spaced.Path()));
     form->Create();
     WriteFileBytes(spaced / L"license.txt", "Licence text");
-    box = std::make_unique<corvana::AboutBox>(*form);
+    box = std::make_unique<corvana::AboutBox>(form->Program());
     box->Create(form->Handle());
     box->OpenLicense();
     HWND notepad = nullptr;
@@ -200,7 +200,7 @@ TEST_F(OnlineHelp, MenuToolButtonAndF1OpenTheHelpPage) {
     const std::string expected = std::string("http://") + CORVANA_MAKER_HOST + "/help/corvana/\n";
     const std::function<void()> ways[] = {
         [&] { form->RunCommand(CMD_OnlineHelp); },
-        [&] { SendMessageW(form->Handle(), WM_COMMAND, CMD_ToolHelp, reinterpret_cast<LPARAM>(form->toolBar)); },
+        [&] { SendMessageW(form->Handle(), WM_COMMAND, CMD_ToolHelp, reinterpret_cast<LPARAM>(form->ToolBar())); },
         [&] {
             PostMessageW(form->Files().Handle(), WM_KEYDOWN, VK_F1, 0);
             Application::ProcessMessages();

@@ -213,7 +213,7 @@ protected:
         form->UpdateChecks().SetEndpoint(service.Endpoint());
     }
     bool MenuEnabled() const {
-        return (GetMenuState(form->mainMenu, CMD_UpdateNotifications, MF_BYCOMMAND) & MF_GRAYED) == 0;
+        return (GetMenuState(form->Menu(), CMD_UpdateNotifications, MF_BYCOMMAND) & MF_GRAYED) == 0;
     }
     MakerStandIn service;
 };

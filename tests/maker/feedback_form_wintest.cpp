@@ -1,8 +1,12 @@
 // The feedback form with real windows against the stand-in service.
 #include "maker/feedback_win.h"
 
+#include <atomic>
+#include <thread>
+
 #include "support/app_fixture.h"
 #include "support/maker_standin.h"
+#include "win/modal_win.h"
 
 namespace corvana::test {
 namespace {
@@ -20,7 +24,7 @@ protected:
         service->SetBody("OK");
         service->ClearRequests();
         Start();
-        box = std::make_unique<FeedbackDialog>(*form);
+        box = std::make_unique<FeedbackDialog>(form->Program());
         box->Endpoint = service->Endpoint(L"/php/feedback.php");
         box->Create(form->Handle());
         ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
@@ -156,18 +160,31 @@ TEST_F(FeedbackForm, ServiceDownIsAFailure) {
     EXPECT_FALSE(Application::IsBusyCursor()) << "the busy cursor is restored";
 }
 
+// Escape goes through the form's own modal loop, as a key press would.
 TEST_F(FeedbackForm, EscapeClosesFromTheMessageTheAddressAndSend) {
     for (int which = 0; which < 3; ++which) {
         if (!box) {
-            box = std::make_unique<FeedbackDialog>(*form);
+            box = std::make_unique<FeedbackDialog>(form->Program());
             box->Create(form->Handle());
         }
+        const HWND window = box->Handle();
         HWND target = which == 0 ? box->messageEdit : which == 1 ? box->mailEdit : box->sendButton;
         SetWindowTextW(box->messageEdit, L"typed");
-        MSG escape{target, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-        if (!IsDialogMessageW(box->Handle(), &escape)) SendMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0);
-        PumpFor(10);
-        EXPECT_FALSE(IsWindow(box->Handle())) << which;
+        SetFocus(target);
+        PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        // Should Escape do nothing, the form is closed another way after a while, and the test fails.
+        std::atomic<bool> watchdogFired{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
+            if (IsWindow(window)) {
+                watchdogFired = true;
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+        });
+        RunModal(window, form->Handle());
+        watchdog.join();
+        EXPECT_FALSE(watchdogFired.load()) << which;
+        EXPECT_FALSE(IsWindow(window)) << which;
         box.reset();
     }
 }

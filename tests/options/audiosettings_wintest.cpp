@@ -45,9 +45,9 @@ constexpr int kAutoButtons[] = {1, 25, 15, 21};
 class AudioSettings : public AppFixture {
 protected:
     AudioSettingsDialog& Open() {
-        SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
+        SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
         PumpFor(20);
-        return *form->AudioSettingsDialogs.back();
+        return *form->Options().AudioSettingsDialogs().back();
     }
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
     static bool Checked(HWND button) { return Button_GetCheck(button) == BST_CHECKED; }
@@ -131,7 +131,7 @@ class AudioSettingsOpening : public AudioSettings, public testing::WithParamInte
 
 TEST_P(AudioSettingsOpening, ShowsTheCurrentStringWithEveryRowOnAuto) {
     Start();
-    form->FFmpegParameters = GetParam().parameters;
+    form->Options().SaveParameters(GetParam().parameters);
     auto& d = Open();
     EXPECT_EQ(Text(d), GetParam().parameters);
     EXPECT_EQ(SaveEnabled(d), GetParam().saveEnabled);
@@ -161,7 +161,7 @@ TEST_P(AudioSettingsComposition, ReplacesTheFieldAndEnablesSave) {
     for (int number : GetParam().clicks) Click(d.RadioButton(number));
     EXPECT_EQ(Text(d), GetParam().expected);
     EXPECT_TRUE(SaveEnabled(d));
-    EXPECT_EQ(form->FFmpegParameters, L"typed by hand") << "only Save changes the string in force";
+    EXPECT_EQ(form->Options().Parameters(), L"typed by hand") << "only Save changes the string in force";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,12 +191,12 @@ class AudioSettingsSave : public AudioSettings, public testing::WithParamInterfa
 
 TEST_P(AudioSettingsSave, StoresTheTextAsItIs) {
     Start();
-    form->FFmpegParameters = L"-ac 6";
+    form->Options().SaveParameters(L"-ac 6");
     auto& d = Open();
     SetWindowTextW(d.parametersEdit, GetParam().text.c_str());
     EXPECT_TRUE(SaveEnabled(d));
     Click(d.saveButton);
-    EXPECT_EQ(form->FFmpegParameters, GetParam().text);
+    EXPECT_EQ(form->Options().Parameters(), GetParam().text);
     EXPECT_EQ(StoredParameters(), EncodeUtf8(GetParam().text));
     EXPECT_FALSE(SaveEnabled(d));
 }
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, AudioSettingsSave,
 
 TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     Start();
-    form->FFmpegParameters = L"-ac 2";
+    form->Options().SaveParameters(L"-ac 2");
     const std::string file = ReadFileBytes(ini);
     auto& first = Open();
     Click(first.RadioButton(16));
@@ -216,7 +216,7 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     Click(first.closeButton);
     EXPECT_FALSE(IsWindowVisible(first.Handle()));
     EXPECT_TRUE(IsWindow(first.Handle())) << "closing only hides";
-    EXPECT_EQ(form->FFmpegParameters, L"-ac 2");
+    EXPECT_EQ(form->Options().Parameters(), L"-ac 2");
     EXPECT_EQ(ReadFileBytes(ini), file);
 
     auto& second = Open();
@@ -256,7 +256,7 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
     Start();
     auto& first = Open();
     auto& second = Open();
-    ASSERT_EQ(form->AudioSettingsDialogs.size(), 2u);
+    ASSERT_EQ(form->Options().AudioSettingsDialogs().size(), 2u);
     EXPECT_TRUE(IsWindowVisible(first.Handle()));
     EXPECT_TRUE(IsWindowVisible(second.Handle()));
     EXPECT_TRUE(IsWindowEnabled(form->Handle())) << "the main window stays usable";
@@ -266,17 +266,17 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
     EXPECT_EQ(Text(first), L"-ac 1");
     EXPECT_EQ(Text(second), L"-ar 48000");
     Click(first.saveButton);
-    EXPECT_EQ(form->FFmpegParameters, L"-ac 1");
+    EXPECT_EQ(form->Options().Parameters(), L"-ac 1");
     Click(second.saveButton);
-    EXPECT_EQ(form->FFmpegParameters, L"-ar 48000");
+    EXPECT_EQ(form->Options().Parameters(), L"-ar 48000");
     EXPECT_EQ(StoredParameters(), "-ar 48000");
 }
 
 TEST_F(AudioSettings, MenuItemOpensOneToo) {
     Start();
     form->RunCommand(CMD_AudioSettings);
-    ASSERT_EQ(form->AudioSettingsDialogs.size(), 1u);
-    EXPECT_TRUE(IsWindowVisible(form->AudioSettingsDialogs.front()->Handle()));
+    ASSERT_EQ(form->Options().AudioSettingsDialogs().size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(form->Options().AudioSettingsDialogs().front()->Handle()));
 }
 
 TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
@@ -286,17 +286,17 @@ TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
     Click(d.saveButton);
     form->RunCommand(CMD_RememberAudioSettings);
     Restart();
-    EXPECT_EQ(form->FFmpegParameters, L"-ac 1");
+    EXPECT_EQ(form->Options().Parameters(), L"-ac 1");
 
     form->RunCommand(CMD_RememberAudioSettings);
-    EXPECT_EQ(form->FFmpegParameters, L"-ac 1") << "the option acts at the next start only";
+    EXPECT_EQ(form->Options().Parameters(), L"-ac 1") << "the option acts at the next start only";
     Restart();
-    EXPECT_EQ(form->FFmpegParameters, L"");
+    EXPECT_EQ(form->Options().Parameters(), L"");
     EXPECT_EQ(StoredParameters(), "-ac 1") << "the saved string stays in the file";
 
     form->RunCommand(CMD_RememberAudioSettings);
     Restart();
-    EXPECT_EQ(form->FFmpegParameters, L"-ac 1") << "turning it on later brings back the string saved long before";
+    EXPECT_EQ(form->Options().Parameters(), L"-ac 1") << "turning it on later brings back the string saved long before";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "options/folder_picker_win.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -10,14 +11,18 @@
 namespace corvana::test {
 namespace {
 
-// Presses OK once the dialog's tree has reached the folder named `leaf`: the dialog fills its tree
-// in late and walks down to the selection level by level.
-DialogWatcher::Action ConfirmSelection(std::wstring leaf) {
-    return [leaf](const DialogSnapshot& d) {
+// Presses OK once the dialog's tree has reached `folder`: the dialog fills its tree in late and
+// walks down to the selection level by level. Wine's dialog now and then stops the walk part-way
+// while the tree is still filling; once the caret has stayed on one of the folder's parents (so
+// the program did ask for the folder: without the request it stays on the drive), the request is
+// made again.
+DialogWatcher::Action ConfirmSelection(std::wstring folder) {
+    return [folder](const DialogSnapshot& d) {
         HWND tree = nullptr;
         for (const auto& c : d.controls)
             if (c.className == L"SysTreeView32") tree = c.hwnd;
-        for (int i = 0; tree && i < 200; ++i) {
+        const std::wstring leaf = folder.substr(folder.rfind(L'\\') + 1);
+        const auto caretText = [tree] {
             const auto caret = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
             wchar_t text[MAX_PATH]{};
             TVITEMW item{};
@@ -25,7 +30,20 @@ DialogWatcher::Action ConfirmSelection(std::wstring leaf) {
             item.hItem = caret;
             item.pszText = text;
             item.cchTextMax = MAX_PATH;
-            if (caret && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) && leaf == text) break;
+            return caret && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? std::wstring(text)
+                                                                                                 : std::wstring();
+        };
+        const auto isParentName = [&folder](const std::wstring& name) {
+            return !name.empty() && folder.find(L"\\" + name + L"\\") != std::wstring::npos;
+        };
+        bool askedAgain = false;
+        for (int i = 0; tree && i < 200; ++i) {
+            const std::wstring text = caretText();
+            if (text == leaf) break;
+            if (i == 60 && !askedAgain && isParentName(text)) {
+                SendMessageW(d.hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+                askedAgain = true;
+            }
             Sleep(50);
         }
         DialogWatcher::Press(IDOK)(d);
@@ -36,7 +54,7 @@ DialogWatcher::Action ConfirmSelection(std::wstring leaf) {
 TEST(ClassicFolderDialog, PreselectsAnExistingLastFolderAndConfirmsIt) {
     TempFolder last(L"classic");
     std::wstring lastFolder = last.Path();
-    DialogWatcher watcher(ConfirmSelection(last.Path().substr(last.Path().rfind(L'\\') + 1)));
+    DialogWatcher watcher(ConfirmSelection(last.Path()));
     EXPECT_TRUE(PickFolderClassic(nullptr, lastFolder));
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(lastFolder, last.Path());

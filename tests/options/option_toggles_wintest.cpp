@@ -118,10 +118,10 @@ TEST_F(Reset, TheEndingCopyNoLongerWritesTheFile) {
     ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(ini) == DefaultFile(); }, 10000));
 
     SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0);
-    SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0);
-    SetWindowTextW(form->targetFolderEdit, L"C:\\Changed");
+    SendMessageW(form->Options().UseSourceFolderCheck(), BM_CLICK, 0, 0);
+    SetWindowTextW(form->Options().TargetFolderEdit(), L"C:\\Changed");
     EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails));
-    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
+    EXPECT_FALSE(IsWindowVisible(form->Options().TargetFolderEdit()));
     EXPECT_EQ(ReadFileBytes(ini), DefaultFile());
     CloseInstance(second);
 }
@@ -155,7 +155,7 @@ TEST_F(StoredConcurrency, AChoiceIsStoredAndKeptAtTheNextStart) {
     Start();
     EXPECT_TRUE(form->IsMenuChecked(CMD_SimultaneousAutomatic));
     SendMessageW(form->Handle(), WM_COMMAND, CMD_SimultaneousFirst + 3, 0);
-    EXPECT_EQ(form->SimultaneousConversions, 4u);
+    EXPECT_EQ(form->SimultaneousConversions(), 4u);
     EXPECT_FALSE(form->IsMenuChecked(CMD_SimultaneousAutomatic));
     EXPECT_EQ(ReadFileBytes(ini), kBom + "[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) +
                                       "\r\nSimultaneousConversions=4\r\n\r\n");
@@ -163,7 +163,7 @@ TEST_F(StoredConcurrency, AChoiceIsStoredAndKeptAtTheNextStart) {
     Start();
     EXPECT_TRUE(form->IsMenuChecked(CMD_SimultaneousFirst + 3));
     SendMessageW(form->Handle(), WM_COMMAND, CMD_SimultaneousAutomatic, 0);
-    EXPECT_EQ(form->SimultaneousConversions, 0u);
+    EXPECT_EQ(form->SimultaneousConversions(), 0u);
     EXPECT_NE(ReadFileBytes(ini).find("SimultaneousConversions=0\r\n"), std::string::npos);
 }
 

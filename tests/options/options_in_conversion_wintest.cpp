@@ -39,8 +39,8 @@ protected:
     void SetUp() override {
         ConversionFixture::SetUp();
         Start();
-        ComboBox_SetCurSel(form->formatBox, 1);  // WAV
-        SetWindowTextW(form->targetFolderEdit, out.c_str());
+        ComboBox_SetCurSel(form->Options().FormatBox(), 1);  // WAV
+        SetWindowTextW(form->Options().TargetFolderEdit(), out.c_str());
     }
     std::wstring StereoTone(const std::wstring& name) {
         const std::wstring path = work / name;
@@ -51,15 +51,15 @@ protected:
     // Composes the string in a new "Audio Settings" window from the given radio buttons, saves it
     // and closes the window.
     void SaveChoice(const std::vector<int>& radios) {
-        SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
-        auto& dialog = *form->AudioSettingsDialogs.back();
+        SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
+        auto& dialog = *form->Options().AudioSettingsDialogs().back();
         for (int number : radios) SendMessageW(dialog.RadioButton(number), BM_CLICK, 0, 0);
         SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
         SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
     }
     void SaveText(const std::wstring& text) {
-        SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
-        auto& dialog = *form->AudioSettingsDialogs.back();
+        SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
+        auto& dialog = *form->Options().AudioSettingsDialogs().back();
         SetWindowTextW(dialog.parametersEdit, text.c_str());
         SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
         SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
@@ -99,8 +99,8 @@ INSTANTIATE_TEST_SUITE_P(Choices, SavedAudioChoice,
 
 TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
     form->Files().AddFile(StereoTone(L"tone.flac"));
-    SendMessageW(form->audioSettingsButton, BM_CLICK, 0, 0);
-    SendMessageW(form->AudioSettingsDialogs.back()->RadioButton(16), BM_CLICK, 0, 0);
+    SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
+    SendMessageW(form->Options().AudioSettingsDialogs().back()->RadioButton(16), BM_CLICK, 0, 0);
     Convert();
     EXPECT_EQ(ReadWavFormat(out + L"\\tone.wav").channels, 2);
 }
@@ -108,7 +108,7 @@ TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
 TEST_F(OptionsInConversion, UseSourceFolderPutsTheOutputBesideItsSource) {
     const std::wstring source = StereoTone(L"beside.flac");
     form->Files().AddFile(source);
-    SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0);
+    SendMessageW(form->Options().UseSourceFolderCheck(), BM_CLICK, 0, 0);
     Convert();
     EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"OK");
     EXPECT_TRUE(FileExists(work / L"beside.wav"));
@@ -163,7 +163,7 @@ TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     form->Files().AddFile(StereoTone(L"second.flac"));
     SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowErrorDetails, 0);
     DialogWatcher watcher(DialogWatcher::Press(IDYES));
-    SendMessageW(form->convertButton, BM_CLICK, 0, 0);
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
     ASSERT_TRUE(form->ConversionRunning());
     PostMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
     ASSERT_TRUE(PumpUntil([&] { return form->EndRequested(); }, 20000));

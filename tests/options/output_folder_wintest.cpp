@@ -23,27 +23,27 @@ protected:
         Start();
     }
     void Type(HWND edit, wchar_t c) { SendMessageW(edit, WM_CHAR, c, 1); }
-    void ClickSourceFolder() { SendMessageW(form->useSourceFolderCheck, BM_CLICK, 0, 0); }
+    void ClickSourceFolder() { SendMessageW(form->Options().UseSourceFolderCheck(), BM_CLICK, 0, 0); }
 };
 
 TEST_F(OutputFolder, EveryKeystrokeIsStoredAtOnce) {
     Start();
-    SetFocus(form->targetFolderEdit);
-    Edit_SetSel(form->targetFolderEdit, 0, -1);
-    SendMessageW(form->targetFolderEdit, WM_CLEAR, 0, 0);
+    SetFocus(form->Options().TargetFolderEdit());
+    Edit_SetSel(form->Options().TargetFolderEdit(), 0, -1);
+    SendMessageW(form->Options().TargetFolderEdit(), WM_CLEAR, 0, 0);
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L""));
     const std::wstring typed = L"D:\\Müzik";
     for (size_t i = 0; i < typed.size(); ++i) {
-        Type(form->targetFolderEdit, typed[i]);
+        Type(form->Options().TargetFolderEdit(), typed[i]);
         EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(typed.substr(0, i + 1))) << "after key " << i;
     }
 }
 
 TEST_F(OutputFolder, ClearedFieldStaysEmptyAtTheNextStart) {
     Start();
-    SetWindowTextW(form->targetFolderEdit, L"");
+    SetWindowTextW(form->Options().TargetFolderEdit(), L"");
     Restart();
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"");
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), L"");
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L""));
 }
 
@@ -51,20 +51,20 @@ TEST_F(OutputFolder, UseSourceFolderHidesTheFieldAndIsRemembered) {
     WriteFileBytes(ini, FileWithDestination(L"C:\\Out"));
     Start();
     ClickSourceFolder();
-    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
-    EXPECT_FALSE(IsWindowVisible(form->targetFolderButton));
-    EXPECT_TRUE(IsWindowVisible(form->targetFolderLabel));
+    EXPECT_FALSE(IsWindowVisible(form->Options().TargetFolderEdit()));
+    EXPECT_FALSE(IsWindowVisible(form->Options().TargetFolderButton()));
+    EXPECT_TRUE(IsWindowVisible(form->Options().TargetFolderLabel()));
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L"C:\\Out", "UseSourceFolder=ON\r\n"));
 
     Restart();
-    EXPECT_EQ(Button_GetCheck(form->useSourceFolderCheck), BST_CHECKED);
-    EXPECT_FALSE(IsWindowVisible(form->targetFolderEdit));
-    EXPECT_FALSE(IsWindowVisible(form->targetFolderButton));
+    EXPECT_EQ(Button_GetCheck(form->Options().UseSourceFolderCheck()), BST_CHECKED);
+    EXPECT_FALSE(IsWindowVisible(form->Options().TargetFolderEdit()));
+    EXPECT_FALSE(IsWindowVisible(form->Options().TargetFolderButton()));
 
     ClickSourceFolder();
-    EXPECT_TRUE(IsWindowVisible(form->targetFolderEdit));
-    EXPECT_TRUE(IsWindowVisible(form->targetFolderButton));
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), L"C:\\Out");
+    EXPECT_TRUE(IsWindowVisible(form->Options().TargetFolderEdit()));
+    EXPECT_TRUE(IsWindowVisible(form->Options().TargetFolderButton()));
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), L"C:\\Out");
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(L"C:\\Out", "UseSourceFolder=OFF\r\n"));
 }
 
@@ -77,13 +77,15 @@ struct ChangeCase {
 class SetTargetFolder : public AppFixture, public testing::WithParamInterface<ChangeCase> {};
 
 TEST_P(SetTargetFolder, TakesAnyNonBlankNameAsItIs) {
+    TempFolder last(L"last");
     WriteFileBytes(ini, FileWithDestination(L"C:\\Before"));
     Start();
-    form->LastFolder = L"C:\\Last";
-    form->SetTargetFolder(GetParam().foldername);
+    form->Files().AddFolderContents(last.Path());  // loading a folder makes it the last folder
+    ASSERT_EQ(form->LastFolder(), last.Path());
+    form->Options().SetTargetFolder(GetParam().foldername);
     const std::wstring expected = GetParam().applies ? GetParam().foldername : L"C:\\Before";
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), expected);
-    EXPECT_EQ(form->LastFolder, GetParam().applies ? GetParam().foldername : L"C:\\Last");
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), expected);
+    EXPECT_EQ(form->LastFolder(), GetParam().applies ? GetParam().foldername : last.Path());
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(expected));
 }
 
@@ -116,17 +118,17 @@ protected:
 TEST_F(FolderDialog, OpensInLastFolderAndCancelChangesNothing) {
     TempFolder last(L"last");
     Start();
-    const std::wstring field = GetWindowTextString(form->targetFolderEdit);
+    const std::wstring field = GetWindowTextString(form->Options().TargetFolderEdit());
     const std::string file = ReadFileBytes(ini);
-    form->LastFolder = last.Path();
+    form->Files().AddFolderContents(last.Path());  // loading a folder makes it the last folder
     DialogWatcher watcher(DialogWatcher::Press(IDCANCEL), L"Select folder:");
-    SendMessageW(form->targetFolderButton, BM_CLICK, 0, 0);
+    SendMessageW(form->Options().TargetFolderButton(), BM_CLICK, 0, 0);
     ASSERT_EQ(watcher.Count(), 1u);
     const DialogSnapshot d = watcher.Seen().front();
     EXPECT_EQ(NameField(d), last.Path());
     EXPECT_EQ(d.buttons.front().text, L"Select");
-    EXPECT_EQ(form->LastFolder, last.Path());
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), field);
+    EXPECT_EQ(form->LastFolder(), last.Path());
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), field);
     EXPECT_EQ(ReadFileBytes(ini), file);
 }
 
@@ -136,7 +138,7 @@ TEST_F(FolderDialog, WithoutLastFolderTheNameFieldIsEmpty) {
     form->RunCommand(CMD_ChangeTargetFolder);
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(NameField(watcher.Seen().front()), L"");
-    EXPECT_EQ(form->LastFolder, L"");
+    EXPECT_EQ(form->LastFolder(), L"");
 }
 
 TEST_F(FolderDialog, ChosenFolderBecomesTargetAndLastFolder) {
@@ -145,8 +147,8 @@ TEST_F(FolderDialog, ChosenFolderBecomesTargetAndLastFolder) {
     DialogWatcher watcher(Choose(chosen.Path()), L"Select folder:");
     form->RunCommand(CMD_ChangeTargetFolder);
     ASSERT_EQ(watcher.Count(), 1u);
-    EXPECT_EQ(form->LastFolder, chosen.Path());
-    EXPECT_EQ(GetWindowTextString(form->targetFolderEdit), chosen.Path());
+    EXPECT_EQ(form->LastFolder(), chosen.Path());
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), chosen.Path());
     EXPECT_EQ(ReadFileBytes(ini), FileWithDestination(chosen.Path()));
 }
 
@@ -210,7 +212,7 @@ protected:
     }
 
     void Show(const std::wstring& text) {
-        SetWindowTextW(form->targetFolderEdit, text.c_str());
+        SetWindowTextW(form->Options().TargetFolderEdit(), text.c_str());
         SendMessageW(form->Handle(), WM_COMMAND, CMD_ShowTargetFolder, 0);
     }
 };

@@ -21,8 +21,7 @@ protected:
 
     // Creates and shows the window; extra command-line arguments may follow the program's name.
     void Start(const std::wstring& arguments = L"") {
-        form = std::make_unique<MainWindow>(exe);
-        form->CommandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        form = std::make_unique<MainWindow>(exe, L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments));
         form->Create();
         form->Show(SW_SHOWNOACTIVATE);
         PumpFor(50);

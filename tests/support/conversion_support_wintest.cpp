@@ -28,7 +28,7 @@ bool DecodesCleanly(const std::wstring& path) {
 }
 
 bool ConvertAndWait(MainWindow& form, DWORD timeoutMs) {
-    SendMessageW(form.convertButton, BM_CLICK, 0, 0);
+    SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
     return PumpUntil([&] { return !form.ConversionRunning(); }, timeoutMs);
 }
 

@@ -1,0 +1,245 @@
+#include "options/output_options_win.h"
+
+#include <shlobj.h>
+#include <versionhelpers.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/commands.h"
+#include "common/text.h"
+#include "conversion/console_runner_win.h"
+#include "options/audiosettings_win.h"
+#include "options/folder_picker_win.h"
+#include "resource.h"
+#include "win/images_win.h"
+#include "win/system_win.h"
+
+namespace corvana {
+
+namespace {
+
+constexpr const wchar_t* kFormats[] = {L"MP3", L"WAV", L"M4A",  L"WMA", L"FLAC", L"WEBM", L"AIFF",
+                                       L"AAC", L"OGG", L"OPUS", L"AC3", L"EAC3", L"MP2",  L"WV"};
+
+UniqueHmenu MakeMenu(std::initializer_list<std::pair<int, const wchar_t*>> items) {
+    UniqueHmenu menu(CreatePopupMenu());
+    for (const auto& [command, text] : items) AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(command), text);
+    return menu;
+}
+
+bool Checked(HWND box) {
+    return Button_GetCheck(box) == BST_CHECKED;
+}
+
+bool MenuItemChecked(HMENU menu, int command) {
+    return (GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+}  // namespace
+
+OutputOptions::OutputOptions(HWND window, SettingsFile& settings, std::wstring& lastFolder)
+    : window_(window), settings_(settings), lastFolder_(lastFolder) {}
+
+OutputOptions::~OutputOptions() = default;
+
+void OutputOptions::Create() {
+    formatLabel_ =
+        CreateControl({window_, WC_STATICW, L"Output Format:", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, IDC_FormatLabel});
+    formatBox_ = CreateControl(
+        {window_, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_FormatBox});
+    for (const wchar_t* f : kFormats) ComboBox_AddString(formatBox_, f);
+    SendMessageW(formatBox_, CB_SETMINVISIBLE, 20, 0);
+    ComboBox_SetCurSel(formatBox_, 0);
+    hints_ = CreateHintWindow(window_);
+    audioSettingsButton_.Create(window_, IDC_AudioSettingsButton, L"Audio Settings", hints_);
+    normalizeCheck_ = CreateControl(
+        {window_, WC_BUTTONW, L"Volume Normalization", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_NormalizeCheck});
+    targetFolderLabel_ =
+        CreateControl({window_, WC_STATICW, L"Target Folder:", WS_VISIBLE | SS_LEFT, IDC_TargetFolderLabel});
+    useSourceFolderCheck_ = CreateControl({window_, WC_BUTTONW, L"Use Source Folder",
+                                           WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_UseSourceFolderCheck});
+    targetFolderEdit_ = CreateControl(
+        {window_, WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IDC_TargetFolderEdit, WS_EX_CLIENTEDGE});
+    targetFolderButton_.Create(window_, IDC_TargetFolderButton, L"Change Destination Folder", hints_);
+
+    targetFolderMenu_ = MakeMenu(
+        {{CMD_ChangeTargetFolder, L"Change Destination Folder..."}, {CMD_ShowTargetFolder, L"Show in Explorer"}});
+    audioSettingsMenu_ =
+        MakeMenu({{CMD_AudioSettings, L"Audio Settings..."}, {CMD_RememberAudioSettings, L"Remember Audio Settings"}});
+}
+
+void OutputOptions::SetFont(HFONT font) {
+    for (HWND h : {formatLabel_, formatBox_, audioSettingsButton_.Handle(), normalizeCheck_, targetFolderLabel_,
+                   useSourceFolderCheck_, targetFolderEdit_, targetFolderButton_.Handle()})
+        SetControlFont(h, font);
+}
+
+void OutputOptions::OnDpiChanged(UINT dpi) {
+    const int small = ScaleForDpi(16, dpi);
+    toolsImages_.reset(CreateImageList({IDI_SETTING_TOOLS}, small));
+    // The folder turns grey while the button is disabled (the list's six entries are normal, hot,
+    // pressed, disabled, default and stylus-hot).
+    folderImages_.reset(CreateImageList(
+        {IDI_FOLDER32, IDI_FOLDER32, IDI_FOLDER32, IDI_FOLDER32_GRAY, IDI_FOLDER32, IDI_FOLDER32}, small));
+    audioSettingsButton_.SetImages(toolsImages_.get());
+    targetFolderButton_.SetImages(folderImages_.get());
+}
+
+int OutputOptions::Layout(int left, int top, int width, UINT dpi) {
+    const auto scale = [dpi](int value) { return ScaleForDpi(value, dpi); };
+    TEXTMETRICW tm{};
+    {
+        ScopedGetDC dc(window_);
+        ScopedSelectObject selectFont(dc, reinterpret_cast<HFONT>(SendMessageW(formatLabel_, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &tm);
+    }
+    const int labelHeight = tm.tmHeight;
+    const int checkHeight = std::max(scale(17), static_cast<int>(tm.tmHeight));
+    const int buttonWidth = scale(41);
+
+    int y = top;
+    MoveWindow(formatLabel_, left + scale(4), y, width - scale(4), labelHeight, TRUE);
+    y += labelHeight;
+    MoveWindow(audioSettingsButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
+    MoveWindow(formatBox_, left, y, width - buttonWidth, scale(300), TRUE);
+    y += scale(26) + scale(10);
+    MoveWindow(normalizeCheck_, left + scale(4), y, width - scale(4), checkHeight, TRUE);
+    y += checkHeight + scale(10);
+    MoveWindow(targetFolderLabel_, left + scale(4), y, width - scale(4), labelHeight, TRUE);
+    y += labelHeight + scale(10);
+    MoveWindow(useSourceFolderCheck_, left + scale(4), y, width - scale(4), checkHeight, TRUE);
+    y += checkHeight;
+    MoveWindow(targetFolderButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
+    MoveWindow(targetFolderEdit_, left, y, width - buttonWidth, scale(26) - scale(2), TRUE);
+    return y + scale(26) + scale(10);
+}
+
+void OutputOptions::ApplyStoredSettings(const std::function<void(const std::function<void()>&)>& keepGoing) {
+    defaultDestination_ = ShellFolderPath(CSIDL_DESKTOP);
+    const std::wstring destination = settings_.Read(L"Destination", defaultDestination_);
+    if (destination != GetWindowTextString(targetFolderEdit_)) {
+        settingEditSilently_ = true;
+        SetWindowTextW(targetFolderEdit_, destination.c_str());
+        settingEditSilently_ = false;
+        keepGoing([this] { OnTargetFolderChanged(); });
+    }
+    if (settings_.Read(L"RememberAudioSettings", L"") == L"ON") {
+        parameters_ = settings_.Read(L"FFmpegParameters", L"");
+        CheckMenuItem(audioSettingsMenu_.get(), CMD_RememberAudioSettings, MF_BYCOMMAND | MF_CHECKED);
+    }
+    if (settings_.Read(L"UseSourceFolder", L"") == L"ON") {
+        Button_SetCheck(useSourceFolderCheck_, BST_CHECKED);
+        keepGoing([this] { OnUseSourceFolderClick(); });
+    }
+}
+
+bool OutputOptions::OnCommand(HWND control, int code) {
+    if (code == BN_CLICKED) {
+        if (control == targetFolderButton_.Handle()) return RunCommand(CMD_ChangeTargetFolder);
+        if (control == audioSettingsButton_.Handle()) return RunCommand(CMD_AudioSettings);
+        if (control == useSourceFolderCheck_) {
+            OnUseSourceFolderClick();
+            return true;
+        }
+    } else if (code == EN_CHANGE && control == targetFolderEdit_) {
+        if (!settingEditSilently_) OnTargetFolderChanged();
+        return true;
+    }
+    return false;
+}
+
+bool OutputOptions::OnDropDown(HWND button) {
+    if (button == targetFolderButton_.Handle())
+        targetFolderButton_.ShowMenu(targetFolderMenu_.get(), window_);
+    else if (button == audioSettingsButton_.Handle())
+        audioSettingsButton_.ShowMenu(audioSettingsMenu_.get(), window_);
+    else
+        return false;
+    return true;
+}
+
+bool OutputOptions::RunCommand(int command) {
+    switch (command) {
+        case CMD_ChangeTargetFolder: ChangeTargetFolder(); return true;
+        case CMD_ShowTargetFolder: ShowTargetFolder(); return true;
+        case CMD_AudioSettings: OpenAudioSettings(); return true;
+        case CMD_RememberAudioSettings: ToggleRememberAudioSettings(); return true;
+        default: return false;
+    }
+}
+
+OutputChoice OutputOptions::Current() const {
+    OutputChoice choice;
+    choice.format = GetWindowTextString(formatBox_);
+    choice.normalize = Checked(normalizeCheck_);
+    choice.useSourceFolder = Checked(useSourceFolderCheck_);
+    choice.targetFolder = GetWindowTextString(targetFolderEdit_);
+    choice.parameters = parameters_;
+    return choice;
+}
+
+void OutputOptions::SaveParameters(const std::wstring& parameters) {
+    parameters_ = parameters;
+    settings_.Write(L"FFmpegParameters", parameters);
+}
+
+void OutputOptions::OnTargetFolderChanged() {
+    settings_.Write(L"Destination", GetWindowTextString(targetFolderEdit_));
+}
+
+void OutputOptions::OnUseSourceFolderClick() {
+    const bool checked = Checked(useSourceFolderCheck_);
+    ShowWindow(targetFolderEdit_, checked ? SW_HIDE : SW_SHOW);
+    ShowWindow(targetFolderButton_.Handle(), checked ? SW_HIDE : SW_SHOW);
+    settings_.Write(L"UseSourceFolder", checked ? L"ON" : L"OFF");
+}
+
+void OutputOptions::ChangeTargetFolder() {
+    if (!IsWindowsVistaOrGreater()) {
+        if (PickFolderClassic(window_, lastFolder_) && !lastFolder_.empty()) SetTargetFolder(lastFolder_);
+        return;
+    }
+    if (const auto chosen = PickFolderWithItemDialog(window_, lastFolder_)) {
+        lastFolder_ = *chosen;
+        SetTargetFolder(lastFolder_);
+    }
+}
+
+void OutputOptions::SetTargetFolder(const std::wstring& folder) {
+    if (TrimControl(folder).empty()) return;
+    lastFolder_ = folder;
+    // Setting the same text again would still notify; only a real change is stored.
+    if (GetWindowTextString(targetFolderEdit_) != folder) SetWindowTextW(targetFolderEdit_, folder.c_str());
+}
+
+void OutputOptions::ShowTargetFolder() {
+    const std::wstring target = GetWindowTextString(targetFolderEdit_);
+    // A blank but non-empty text would resolve to the current folder; it names no folder.
+    if (!target.empty() && TrimControl(target).empty()) {
+        MessageBeep(0);
+        return;
+    }
+    if (!ForceDirectories(target)) {
+        MessageBeep(0);
+        return;
+    }
+    // The shell would take a relative path from its own idea of the current folder; the folder just
+    // created is the one below this process's current folder.
+    ShellExecuteW(window_, L"explore", AbsolutePath(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void OutputOptions::OpenAudioSettings() {
+    std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter> dialog(new AudioSettingsDialog(*this));
+    dialog->Create();
+    dialogs_.push_back(std::move(dialog));
+}
+
+void OutputOptions::ToggleRememberAudioSettings() {
+    const bool checked = MenuItemChecked(audioSettingsMenu_.get(), CMD_RememberAudioSettings);
+    CheckMenuItem(audioSettingsMenu_.get(), CMD_RememberAudioSettings,
+                  MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
+    settings_.Write(L"RememberAudioSettings", checked ? L"OFF" : L"ON");
+}
+
+}  // namespace corvana

@@ -1,0 +1,111 @@
+// OutputOptions: the option panel's choices of what each job makes and where: the output format,
+// volume normalisation, the target folder (its field, its split button with a menu, "Use Source
+// Folder"), and the FFmpeg parameters composed in "Audio Settings" (its split button with a menu,
+// and the windows). It owns these controls and their behaviour and stores what they change in the
+// settings; the main window lays them out and routes their messages here.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings_file_win.h"
+#include "win/controls_win.h"
+#include "win/handles_win.h"
+
+namespace corvana {
+
+class AudioSettingsDialog;
+// Deletes an "Audio Settings" window; defined beside it so this header needs only its name.
+struct AudioSettingsDeleter {
+    void operator()(AudioSettingsDialog* dialog) const;
+};
+
+// What a job is made with, read when the job starts.
+struct OutputChoice {
+    std::wstring format;  // as the list shows it ("MP3", ...)
+    bool normalize = false;
+    bool useSourceFolder = false;
+    std::wstring targetFolder;  // as typed
+    std::wstring parameters;    // the saved FFmpeg parameters
+};
+
+class OutputOptions {
+public:
+    // window: the main window, which holds the controls and owns the dialogs. lastFolder: the
+    // folder most recently chosen or loaded, shared with the file list.
+    OutputOptions(HWND window, SettingsFile& settings, std::wstring& lastFolder);
+    ~OutputOptions();
+    OutputOptions(const OutputOptions&) = delete;
+    OutputOptions& operator=(const OutputOptions&) = delete;
+
+    // Creates the controls top to bottom (their creation order is their tab order) and the menus of
+    // the two split buttons.
+    void Create();
+    void SetFont(HFONT font);
+    // The split buttons' pictures at the window's DPI.
+    void OnDpiChanged(UINT dpi);
+    // Places the controls in a column at left, top of width (the panel's); returns the y below them.
+    int Layout(int left, int top, int width, UINT dpi);
+    // Puts the stored target folder, "Use Source Folder" and remembered parameters into force.
+    // keepGoing runs each step so that a failed flush stops none of the others.
+    void ApplyStoredSettings(const std::function<void(const std::function<void()>&)>& keepGoing);
+
+    // ---- Messages routed here; each returns false when the message is not one of its own ----
+    bool OnCommand(HWND control, int code);
+    bool OnDropDown(HWND button);
+    bool RunCommand(int command);
+    // Menus whose items the window's menu helpers also look through.
+    HMENU TargetFolderMenu() const { return targetFolderMenu_.get(); }
+    HMENU AudioSettingsMenu() const { return audioSettingsMenu_.get(); }
+
+    // ---- What the options hold ----
+    OutputChoice Current() const;
+    const std::wstring& Parameters() const { return parameters_; }
+    // Puts a composed parameter string in force and stores it.
+    void SaveParameters(const std::wstring& parameters);
+    // Shows a folder in the field (and remembers it as the last folder); a blank name is ignored.
+    void SetTargetFolder(const std::wstring& folder);
+    void ChangeTargetFolder();
+    void ShowTargetFolder();
+    void OpenAudioSettings();
+    void ToggleRememberAudioSettings();
+    // Every "Audio Settings" window opened so far; closed ones are only hidden.
+    const std::vector<std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter>>& AudioSettingsDialogs() const {
+        return dialogs_;
+    }
+    HWND Window() const { return window_; }
+    SettingsFile& Settings() { return settings_; }
+
+    // ---- The controls, for the layout's neighbours and for tests that click them ----
+    HWND FormatLabel() const { return formatLabel_; }
+    HWND FormatBox() const { return formatBox_; }
+    HWND AudioSettingsButton() const { return audioSettingsButton_.Handle(); }
+    HWND NormalizeCheck() const { return normalizeCheck_; }
+    HWND TargetFolderLabel() const { return targetFolderLabel_; }
+    HWND UseSourceFolderCheck() const { return useSourceFolderCheck_; }
+    HWND TargetFolderEdit() const { return targetFolderEdit_; }
+    HWND TargetFolderButton() const { return targetFolderButton_.Handle(); }
+
+private:
+    void OnTargetFolderChanged();
+    void OnUseSourceFolderClick();
+
+    HWND window_;
+    SettingsFile& settings_;
+    std::wstring& lastFolder_;
+    std::wstring parameters_;
+    std::wstring defaultDestination_;
+    bool settingEditSilently_ = false;
+    HWND formatLabel_ = nullptr, formatBox_ = nullptr, normalizeCheck_ = nullptr, targetFolderLabel_ = nullptr,
+         useSourceFolderCheck_ = nullptr, targetFolderEdit_ = nullptr, hints_ = nullptr;
+    SplitButton audioSettingsButton_, targetFolderButton_;
+    UniqueHmenu targetFolderMenu_, audioSettingsMenu_;
+    UniqueHimagelist toolsImages_, folderImages_;
+    std::vector<std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter>> dialogs_;
+};
+
+}  // namespace corvana

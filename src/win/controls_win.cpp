@@ -1,0 +1,77 @@
+#include "win/controls_win.h"
+
+namespace corvana {
+
+HWND CreateControl(const ControlArgs& args) {
+    return CreateWindowExW(args.exStyle, args.className, args.text, WS_CHILD | args.style, 0, 0, 0, 0, args.parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+void StatusBar::Create(HWND parent, int id) {
+    hwnd_ = CreateControl({parent, STATUSCLASSNAMEW, L"", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE, id});
+    int part = -1;
+    SendMessageW(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&part));
+}
+
+void StatusBar::SetText(const std::wstring& text) {
+    SendMessageW(hwnd_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring StatusBar::Text() const {
+    const auto length = LOWORD(SendMessageW(hwnd_, SB_GETTEXTLENGTHW, 0, 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(hwnd_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+void ProgressBar::Create(HWND parent, int id) {
+    hwnd_ = CreateControl({parent, PROGRESS_CLASSW, L"", 0, id});
+    SendMessageW(hwnd_, PBM_SETRANGE32, 0, 10);
+}
+
+void ProgressBar::Start(size_t total) {
+    ShowWindow(hwnd_, SW_SHOW);
+    SendMessageW(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+    SendMessageW(hwnd_, PBM_SETPOS, 0, 0);
+}
+
+void ProgressBar::SetPosition(size_t done) {
+    // One step past, then back: the bar shows the new position at once instead of easing to it.
+    SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
+    SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+}
+
+void ProgressBar::Hide() {
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~PBS_MARQUEE);
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+void SplitButton::Create(HWND parent, int id, const wchar_t* hint, HWND hints) {
+    hwnd_ = CreateControl({parent, WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON, id});
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = parent;
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = const_cast<wchar_t*>(hint);
+    SendMessageW(hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void SplitButton::SetImages(HIMAGELIST images) {
+    BUTTON_IMAGELIST list{images, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_CENTER};
+    SendMessageW(hwnd_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+}
+
+void SplitButton::ShowMenu(HMENU menu, HWND owner) const {
+    RECT rc;
+    GetWindowRect(hwnd_, &rc);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, rc.left, rc.bottom, 0, owner, nullptr);
+}
+
+HWND CreateHintWindow(HWND owner) {
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
+                           owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace corvana

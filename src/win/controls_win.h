@@ -1,0 +1,70 @@
+// Typed controls: a child control made from a small argument struct, and thin classes for the
+// kinds the program drives a lot (status bar, progress bar, split button), so that handlers call
+// what they mean instead of sending messages.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace corvana {
+
+struct ControlArgs {
+    HWND parent = nullptr;
+    const wchar_t* className = nullptr;
+    const wchar_t* text = L"";
+    DWORD style = 0;  // WS_CHILD is always added
+    int id = 0;
+    DWORD exStyle = 0;
+};
+
+// A child control, placed later by its owner's layout.
+HWND CreateControl(const ControlArgs& args);
+
+class StatusBar {
+public:
+    void Create(HWND parent, int id);
+    HWND Handle() const { return hwnd_; }
+    void SetText(const std::wstring& text);
+    std::wstring Text() const;
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// Hidden until a run starts; counts finished jobs.
+class ProgressBar {
+public:
+    void Create(HWND parent, int id);
+    HWND Handle() const { return hwnd_; }
+    bool Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
+    // Shown at 0 of total.
+    void Start(size_t total);
+    void SetPosition(size_t done);
+    void Hide();
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// A push button with a drop-down arrow: a click runs the button's command, the arrow opens its menu
+// below it. The window text names it; the picture shows instead of the text.
+class SplitButton {
+public:
+    // hints: the tooltip window that shows the button's hint.
+    void Create(HWND parent, int id, const wchar_t* hint, HWND hints);
+    HWND Handle() const { return hwnd_; }
+    // The picture, centred (an image list of one, or six for the button's states).
+    void SetImages(HIMAGELIST images);
+    // Opens menu below the button; its commands go to owner.
+    void ShowMenu(HMENU menu, HWND owner) const;
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// A tooltip window for hints of controls that name no tool themselves.
+HWND CreateHintWindow(HWND owner);
+
+}  // namespace corvana
