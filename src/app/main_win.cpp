@@ -21,8 +21,6 @@ namespace corvana {
 namespace {
 
 constexpr UINT WM_APP_STARTUP_ERROR = WM_APP + 1;
-constexpr UINT WM_APP_SPLITTER_DRAG = WM_APP + 2;
-constexpr const wchar_t* kSplitterClass = L"TSplitter";
 constexpr int kSplitterWidth = 5;
 constexpr int kSplitterMinSize = 30;
 
@@ -40,49 +38,6 @@ constexpr ToolButtonInfo kToolButtons[] = {
     {CMD_ToolAbout, L"About", L"Show aboutbox", 3},
     {CMD_ToolHelp, L"Help", L"Online help", 4},
 };
-
-// The bar between the list and the option panel: dragging it resizes both while the mouse moves.
-LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_LBUTTONDOWN:
-        SetCapture(hwnd);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (GetCapture() == hwnd) {
-            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-            MapWindowPoints(hwnd, GetParent(hwnd), &pt, 1);
-            SendMessageW(GetParent(hwnd), WM_APP_SPLITTER_DRAG, static_cast<WPARAM>(pt.x), 0);
-        }
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == hwnd) ReleaseCapture();
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-        DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    default:
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-}
-
-void RegisterSplitterClass() {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kSplitterClass, &wc)) return;
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = SplitterProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kSplitterClass;
-    RegisterClassExW(&wc);
-}
 
 void AppendItem(HMENU menu, int command, const wchar_t* text, UINT extraFlags = 0) {
     AppendMenuW(menu, MF_STRING | extraFlags, static_cast<UINT_PTR>(command), text);
@@ -106,7 +61,6 @@ void MainWindow::Create() {
     iconBig_.reset(LoadImageIcon(IDI_CORVANA, GetSystemMetrics(SM_CXICON)));
     iconSmall_.reset(LoadImageIcon(IDI_CORVANA, GetSystemMetrics(SM_CXSMICON)));
     RegisterClassOnce(kMainWindowClass, iconBig_.get(), GetSysColorBrush(COLOR_BTNFACE));
-    RegisterSplitterClass();
     CreateCentered(nullptr, kMainWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
                    {601, 535}, Centring::OnScreen, true);
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_.get()));
@@ -125,10 +79,10 @@ void MainWindow::Show(int showCommand) {
 void MainWindow::CreateMenus() {
     HMENU file = CreatePopupMenu();
     AppendItem(file, CMD_Clear, L"Clear");
-    AppendSeparator(file);  // N6
+    AppendSeparator(file);
     AppendItem(file, CMD_AddFiles, L"Add Files...");
     AppendItem(file, CMD_AddFolder, L"Add Folder...");
-    AppendSeparator(file);  // N2
+    AppendSeparator(file);
     AppendItem(file, CMD_Exit, L"Exit");
 
     HMENU simultaneous = CreatePopupMenu();
@@ -141,14 +95,14 @@ void MainWindow::CreateMenus() {
     HMENU settings = CreatePopupMenu();
     AppendItem(settings, CMD_ShowErrorDetails, L"Show Error Details");
     AppendMenuW(settings, MF_POPUP, reinterpret_cast<UINT_PTR>(simultaneous), L"Simultaneous Conversions");
-    AppendSeparator(settings);  // N3
+    AppendSeparator(settings);
     AppendItem(settings, CMD_ResetToDefaults, L"Reset to Defaults...");
 
     HMENU help = CreatePopupMenu();
     AppendItem(help, CMD_OnlineHelp, L"Online Help\tF1");
-    AppendSeparator(help);  // N1
+    AppendSeparator(help);
     AppendItem(help, CMD_UpdateNotifications, L"Update Notifications", MF_CHECKED | MF_GRAYED);
-    AppendSeparator(help);  // UpdateNotificationsBar
+    AppendSeparator(help);
     AppendItem(help, CMD_SendFeedback, L"Send Feedback...");
     AppendItem(help, CMD_About, L"About...");
 
@@ -186,7 +140,7 @@ void MainWindow::CreateControls() {
     CreateToolBar();
     // Creation order is the tab order: the list, the option panel top to bottom, "Convert".
     files_->Create(IDC_FileList);
-    splitter_ = CreateControl({hwnd_, kSplitterClass, L"", WS_VISIBLE, IDC_Splitter});
+    splitter_.Create(hwnd_, IDC_Splitter, [this](int clientX) { OnSplitterDrag(clientX); });
     options_->Create();
     conversion_->CreateControls();
     statusBar_.Create(hwnd_, IDC_StatusBar);
@@ -257,7 +211,7 @@ void MainWindow::Layout() {
     const int panelWidth =
         std::max(0, std::min(Scale(optionPanelWidth_), width - splitterWidth - Scale(kSplitterMinSize)));
     const int panelLeft = width - panelWidth;
-    MoveWindow(splitter_, panelLeft - splitterWidth, top, splitterWidth, bottom - top, TRUE);
+    MoveWindow(splitter_.Handle(), panelLeft - splitterWidth, top, splitterWidth, bottom - top, TRUE);
     MoveWindow(files_->Handle(), 0, top, std::max(0, panelLeft - splitterWidth), bottom - top, TRUE);
     RECT lv;
     GetClientRect(files_->Handle(), &lv);
@@ -541,7 +495,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 return TRUE;
             }
             break;
-        case WM_APP_SPLITTER_DRAG: OnSplitterDrag(static_cast<int>(wp)); return 0;
         case WM_APP_STARTUP_ERROR: {
             const std::wstring text = std::exchange(startupError_, L"");
             if (!text.empty()) Application::ShowErrorText(text);

@@ -52,7 +52,7 @@ public:
 
     // ---- Controls of the window itself ----
     HWND ToolBar() const { return toolBar_; }
-    HWND Splitter() const { return splitter_; }
+    HWND Splitter() const { return splitter_.Handle(); }
     HWND ConvertButton() const;
     HWND ProgressBarHandle() const;
     HWND StatusBarHandle() const { return statusBar_.Handle(); }
@@ -113,7 +113,8 @@ private:
     bool endRequested_ = false;
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
     std::wstring startupError_;
-    HWND toolBar_ = nullptr, splitter_ = nullptr;
+    HWND toolBar_ = nullptr;
+    corvana::Splitter splitter_;
     StatusBar statusBar_;
     HMENU mainMenu_ = nullptr;
     UniqueHfont font_, convertFont_;

@@ -19,7 +19,7 @@ namespace {
 constexpr const wchar_t* kAboutClass = L"TAboutBox";
 constexpr const wchar_t* kPanelClass = L"TAboutPanel";
 constexpr UINT_PTR kRainTimer = 1;
-constexpr UINT_PTR kEggTimer = 2;  // TimerEgg
+constexpr UINT_PTR kSlideTimer = 2;  // slides the picture panel aside
 constexpr int kInfoButtonId = 1002;
 enum : int { CMD_Acknowledgements = 101, CMD_UninstallHelp, CMD_License };
 
@@ -105,11 +105,11 @@ void AboutBox::OnCreate() {
     RECT outer;
     GetWindowRect(hwnd_, &outer);
     rain_.Start(outer.right - outer.left, outer.bottom - outer.top);
-    FormResize();
+    OnResize();
     SetTimer(hwnd_, kRainTimer, 50, nullptr);
 
     SetWindowTextW(hwnd_, (L"About " + program_.productName).c_str());
-    label2_ = program_.productName + L" " + program_.version;
+    versionText_ = program_.productName + L" " + program_.version;
     SetWindowTextW(okButton, L"OK");
     SetWindowTextW(infoButton, L"Info");
     RECT client;
@@ -155,7 +155,7 @@ void AboutBox::Layout() {
     ti.hwnd = picturePanel;
     ti.uId = 1;
     ti.rect = HomeLinkRect();
-    SendMessageW(Hints, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(homeLinkHint, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 RECT AboutBox::LogoRect() const {
@@ -165,7 +165,7 @@ RECT AboutBox::HomeLinkRect() const {
     return ScaleRect(kHomeLink, *this);
 }
 
-void AboutBox::FormResize() {
+void AboutBox::OnResize() {
     RECT outer;
     GetWindowRect(hwnd_, &outer);
     RECT all{0, 0, outer.right - outer.left, outer.bottom - outer.top};
@@ -179,10 +179,10 @@ void AboutBox::OnRainTimer() {
 }
 
 void AboutBox::OnLogoDoubleClick() {
-    if (eggTimerRunning_) return;
+    if (sliding_) return;
     ShowWindow(hiddenPicturePanel, SW_SHOWNA);
-    eggTimerRunning_ = true;
-    SetTimer(hwnd_, kEggTimer, 5, nullptr);
+    sliding_ = true;
+    SetTimer(hwnd_, kSlideTimer, 5, nullptr);
 }
 
 void AboutBox::OnSlideTimer() {
@@ -194,13 +194,13 @@ void AboutBox::OnSlideTimer() {
     RECT client;
     GetClientRect(hwnd_, &client);
     if (client.right < left) {
-        KillTimer(hwnd_, kEggTimer);
-        eggTimerRunning_ = false;
+        KillTimer(hwnd_, kSlideTimer);
+        sliding_ = false;
     }
 }
 
 void AboutBox::OnHiddenPictureDoubleClick() {
-    if (eggTimerRunning_) return;
+    if (sliding_) return;
     ShowWindow(hiddenPicturePanel, SW_HIDE);
     RECT r, client;
     GetWindowRect(picturePanel, &r);
@@ -291,8 +291,8 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
                    DI_NORMAL);
         {
             const ScopedSelectObject selectFont(dc, bigFont_.get());
-            RECT label2 = ScaleRect(kVersionText, *this);
-            DrawTextW(dc, label2_.c_str(), -1, &label2, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+            RECT versionText = ScaleRect(kVersionText, *this);
+            DrawTextW(dc, versionText_.c_str(), -1, &versionText, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
         }
         {
             const ScopedSelectObject selectFont(dc, linkFont_.get());
@@ -408,8 +408,9 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             AppendMenuW(infoMenu, MF_STRING, CMD_UninstallHelp, L"How to uninstall...");
             AppendMenuW(infoMenu, MF_STRING, CMD_License, L"License...");
 
-            Hints = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
-                                    0, 0, 0, hwnd_, nullptr, instance, nullptr);
+            homeLinkHint =
+                CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
+                                0, 0, hwnd_, nullptr, instance, nullptr);
             static std::wstring homePage;
             homePage = std::wstring(L"http://") + MakerHost + L"/";
             TTTOOLINFOW ti{};
@@ -418,18 +419,18 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             ti.hwnd = picturePanel;
             ti.uId = 1;
             ti.lpszText = homePage.data();
-            SendMessageW(Hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+            SendMessageW(homeLinkHint, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 
             OnDpiChanged();
             Layout();
             OnCreate();
             return 0;
         }
-        case WM_SIZE: FormResize(); return 0;
+        case WM_SIZE: OnResize(); return 0;
         case WM_TIMER:
             if (wp == kRainTimer)
                 OnRainTimer();
-            else if (wp == kEggTimer)
+            else if (wp == kSlideTimer)
                 OnSlideTimer();
             return 0;
         case WM_COMMAND:
@@ -453,7 +454,7 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: Close(); return 0;
         case WM_DESTROY:
             KillTimer(hwnd_, kRainTimer);
-            KillTimer(hwnd_, kEggTimer);
+            KillTimer(hwnd_, kSlideTimer);
             return 0;
         default: break;
     }

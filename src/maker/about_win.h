@@ -27,12 +27,12 @@ public:
 
     // ---- Controls ----
     HWND picturePanel = nullptr, hiddenPicturePanel = nullptr, okButton = nullptr, infoButton = nullptr,
-         Hints = nullptr;
+         homeLinkHint = nullptr;
     HMENU infoMenu = nullptr;
 
     // ---- Handlers ----
     void OnCreate();
-    void FormResize();
+    void OnResize();
     void OnRainTimer();
     void OnSlideTimer();
     void OnLogoDoubleClick();
@@ -47,8 +47,8 @@ public:
     void LoadPictures();
 
     // ---- State that tests look at ----
-    std::wstring VersionText() const { return label2_; }
-    bool PictureSliding() const { return eggTimerRunning_; }
+    std::wstring VersionText() const { return versionText_; }
+    bool PictureSliding() const { return sliding_; }
     const RainAnimation& Rain() const { return rain_; }
     int LogoImageHeight() const { return logoSize_; }
     // Panel-relative rectangles of the painted parts (at the current DPI).
@@ -67,9 +67,9 @@ private:
     void DrawButton(const DRAWITEMSTRUCT& item);
 
     const ProgramInfo& program_;
-    std::wstring label2_;
+    std::wstring versionText_;
     RainAnimation rain_;
-    bool eggTimerRunning_ = false;
+    bool sliding_ = false;
     bool linkPressed_ = false;
     DropDownGuard dropDownGuard_;
     int logoSize_ = 0;

@@ -193,7 +193,7 @@ void UpdateNotice::OnCloseButton() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void UpdateNotice::FormClose() {
+void UpdateNotice::OnClose() {
     ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -260,7 +260,7 @@ LRESULT UpdateNotice::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             else if (wp == TimerLink)
                 OnLinkTimer();
             return 0;
-        case WM_CLOSE: FormClose(); return 0;
+        case WM_CLOSE: OnClose(); return 0;
         case WM_LBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:

@@ -37,7 +37,7 @@ public:
 
     // ---- Handlers ----
     void OnCreate();
-    void FormClose();
+    void OnClose();
     void OnShowTimer();
     void OnCountdownTimer();
     void OnLinkTimer();

@@ -11,7 +11,6 @@ namespace corvana {
 struct AudioChoice {
     const wchar_t* caption;
     const wchar_t* fragment;  // empty for "Auto"
-    int control;              // the number of the dialog's RadioButtonN
 };
 
 // The rows in their on-screen order, top to bottom.

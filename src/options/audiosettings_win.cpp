@@ -71,9 +71,10 @@ AudioSettingsDialog::~AudioSettingsDialog() {
     }
 }
 
-HWND AudioSettingsDialog::RadioButton(int number) const {
-    return number >= 0 && number < static_cast<int>(radioButtons_.size()) ? radioButtons_[static_cast<size_t>(number)]
-                                                                          : nullptr;
+HWND AudioSettingsDialog::ChoiceButton(AudioRow row, int index) const {
+    if (row < 0 || row >= kAudioRowCount) return nullptr;
+    const auto& buttons = choiceButtons_[static_cast<size_t>(row)];
+    return index >= 0 && static_cast<size_t>(index) < buttons.size() ? buttons[static_cast<size_t>(index)] : nullptr;
 }
 
 void AudioSettingsDialog::Create() {
@@ -92,15 +93,13 @@ void AudioSettingsDialog::CreateControls() {
     for (int row = 0; row < kAudioRowCount; ++row) {
         rowLabels[static_cast<size_t>(row)] = MakeControl(hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label,
                                                           WS_GROUP | SS_LEFT, IDC_AudioRowLabelBase + row);
-        bool first = true;
+        auto& buttons = choiceButtons_[static_cast<size_t>(row)];
         for (const auto& choice : rows[static_cast<size_t>(row)].choices) {
-            const DWORD style = BS_AUTORADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
-            radioButtons_[static_cast<size_t>(choice.control)] =
-                MakeControl(hwnd_, WC_BUTTONW, choice.caption, style, IDC_AudioRadioBase + choice.control);
-            first = false;
+            const DWORD style = BS_AUTORADIOBUTTON | (buttons.empty() ? WS_GROUP | WS_TABSTOP : 0);
+            const int id = IDC_AudioChoiceBase + row * kAudioChoiceIdsPerRow + static_cast<int>(buttons.size());
+            buttons.push_back(MakeControl(hwnd_, WC_BUTTONW, choice.caption, style, id));
         }
-        Button_SetCheck(radioButtons_[static_cast<size_t>(rows[static_cast<size_t>(row)].choices[0].control)],
-                        BST_CHECKED);
+        Button_SetCheck(buttons.front(), BST_CHECKED);
     }
     parametersLabel =
         MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioParametersLabel);
@@ -132,20 +131,19 @@ void AudioSettingsDialog::Layout() {
         // and shrink their spacing when the captions are wide.
         const int left = Scale(kMargin + kLabelWidth), right = Scale(kClientWidth - kMargin);
         const int glyph = GetSystemMetricsForDpi(SM_CXMENUCHECK, Dpi()) + Scale(6);
-        const auto& rows = AudioRows();
         for (int row = 0; row < kAudioRowCount; ++row) {
             const int y = Scale(kRowTop + row * kRowPitch);
             MoveWindow(rowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
                        Scale(kRowHeight - 3), TRUE);
-            const auto& choices = rows[static_cast<size_t>(row)].choices;
+            const auto& buttons = choiceButtons_[static_cast<size_t>(row)];
             int total = 0;
-            for (const auto& choice : choices) total += glyph + textWidth(RadioButton(choice.control));
-            const int gaps = static_cast<int>(choices.size()) - 1;
+            for (HWND button : buttons) total += glyph + textWidth(button);
+            const int gaps = static_cast<int>(buttons.size()) - 1;
             const int gap = gaps > 0 ? std::clamp((right - left - total) / gaps, 0, Scale(24)) : 0;
             int x = left;
-            for (const auto& choice : choices) {
-                const int width = glyph + textWidth(RadioButton(choice.control));
-                MoveWindow(RadioButton(choice.control), x, y, width, Scale(kRowHeight), TRUE);
+            for (HWND button : buttons) {
+                const int width = glyph + textWidth(button);
+                MoveWindow(button, x, y, width, Scale(kRowHeight), TRUE);
                 x += width + gap;
             }
         }
@@ -174,11 +172,10 @@ void AudioSettingsDialog::OnCreate() {
 
 void AudioSettingsDialog::OnChoiceClick(HWND button) {
     if (Button_GetCheck(button) != BST_CHECKED) return;
-    const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
-        const auto& choices = rows[static_cast<size_t>(row)].choices;
-        for (size_t i = 0; i < choices.size(); ++i) {
-            if (RadioButton(choices[i].control) != button) continue;
+        const auto& buttons = choiceButtons_[static_cast<size_t>(row)];
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            if (buttons[i] != button) continue;
             if (selection_[static_cast<size_t>(row)] == static_cast<int>(i)) return;
             selection_[static_cast<size_t>(row)] = static_cast<int>(i);
             SetWindowTextW(parametersEdit, ComposeAudioParameters(selection_).c_str());
@@ -219,8 +216,8 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                     if (IsWindowEnabled(saveButton)) Save();
                 } else if (id == IDC_AudioCloseButton) {
                     CloseDialog();
-                } else if (id > IDC_AudioRadioBase &&
-                           id < IDC_AudioRadioBase + static_cast<int>(radioButtons_.size())) {
+                } else if (id >= IDC_AudioChoiceBase &&
+                           id < IDC_AudioChoiceBase + kAudioRowCount * kAudioChoiceIdsPerRow) {
                     OnChoiceClick(control ? control : GetDlgItem(hwnd_, id));
                 }
             }

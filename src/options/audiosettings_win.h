@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "options/audio_parameters.h"
 #include "win/handles_win.h"
@@ -17,8 +18,10 @@ class OutputOptions;
 
 inline constexpr const wchar_t* kAudioSettingsClass = L"TFormAudioSettings";
 
+inline constexpr int kAudioChoiceIdsPerRow = 16;
+
 enum AudioSettingsControlId : int {
-    IDC_AudioRadioBase = 300,  // + the number of RadioButtonN
+    IDC_AudioChoiceBase = 300,  // + row * kAudioChoiceIdsPerRow + the choice's place in the row
     IDC_AudioParametersEdit = 400,
     IDC_AudioSaveButton,
     IDC_AudioParametersLabel,
@@ -36,8 +39,9 @@ public:
 
     HWND parametersEdit = nullptr, saveButton = nullptr, closeButton = nullptr, parametersLabel = nullptr;
     std::array<HWND, kAudioRowCount> rowLabels{};
-    // RadioButtonN by its number (1 to 25; 19 and 24 do not exist).
-    HWND RadioButton(int number) const;
+    // The radio button of a row's choice, by its place in the row (0 is "Auto"), as AudioRows()
+    // lists them.
+    HWND ChoiceButton(AudioRow row, int index) const;
 
     void OnCreate();
     void OnChoiceClick(HWND button);
@@ -54,7 +58,7 @@ private:
     void Layout();
 
     OutputOptions& options_;
-    std::array<HWND, 26> radioButtons_{};
+    std::array<std::vector<HWND>, kAudioRowCount> choiceButtons_;
     AudioSelection selection_{};
     bool settingTextSilently_ = false;
     UniqueHfont font_;

@@ -1,5 +1,9 @@
 #include "win/controls_win.h"
 
+#include <windowsx.h>
+
+#include "win/application_win.h"
+
 namespace corvana {
 
 HWND CreateControl(const ControlArgs& args) {
@@ -67,6 +71,53 @@ void SplitButton::ShowMenu(HMENU menu, HWND owner) const {
     RECT rc;
     GetWindowRect(hwnd_, &rc);
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, rc.left, rc.bottom, 0, owner, nullptr);
+}
+
+void Splitter::Create(HWND parent, int id, std::function<void(int clientX)> onDrag) {
+    constexpr const wchar_t* kClass = L"TSplitter";
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc)) {
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_SIZEWE);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.lpszClassName = kClass;
+        RegisterClassExW(&wc);
+    }
+    onDrag_ = std::move(onDrag);
+    hwnd_ = CreateControl({parent, kClass, L"", WS_VISIBLE, id});
+    SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Splitter::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<Splitter*>(data);
+    switch (msg) {
+        case WM_LBUTTONDOWN: SetCapture(hwnd); return 0;
+        case WM_MOUSEMOVE:
+            if (GetCapture() == hwnd) {
+                POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+                MapWindowPoints(hwnd, GetParent(hwnd), &pt, 1);
+                Application::Guarded([&] { self->onDrag_(pt.x); });
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (GetCapture() == hwnd) ReleaseCapture();
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+            DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, Proc, 1); break;
+        default: break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 HWND CreateHintWindow(HWND owner) {

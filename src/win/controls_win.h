@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 namespace corvana {
@@ -62,6 +63,19 @@ public:
 
 private:
     HWND hwnd_ = nullptr;
+};
+
+// The bar between two panes: dragging it reports where the mouse is (in the parent's client
+// coordinates) while it moves, and the parent lays the panes out again.
+class Splitter {
+public:
+    void Create(HWND parent, int id, std::function<void(int clientX)> onDrag);
+    HWND Handle() const { return hwnd_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
+    HWND hwnd_ = nullptr;
+    std::function<void(int)> onDrag_;
 };
 
 // A tooltip window for hints of controls that name no tool themselves.

@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](MainWindow& w) {
                        SendMessageW(w.Options().AudioSettingsButton(), BM_CLICK, 0, 0);
                        auto& dialog = *w.Options().AudioSettingsDialogs().back();
-                       SendMessageW(dialog.RadioButton(17), BM_CLICK, 0, 0);
+                       SendMessageW(dialog.ChoiceButton(RowChannels, 2), BM_CLICK, 0, 0);
                        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
                    },
                    [](MainWindow& w) {

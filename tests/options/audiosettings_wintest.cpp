@@ -9,38 +9,37 @@
 namespace corvana::test {
 namespace {
 
-// The dialog's radio buttons as the user sees them: control number, caption, row.
+// The dialog's radio buttons as the user sees them: row, place in the row, caption.
 struct Radio {
-    int number;
+    AudioRow row;
+    int index;
     const wchar_t* caption;
-    int row;
 };
 constexpr Radio kRadios[] = {
-    {1, L"Auto", 0},
-    {2, L"128 Kbps", 0},
-    {3, L"160 Kbps", 0},
-    {4, L"192 Kbps", 0},
-    {5, L"256 Kbps", 0},
-    {6, L"320 Kbps", 0},
-    {25, L"Auto", 1},
-    {22, L"Variable Bit Rate (VBR)", 1},
-    {23, L"Average Bit Rate (ABR)", 1},
-    {15, L"Auto", 2},
-    {7, L"8 kHz", 2},
-    {8, L"16 kHz", 2},
-    {9, L"22.05 kHz", 2},
-    {10, L"32 kHz", 2},
-    {11, L"44.1 kHz", 2},
-    {12, L"48 kHz", 2},
-    {13, L"96 kHz", 2},
-    {14, L"192 kHz", 2},
-    {21, L"Auto", 3},
-    {16, L"Mono", 3},
-    {17, L"Stereo", 3},
-    {18, L"5.1 Surround", 3},
-    {20, L"7.1 Surround", 3},
+    {RowBitrate, 0, L"Auto"},
+    {RowBitrate, 1, L"128 Kbps"},
+    {RowBitrate, 2, L"160 Kbps"},
+    {RowBitrate, 3, L"192 Kbps"},
+    {RowBitrate, 4, L"256 Kbps"},
+    {RowBitrate, 5, L"320 Kbps"},
+    {RowBitrateControl, 0, L"Auto"},
+    {RowBitrateControl, 1, L"Variable Bit Rate (VBR)"},
+    {RowBitrateControl, 2, L"Average Bit Rate (ABR)"},
+    {RowSamplingRate, 0, L"Auto"},
+    {RowSamplingRate, 1, L"8 kHz"},
+    {RowSamplingRate, 2, L"16 kHz"},
+    {RowSamplingRate, 3, L"22.05 kHz"},
+    {RowSamplingRate, 4, L"32 kHz"},
+    {RowSamplingRate, 5, L"44.1 kHz"},
+    {RowSamplingRate, 6, L"48 kHz"},
+    {RowSamplingRate, 7, L"96 kHz"},
+    {RowSamplingRate, 8, L"192 kHz"},
+    {RowChannels, 0, L"Auto"},
+    {RowChannels, 1, L"Mono"},
+    {RowChannels, 2, L"Stereo"},
+    {RowChannels, 3, L"5.1 Surround"},
+    {RowChannels, 4, L"7.1 Surround"},
 };
-constexpr int kAutoButtons[] = {1, 25, 15, 21};
 
 class AudioSettings : public AppFixture {
 protected:
@@ -103,18 +102,18 @@ TEST_F(AudioSettings, WindowLooksAsDesigned) {
     RECT previous{};
     int previousRow = -1;
     for (const auto& radio : kRadios) {
-        const HWND button = d.RadioButton(radio.number);
-        ASSERT_NE(button, nullptr) << radio.number;
-        EXPECT_EQ(GetWindowTextString(button), radio.caption) << radio.number;
+        const HWND button = d.ChoiceButton(radio.row, radio.index);
+        ASSERT_NE(button, nullptr) << radio.row << "/" << radio.index;
+        EXPECT_EQ(GetWindowTextString(button), radio.caption) << radio.row << "/" << radio.index;
         RECT rc;
         GetWindowRect(button, &rc);
         MapWindowPoints(nullptr, d.Handle(), reinterpret_cast<POINT*>(&rc), 2);
-        EXPECT_LE(rc.right, client.right) << radio.number;
+        EXPECT_LE(rc.right, client.right) << radio.row << "/" << radio.index;
         if (radio.row == previousRow) {
-            EXPECT_EQ(rc.top, previous.top) << radio.number;
-            EXPECT_GE(rc.left, previous.right) << radio.number;
+            EXPECT_EQ(rc.top, previous.top) << radio.row << "/" << radio.index;
+            EXPECT_GE(rc.left, previous.right) << radio.row << "/" << radio.index;
         } else if (previousRow >= 0) {
-            EXPECT_GE(rc.top, previous.bottom) << radio.number;
+            EXPECT_GE(rc.top, previous.bottom) << radio.row << "/" << radio.index;
         }
         previous = rc;
         previousRow = radio.row;
@@ -136,7 +135,8 @@ TEST_P(AudioSettingsOpening, ShowsTheCurrentStringWithEveryRowOnAuto) {
     EXPECT_EQ(Text(d), GetParam().parameters);
     EXPECT_EQ(SaveEnabled(d), GetParam().saveEnabled);
     for (const auto& radio : kRadios)
-        EXPECT_EQ(Checked(d.RadioButton(radio.number)), std::wstring(radio.caption) == L"Auto") << radio.number;
+        EXPECT_EQ(Checked(d.ChoiceButton(radio.row, radio.index)), std::wstring(radio.caption) == L"Auto")
+            << radio.row << "/" << radio.index;
 }
 
 INSTANTIATE_TEST_SUITE_P(Strings, AudioSettingsOpening,
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Strings, AudioSettingsOpening,
 
 struct ClickCase {
     const char* name;
-    std::vector<int> clicks;
+    std::vector<std::pair<AudioRow, int>> clicks;  // row, place in the row
     std::wstring expected;
 };
 
@@ -158,7 +158,7 @@ TEST_P(AudioSettingsComposition, ReplacesTheFieldAndEnablesSave) {
     Type(d, L"typed by hand");
     Click(d.saveButton);
     ASSERT_FALSE(SaveEnabled(d));
-    for (int number : GetParam().clicks) Click(d.RadioButton(number));
+    for (const auto& [row, index] : GetParam().clicks) Click(d.ChoiceButton(row, index));
     EXPECT_EQ(Text(d), GetParam().expected);
     EXPECT_TRUE(SaveEnabled(d));
     EXPECT_EQ(form->Options().Parameters(), L"typed by hand") << "only Save changes the string in force";
@@ -166,19 +166,24 @@ TEST_P(AudioSettingsComposition, ReplacesTheFieldAndEnablesSave) {
 
 INSTANTIATE_TEST_SUITE_P(
     Clicks, AudioSettingsComposition,
-    testing::Values(ClickCase{"MonoAlone", {16}, L"-ac 1"}, ClickCase{"MonoThenAutoAgain", {16, 21}, L""},
-                    ClickCase{"TwentyTwoKilohertz", {9}, L"-ar 22050"},
-                    ClickCase{"AllFourRows", {17, 4, 11, 22}, L"-ac 2 -b:a 192k -ar 44100 -q:a 0"},
-                    ClickCase{"LaterChoiceInARowWins", {2, 6, 23, 13}, L"-b:a 320k -ar 96000 -abr 1"}),
+    testing::Values(ClickCase{"MonoAlone", {{RowChannels, 1}}, L"-ac 1"},
+                    ClickCase{"MonoThenAutoAgain", {{RowChannels, 1}, {RowChannels, 0}}, L""},
+                    ClickCase{"TwentyTwoKilohertz", {{RowSamplingRate, 3}}, L"-ar 22050"},
+                    ClickCase{"AllFourRows",
+                              {{RowChannels, 2}, {RowBitrate, 3}, {RowSamplingRate, 5}, {RowBitrateControl, 1}},
+                              L"-ac 2 -b:a 192k -ar 44100 -q:a 0"},
+                    ClickCase{"LaterChoiceInARowWins",
+                              {{RowBitrate, 1}, {RowBitrate, 5}, {RowBitrateControl, 2}, {RowSamplingRate, 7}},
+                              L"-b:a 320k -ar 96000 -abr 1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AudioSettings, ChoosingTheSelectedButtonAgainKeepsTypedText) {
     Start();
     auto& d = Open();
-    Click(d.RadioButton(16));
+    Click(d.ChoiceButton(RowChannels, 1));
     Type(d, L" -vol 2");
-    Click(d.RadioButton(16));
-    Click(d.RadioButton(1));
+    Click(d.ChoiceButton(RowChannels, 1));
+    Click(d.ChoiceButton(RowBitrate, 0));
     EXPECT_EQ(Text(d), L"-ac 1 -vol 2");
 }
 
@@ -211,7 +216,7 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     form->Options().SaveParameters(L"-ac 2");
     const std::string file = ReadFileBytes(ini);
     auto& first = Open();
-    Click(first.RadioButton(16));
+    Click(first.ChoiceButton(RowChannels, 1));
     Type(first, L" more");
     Click(first.closeButton);
     EXPECT_FALSE(IsWindowVisible(first.Handle()));
@@ -222,8 +227,8 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     auto& second = Open();
     EXPECT_NE(second.Handle(), first.Handle());
     EXPECT_EQ(Text(second), L"-ac 2");
-    EXPECT_TRUE(Checked(second.RadioButton(21)));
-    EXPECT_FALSE(Checked(second.RadioButton(16)));
+    EXPECT_TRUE(Checked(second.ChoiceButton(RowChannels, 0)));
+    EXPECT_FALSE(Checked(second.ChoiceButton(RowChannels, 1)));
 }
 
 TEST_F(AudioSettings, EscapeAndTheCloseBoxHide) {
@@ -241,14 +246,14 @@ TEST_F(AudioSettings, EscapeAndTheCloseBoxHide) {
 TEST_F(AudioSettings, TabAndArrowKeysMoveThroughTheDialog) {
     Start();
     auto& d = Open();
-    SetFocus(d.RadioButton(1));
-    PostMessageW(d.RadioButton(1), WM_KEYDOWN, VK_RIGHT, 0x014D0001);
+    SetFocus(d.ChoiceButton(RowBitrate, 0));
+    PostMessageW(d.ChoiceButton(RowBitrate, 0), WM_KEYDOWN, VK_RIGHT, 0x014D0001);
     PumpFor(50);
-    EXPECT_EQ(GetFocus(), d.RadioButton(2));
+    EXPECT_EQ(GetFocus(), d.ChoiceButton(RowBitrate, 1));
     EXPECT_EQ(Text(d), L"-b:a 128k");
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
     PumpFor(50);
-    EXPECT_NE(GetFocus(), d.RadioButton(2));
+    EXPECT_NE(GetFocus(), d.ChoiceButton(RowBitrate, 1));
     EXPECT_EQ(GetAncestor(GetFocus(), GA_ROOT), d.Handle());
 }
 
@@ -261,8 +266,8 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
     EXPECT_TRUE(IsWindowVisible(second.Handle()));
     EXPECT_TRUE(IsWindowEnabled(form->Handle())) << "the main window stays usable";
 
-    Click(first.RadioButton(16));
-    Click(second.RadioButton(12));
+    Click(first.ChoiceButton(RowChannels, 1));
+    Click(second.ChoiceButton(RowSamplingRate, 6));
     EXPECT_EQ(Text(first), L"-ac 1");
     EXPECT_EQ(Text(second), L"-ar 48000");
     Click(first.saveButton);
@@ -282,7 +287,7 @@ TEST_F(AudioSettings, MenuItemOpensOneToo) {
 TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
     Start();
     auto& d = Open();
-    Click(d.RadioButton(16));
+    Click(d.ChoiceButton(RowChannels, 1));
     Click(d.saveButton);
     form->RunCommand(CMD_RememberAudioSettings);
     Restart();

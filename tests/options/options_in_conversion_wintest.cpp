@@ -50,10 +50,10 @@ protected:
     }
     // Composes the string in a new "Audio Settings" window from the given radio buttons, saves it
     // and closes the window.
-    void SaveChoice(const std::vector<int>& radios) {
+    void SaveChoice(const std::vector<std::pair<AudioRow, int>>& radios) {
         SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
         auto& dialog = *form->Options().AudioSettingsDialogs().back();
-        for (int number : radios) SendMessageW(dialog.RadioButton(number), BM_CLICK, 0, 0);
+        for (const auto& [row, index] : radios) SendMessageW(dialog.ChoiceButton(row, index), BM_CLICK, 0, 0);
         SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
         SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
     }
@@ -69,7 +69,7 @@ protected:
 
 struct ChoiceCase {
     const char* name;
-    std::vector<int> radios;
+    std::vector<std::pair<AudioRow, int>> radios;  // row, place in the row
     WavFormat expected;
 };
 
@@ -91,16 +91,17 @@ TEST_P(SavedAudioChoice, ShapesTheNextOutput) {
     EXPECT_EQ(after.sampleRate, GetParam().expected.sampleRate);
 }
 
-INSTANTIATE_TEST_SUITE_P(Choices, SavedAudioChoice,
-                         testing::Values(ChoiceCase{"Mono", {16}, {1, 44100}},
-                                         ChoiceCase{"TwentyTwoKilohertz", {9}, {2, 22050}},
-                                         ChoiceCase{"MonoAtEightKilohertz", {16, 7}, {1, 8000}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Choices, SavedAudioChoice,
+    testing::Values(ChoiceCase{"Mono", {{RowChannels, 1}}, {1, 44100}},
+                    ChoiceCase{"TwentyTwoKilohertz", {{RowSamplingRate, 3}}, {2, 22050}},
+                    ChoiceCase{"MonoAtEightKilohertz", {{RowChannels, 1}, {RowSamplingRate, 1}}, {1, 8000}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsInConversion, UnsavedChoiceDoesNotReachTheCommand) {
     form->Files().AddFile(StereoTone(L"tone.flac"));
     SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
-    SendMessageW(form->Options().AudioSettingsDialogs().back()->RadioButton(16), BM_CLICK, 0, 0);
+    SendMessageW(form->Options().AudioSettingsDialogs().back()->ChoiceButton(RowChannels, 1), BM_CLICK, 0, 0);
     Convert();
     EXPECT_EQ(ReadWavFormat(out + L"\\tone.wav").channels, 2);
 }
