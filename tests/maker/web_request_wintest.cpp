@@ -129,7 +129,6 @@ TEST_F(WebRequestWin, NothingListeningFailsOnBothPaths) {
         ASSERT_TRUE(other.Running());
         closedPort = other.Port();
     }
-    Sleep(300);
     for (const wchar_t* scheme : {L"http://", L"https://"}) {
         const Attempt a =
             Post(std::wstring(scheme) + L"127.0.0.1:" + std::to_wstring(closedPort) + L"/php/check2.php", 3000);

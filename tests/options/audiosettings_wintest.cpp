@@ -248,12 +248,10 @@ TEST_F(AudioSettings, TabAndArrowKeysMoveThroughTheDialog) {
     auto& d = Open();
     SetFocus(d.ChoiceButton(RowBitrate, 0));
     PostMessageW(d.ChoiceButton(RowBitrate, 0), WM_KEYDOWN, VK_RIGHT, 0x014D0001);
-    PumpFor(50);
-    EXPECT_EQ(GetFocus(), d.ChoiceButton(RowBitrate, 1));
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == d.ChoiceButton(RowBitrate, 1); }, 3000));
     EXPECT_EQ(Text(d), L"-b:a 128k");
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
-    PumpFor(50);
-    EXPECT_NE(GetFocus(), d.ChoiceButton(RowBitrate, 1));
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() != d.ChoiceButton(RowBitrate, 1); }, 3000));
     EXPECT_EQ(GetAncestor(GetFocus(), GA_ROOT), d.Handle());
 }
 

@@ -42,8 +42,8 @@ MakerStandIn::MakerStandIn() {
 MakerStandIn::~MakerStandIn() {
     if (!port_) return;
     WriteFileBytes(folder_ / L"stop", "");
-    // The service ends within a tenth of a second; its folder goes with the TempFolder.
-    Sleep(300);
+    // The service ends within a tenth of a second, its port closed; its folder goes with the TempFolder.
+    for (int i = 0; i < 100 && !PathExists(folder_ / L"ended"); ++i) Sleep(50);
 }
 
 bool MakerStandIn::CanSpeakTls() const {

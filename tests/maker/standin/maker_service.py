@@ -18,6 +18,7 @@ folder of the test's own:
   port        written once the service listens
   cert.pem    the TLS certificate, when one was made
   stop        the service ends as soon as this file exists (or the folder is gone)
+  ended       written once the service has closed its port, just before it exits
 """
 import os
 import socket
@@ -197,6 +198,9 @@ def main():
     started = time.time()
     while not stopped() and time.time() - started < lifetime:
         time.sleep(0.1)
+    server.server_close()
+    if os.path.isdir(folder):
+        open(path_of("ended"), "w").close()
     os._exit(0)
 
 
