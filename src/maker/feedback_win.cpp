@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "maker/web_request.h"
 #include "maker/web_request_win.h"
+#include "win/controls_win.h"
 #include "win/images_win.h"
 #include "win/modal_win.h"
 #include "win/system_win.h"
@@ -229,18 +230,16 @@ LRESULT FeedbackDialog::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp)
 LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: {
-            const auto instance = GetModuleHandleW(nullptr);
-            auto make = [&](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
-                return CreateWindowExW(ex, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this);
+            const auto make = [this](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
+                return CreateControl({hwnd_, cls, L"", WS_VISIBLE | style, id, ex});
             };
             // Creation order is the tab order: the message first.
             messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
                                kMemoId, WS_EX_CLIENTEDGE);
             mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
             sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
-            likePanel = make(kChoiceClass, 0);
-            dislikePanel = make(kChoiceClass, 0);
+            likePanel = CreateChild(kChoiceClass, WS_VISIBLE);
+            dislikePanel = CreateChild(kChoiceClass, WS_VISIBLE);
             headingLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
             questionLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
             mailLabel = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);

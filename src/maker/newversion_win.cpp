@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "maker/web_request.h"
 #include "maker/web_request_win.h"
+#include "win/controls_win.h"
 #include "win/images_win.h"
 
 namespace corvana {
@@ -16,11 +17,6 @@ namespace {
 enum : int { IDC_NoticeIcon = 100, IDC_NoticeHeadline, IDC_NoticeLink, IDC_NoticeClose };
 
 constexpr int kClientWidth = 320, kClientHeight = 68;
-
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-    return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-}
 
 // The visual style's value of a system colour, or the classic one when no style is active.
 COLORREF ThemeColor(HWND hwnd, int index) {
@@ -59,10 +55,10 @@ void UpdateNotice::Create() {
 }
 
 void UpdateNotice::CreateControls() {
-    iconImage = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW, IDC_NoticeIcon);
-    headlineLabel = MakeChild(hwnd_, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_NoticeHeadline);
-    linkLabel = MakeChild(hwnd_, WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink);
-    closeButton = MakeChild(hwnd_, WC_BUTTONW, L"", BS_OWNERDRAW, IDC_NoticeClose);
+    iconImage = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW, IDC_NoticeIcon});
+    headlineLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX, IDC_NoticeHeadline});
+    linkLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink});
+    closeButton = CreateControl({hwnd_, WC_BUTTONW, L"", WS_VISIBLE | BS_OWNERDRAW, IDC_NoticeClose});
     for (HWND control : {iconImage, headlineLabel})
         SetWindowSubclass(control, DragSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }

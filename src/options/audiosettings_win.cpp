@@ -7,6 +7,7 @@
 
 #include "options/output_options_win.h"
 #include "resource.h"
+#include "win/controls_win.h"
 #include "win/images_win.h"
 #include "common/app_error.h"
 #include "win/system_win.h"
@@ -48,11 +49,6 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(t_keyHook, code, wp, lp);
 }
 
-HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0) {
-    return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-}
-
 }  // namespace
 
 void AudioSettingsDeleter::operator()(AudioSettingsDialog* form) const {
@@ -91,23 +87,25 @@ void AudioSettingsDialog::CreateControls() {
     // Each row is one group: its label starts the group, the buttons follow in screen order.
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
-        rowLabels[static_cast<size_t>(row)] = MakeControl(hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label,
-                                                          WS_GROUP | SS_LEFT, IDC_AudioRowLabelBase + row);
+        rowLabels[static_cast<size_t>(row)] =
+            CreateControl({hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label, WS_VISIBLE | WS_GROUP | SS_LEFT,
+                           IDC_AudioRowLabelBase + row});
         auto& buttons = choiceButtons_[static_cast<size_t>(row)];
         for (const auto& choice : rows[static_cast<size_t>(row)].choices) {
             const DWORD style = BS_AUTORADIOBUTTON | (buttons.empty() ? WS_GROUP | WS_TABSTOP : 0);
             const int id = IDC_AudioChoiceBase + row * kAudioChoiceIdsPerRow + static_cast<int>(buttons.size());
-            buttons.push_back(MakeControl(hwnd_, WC_BUTTONW, choice.caption, style, id));
+            buttons.push_back(CreateControl({hwnd_, WC_BUTTONW, choice.caption, WS_VISIBLE | style, id}));
         }
         Button_SetCheck(buttons.front(), BST_CHECKED);
     }
-    parametersLabel =
-        MakeControl(hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_GROUP | SS_LEFT, IDC_AudioParametersLabel);
-    parametersEdit = MakeControl(hwnd_, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, IDC_AudioParametersEdit,
-                                 WS_EX_CLIENTEDGE);
-    saveButton = MakeControl(hwnd_, WC_BUTTONW, L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED,
-                             IDC_AudioSaveButton);
-    closeButton = MakeControl(hwnd_, WC_BUTTONW, L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioCloseButton);
+    parametersLabel = CreateControl(
+        {hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_VISIBLE | WS_GROUP | SS_LEFT, IDC_AudioParametersLabel});
+    parametersEdit = CreateControl({hwnd_, WC_EDITW, L"", WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
+                                    IDC_AudioParametersEdit, WS_EX_CLIENTEDGE});
+    saveButton = CreateControl({hwnd_, WC_BUTTONW, L"Save",
+                                WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, IDC_AudioSaveButton});
+    closeButton =
+        CreateControl({hwnd_, WC_BUTTONW, L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioCloseButton});
 }
 
 void AudioSettingsDialog::OnDpiChanged() {

@@ -60,33 +60,14 @@ protected:
     }
 
     static void RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background, UINT style = 0) {
-        WNDCLASSEXW wc{};
-        if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) return;
-        wc.cbSize = sizeof(wc);
-        wc.style = style;
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hIcon = icon;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = background;
-        wc.lpszClassName = className;
-        RegisterClassExW(&wc);
+        Register(className, WindowProc, icon, IDC_ARROW, background, style);
     }
 
     // A class for the window's own painted children (panels, owner-made buttons): created with this
     // object as their creation parameter, their messages go to the subclass's ChildMessage(child,
     // msg, wp, lp).
     static void RegisterChildClass(const wchar_t* className, LPCWSTR cursor, HBRUSH background, UINT style = 0) {
-        WNDCLASSEXW wc{};
-        if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) return;
-        wc.cbSize = sizeof(wc);
-        wc.style = style;
-        wc.lpfnWndProc = ChildProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, cursor);
-        wc.hbrBackground = background;
-        wc.lpszClassName = className;
-        RegisterClassExW(&wc);
+        Register(className, ChildProc, nullptr, cursor, background, style);
     }
 
     // Creates a child of one of the window's own classes.
@@ -148,6 +129,21 @@ protected:
     HWND hwnd_ = nullptr;
 
 private:
+    static void Register(const wchar_t* className, WNDPROC proc, HICON icon, LPCWSTR cursor, HBRUSH background,
+                         UINT style) {
+        WNDCLASSEXW wc{};
+        if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) return;
+        wc.cbSize = sizeof(wc);
+        wc.style = style;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hIcon = icon;
+        wc.hCursor = LoadCursorW(nullptr, cursor);
+        wc.hbrBackground = background;
+        wc.lpszClassName = className;
+        RegisterClassExW(&wc);
+    }
+
     static LRESULT CALLBACK ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCCREATE)
             SetWindowLongPtrW(child, GWLP_USERDATA,
