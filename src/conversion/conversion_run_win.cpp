@@ -12,6 +12,7 @@
 #include "options/output_options_win.h"
 #include "resource.h"
 #include "win/application_win.h"
+#include "win/details_dialog_win.h"
 #include "win/gdi_win.h"
 #include "win/images_win.h"
 #include "win/message_dialog_win.h"
@@ -252,7 +253,7 @@ void ConversionSession::ShowPendingDetails() {
     while (!pendingDetails_.empty()) {
         const std::wstring text = std::move(pendingDetails_.front());
         pendingDetails_.pop_front();
-        if (parts_.showErrorDetails()) ShowMessage(text, MessageKind::Error, L"ERROR", parts_.window);
+        if (parts_.showErrorDetails()) ShowDetailsDialog(text, L"ERROR", parts_.window);
     }
 }
 

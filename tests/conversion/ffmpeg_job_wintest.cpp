@@ -143,8 +143,8 @@ TEST_F(FFmpegJob, FoundOnTheSearchPathWhenNotBesideTheProgramElseSaysSo) {
     }
 }
 
-// The box shows the input, two carriage returns and FFmpeg's log, with a line longer than one
-// pipe read and a non-ASCII path whole.
+// The box shows the input, a blank line and FFmpeg's log, with a line longer than one pipe read and
+// a non-ASCII path whole.
 TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     Start();
     form->SetMenuChecked(CMD_ShowErrorDetails, true);
@@ -164,7 +164,7 @@ TEST_F(FFmpegJob, TheErrorBoxShowsLongLinesAndNonAsciiNamesWhole) {
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"ERROR");
     const std::wstring inputLine = L"Input #0, wav, from '" + source + L"':";
-    EXPECT_EQ(box.text.rfind(source + L"\r\r", 0), 0u) << box.text;
+    EXPECT_EQ(box.text.rfind(source + L"\r\n\r\n", 0), 0u) << box.text;
     EXPECT_NE(box.text.find(L"\r\n" + inputLine + L"\r\n"), std::wstring::npos) << box.text;
     EXPECT_GT(EncodeUtf8(inputLine).size(), 255u);
 }

@@ -29,7 +29,7 @@ struct DialogControl {
 struct DialogSnapshot {
     HWND hwnd = nullptr;
     std::wstring caption;
-    std::wstring text;                   // the message text (control 0xFFFF) of a message box
+    std::wstring text;  // the message text (control 0xFFFF) of a message box, or a details box's read-only field
     std::vector<DialogControl> buttons;  // push buttons, left to right
     std::vector<DialogControl> controls;
     int defaultId = 0;  // the button drawn as the default one, else what the dialog reports
@@ -116,6 +116,9 @@ public:
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&s));
+        if (s.text.empty())
+            for (const auto& c : s.controls)
+                if (lstrcmpiW(c.className.c_str(), L"Edit") == 0 && (c.style & ES_READONLY)) s.text = c.text;
         std::stable_sort(s.buttons.begin(), s.buttons.end(),
                          [](const auto& a, const auto& b) { return a.rect.left < b.rect.left; });
         for (const auto& b : s.buttons)

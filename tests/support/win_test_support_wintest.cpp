@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/text.h"
+#include "support/dialog_watcher.h"
 
 namespace corvana::test {
 
@@ -188,10 +189,14 @@ DWORD ProgramProcess::ExitCode() const {
 }
 
 std::wstring ControlText(HWND control) {
-    wchar_t buffer[4096]{};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &result);
-    return buffer;
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    text.resize(std::min<size_t>(copied, length));
+    return text;
 }
 
 MessageBoxWatcher::MessageBoxWatcher(int answer, DWORD processId)
@@ -220,7 +225,8 @@ void MessageBoxWatcher::Run() {
                 if (std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) continue;
                 answered_.push_back(dialog);
             }
-            Box box{ControlText(dialog), ControlText(GetDlgItem(dialog, 0xFFFF))};
+            const DialogSnapshot snapshot = DialogWatcher::Snapshot(dialog);
+            Box box{snapshot.caption, snapshot.text};
             {
                 std::lock_guard lock(mutex_);
                 boxes_.push_back(box);
