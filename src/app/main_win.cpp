@@ -23,6 +23,7 @@ namespace {
 constexpr UINT WM_APP_STARTUP_ERROR = WM_APP + 1;
 constexpr int kSplitterWidth = 5;
 constexpr int kSplitterMinSize = 30;
+constexpr int kMinimumClientWidth = 360;
 
 struct ToolButtonInfo {
     int command;
@@ -220,6 +221,17 @@ void MainWindow::Layout() {
 
     const int y = options_->Layout(panelLeft, top, panelWidth, Dpi());
     MoveWindow(conversion_->ConvertButton(), panelLeft + Scale(2), y, panelWidth - Scale(4), Scale(37), TRUE);
+
+    // The smallest client area that keeps every control whole: the tool bar's width, and the panel's
+    // full height between the tool bar and the status and progress bars (which may appear).
+    SIZE toolBarSize{};
+    SendMessageW(toolBar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&toolBarSize));
+    minimumClient_ = {std::max(static_cast<int>(toolBarSize.cx), Scale(kMinimumClientWidth)),
+                      y + Scale(37) + Scale(10) + Scale(19) + Scale(17)};
+
+    // Controls moved over the panel's background leave stale pixels behind unless the whole window
+    // is painted again.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::OnSplitterDrag(int clientX) {
@@ -472,6 +484,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             Application::SetMainWindow(hwnd_, accelerators_.get());
             return 0;
         case WM_SIZE: Layout(); return 0;
+        case WM_GETMINMAXINFO: {
+            if (minimumClient_.cx <= 0) break;
+            RECT frame{0, 0, minimumClient_.cx, minimumClient_.cy};
+            AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), TRUE,
+                                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), Dpi());
+            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+            return 0;
+        }
         case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
         case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
         case WM_CONTEXTMENU:

@@ -112,6 +112,7 @@ private:
     std::unique_ptr<ConversionSession> conversion_;
     bool endRequested_ = false;
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
+    SIZE minimumClient_{};        // at the window's DPI, found by the layout
     std::wstring startupError_;
     HWND toolBar_ = nullptr;
     corvana::Splitter splitter_;

@@ -197,6 +197,44 @@ TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
     EXPECT_EQ(ClientRectIn(form->Handle(), form->StatusBarHandle()).bottom, bar.top);
 }
 
+// Shrunk as far as it goes (here in the tallest state, with the progress bar of a run), the window
+// keeps every control whole: nothing overlaps, nothing leaves the window, the list keeps a height.
+TEST_F(MainWindowTest, ShrinkingStopsWhereEveryControlStaysWhole) {
+    Start();
+    ShowWindow(form->ProgressBarHandle(), SW_SHOW);
+    form->Layout();
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 150, 120, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT window, client;
+    GetWindowRect(form->Handle(), &window);
+    GetClientRect(form->Handle(), &client);
+    EXPECT_GT(window.right - window.left, 150);
+    EXPECT_GT(window.bottom - window.top, 120);
+
+    const RECT toolBar = ClientRectIn(form->Handle(), form->ToolBar());
+    const RECT status = ClientRectIn(form->Handle(), form->StatusBarHandle());
+    const RECT progress = ClientRectIn(form->Handle(), form->ProgressBarHandle());
+    const RECT list = ClientRectIn(form->Handle(), form->Files().Handle());
+    const RECT convert = ClientRectIn(form->Handle(), form->ConvertButton());
+    SIZE toolBarSize{};
+    SendMessageW(form->ToolBar(), TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&toolBarSize));
+    EXPECT_GE(client.right, toolBarSize.cx) << "every tool button shows";
+    EXPECT_EQ(progress.bottom, client.bottom);
+    EXPECT_EQ(status.bottom, progress.top);
+    EXPECT_GE(status.top, toolBar.bottom);
+    EXPECT_GT(list.bottom - list.top, 0);
+    EXPECT_LE(convert.bottom, status.top) << "\"Convert\" stays above the status bar";
+    for (HWND control :
+         {form->Options().FormatBox(), form->Options().AudioSettingsButton(), form->Options().NormalizeCheck(),
+          form->Options().UseSourceFolderCheck(), form->Options().TargetFolderEdit(),
+          form->Options().TargetFolderButton(), form->ConvertButton()}) {
+        const RECT r = ClientRectIn(form->Handle(), control);
+        EXPECT_GE(r.top, toolBar.bottom);
+        EXPECT_LE(r.bottom, status.top);
+        EXPECT_LE(r.right, client.right);
+        EXPECT_GT(r.right - r.left, 0);
+    }
+}
+
 TEST_F(MainWindowTest, SplitterResizesListAndPanelWhileDragging) {
     Start();
     const RECT before = ClientRectIn(form->Handle(), form->Files().Handle());
