@@ -79,38 +79,38 @@ void MainWindow::Show(int showCommand) {
 
 void MainWindow::CreateMenus() {
     HMENU file = CreatePopupMenu();
-    AppendItem(file, CMD_Clear, L"Clear");
+    AppendItem(file, CMD_Clear, L"&Clear");
     AppendSeparator(file);
-    AppendItem(file, CMD_AddFiles, L"Add Files...");
-    AppendItem(file, CMD_AddFolder, L"Add Folder...");
+    AppendItem(file, CMD_AddFiles, L"Add &Files...");
+    AppendItem(file, CMD_AddFolder, L"Add F&older...");
     AppendSeparator(file);
-    AppendItem(file, CMD_Exit, L"Exit");
+    AppendItem(file, CMD_Exit, L"E&xit");
 
     HMENU simultaneous = CreatePopupMenu();
-    AppendItem(simultaneous, CMD_SimultaneousAutomatic, L"Automatic");
+    AppendItem(simultaneous, CMD_SimultaneousAutomatic, L"&Automatic");
     for (int i = CMD_SimultaneousFirst; i <= CMD_SimultaneousLast; ++i) {
         const std::wstring text = std::to_wstring(SimultaneousChoice(i));
         AppendItem(simultaneous, i, text.c_str());
     }
 
     HMENU settings = CreatePopupMenu();
-    AppendItem(settings, CMD_ShowErrorDetails, L"Show Error Details");
-    AppendMenuW(settings, MF_POPUP, reinterpret_cast<UINT_PTR>(simultaneous), L"Simultaneous Conversions");
+    AppendItem(settings, CMD_ShowErrorDetails, L"Show Error &Details");
+    AppendMenuW(settings, MF_POPUP, reinterpret_cast<UINT_PTR>(simultaneous), L"&Simultaneous Conversions");
     AppendSeparator(settings);
-    AppendItem(settings, CMD_ResetToDefaults, L"Reset to Defaults...");
+    AppendItem(settings, CMD_ResetToDefaults, L"&Reset to Defaults...");
 
     HMENU help = CreatePopupMenu();
-    AppendItem(help, CMD_OnlineHelp, L"Online Help\tF1");
+    AppendItem(help, CMD_OnlineHelp, L"Online &Help\tF1");
     AppendSeparator(help);
-    AppendItem(help, CMD_UpdateNotifications, L"Update Notifications", MF_CHECKED | MF_GRAYED);
+    AppendItem(help, CMD_UpdateNotifications, L"&Update Notifications", MF_CHECKED | MF_GRAYED);
     AppendSeparator(help);
-    AppendItem(help, CMD_SendFeedback, L"Send Feedback...");
-    AppendItem(help, CMD_About, L"About...");
+    AppendItem(help, CMD_SendFeedback, L"Send &Feedback...");
+    AppendItem(help, CMD_About, L"&About...");
 
     mainMenu_ = CreateMenu();
-    AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
-    AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(settings), L"Settings");
-    AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"Help");
+    AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(settings), L"&Settings");
+    AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
     // The window destroys its menu with itself.
     SetMenu(hwnd_, mainMenu_);
 
@@ -450,6 +450,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == files_->Handle()) {
         if (header.code == LVN_COLUMNCLICK) return files_->OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
         if (header.code == LVN_KEYDOWN) return files_->OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header));
+        if (header.code == NM_SETFOCUS) files_->OnFocus();
         if (header.code == LVN_GETDISPINFOW)
             return files_->ItemData(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
     } else if (header.code == BCN_DROPDOWN) {

@@ -60,6 +60,9 @@ public:
     LRESULT ItemData(NMLVDISPINFOW& info);
     LRESULT OnColumnClick(const NMLISTVIEW& info);
     LRESULT OnKeyDown(const NMLVKEYDOWN& info);
+    // The list got the focus: a list without a focused row shows no focus mark, so the first row
+    // takes the focus (without being selected).
+    void OnFocus();
     // The context menu, at the mouse or (from the keyboard, lp -1) below the focused row.
     void ShowContextMenu(LPARAM lp);
 

@@ -84,16 +84,21 @@ void FileListView::Create(int controlId) {
         AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(command), text);
     };
     menu_ = CreatePopupMenu();
-    AppendItem(CMD_Open, L"Open");
-    AppendItem(CMD_ShowFileInExplorer, L"Show in Explorer");
+    AppendItem(CMD_Open, L"&Open");
+    AppendItem(CMD_ShowFileInExplorer, L"Show in &Explorer");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendItem(CMD_RemoveFromList, L"Remove from List");
-    AppendItem(CMD_SendToRecycleBin, L"Send to Recycle Bin");
+    AppendItem(CMD_RemoveFromList, L"&Remove from List\tDel");
+    AppendItem(CMD_SendToRecycleBin, L"Send to Recycle &Bin");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendItem(CMD_SelectAll, L"Select All");
+    AppendItem(CMD_SelectAll, L"Select &All\tCtrl+A");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendItem(CMD_Properties, L"Properties");
+    AppendItem(CMD_Properties, L"&Properties");
     SetMenuDefaultItem(menu_, CMD_Open, FALSE);
+}
+
+void FileListView::OnFocus() {
+    if (rows_.Empty() || ListView_GetNextItem(list_, -1, LVNI_FOCUSED) >= 0) return;
+    ListView_SetItemState(list_, 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void FileListView::ShowContextMenu(LPARAM lp) {

@@ -165,7 +165,7 @@ void AudioSettingsDialog::OnCreate() {
     settingTextSilently_ = true;
     SetWindowTextW(parametersEdit, options_.Parameters().c_str());
     settingTextSilently_ = false;
-    EnableWindow(saveButton, !options_.Parameters().empty());
+    EnableSave(!options_.Parameters().empty());
 }
 
 void AudioSettingsDialog::OnChoiceClick(HWND button) {
@@ -177,20 +177,26 @@ void AudioSettingsDialog::OnChoiceClick(HWND button) {
             if (selection_[static_cast<size_t>(row)] == static_cast<int>(i)) return;
             selection_[static_cast<size_t>(row)] = static_cast<int>(i);
             SetWindowTextW(parametersEdit, ComposeAudioParameters(selection_).c_str());
-            EnableWindow(saveButton, TRUE);
+            EnableSave(true);
             return;
         }
     }
 }
 
 void AudioSettingsDialog::OnParametersChanged() {
-    if (!settingTextSilently_) EnableWindow(saveButton, TRUE);
+    if (!settingTextSilently_) EnableSave(true);
 }
 
 void AudioSettingsDialog::Save() {
     options_.SaveParameters(GetWindowTextString(parametersEdit));
     if (GetFocus() == saveButton) SetFocus(parametersEdit);
-    EnableWindow(saveButton, FALSE);
+    EnableSave(false);
+}
+
+void AudioSettingsDialog::EnableSave(bool enabled) {
+    EnableWindow(saveButton, enabled);
+    // The default button while there is something to save: Enter saves.
+    SendMessageW(saveButton, BM_SETSTYLE, enabled ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void AudioSettingsDialog::CloseDialog() {
@@ -221,6 +227,7 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         }
+        case DM_GETDEFID: return IsWindowEnabled(saveButton) ? MAKELRESULT(IDC_AudioSaveButton, DC_HASDEFID) : 0;
         case WM_CLOSE: CloseDialog(); return 0;
         default: break;
     }

@@ -56,6 +56,7 @@ private:
     void CreateControls();
     void OnDpiChanged();
     void Layout();
+    void EnableSave(bool enabled);
 
     OutputOptions& options_;
     std::array<std::vector<HWND>, kAudioRowCount> choiceButtons_;

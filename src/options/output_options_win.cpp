@@ -64,9 +64,9 @@ void OutputOptions::Create() {
     targetFolderButton_.Create(window_, IDC_TargetFolderButton, L"Change Destination Folder", hints_);
 
     targetFolderMenu_ = MakeMenu(
-        {{CMD_ChangeTargetFolder, L"Change Destination Folder..."}, {CMD_ShowTargetFolder, L"Show in Explorer"}});
-    audioSettingsMenu_ =
-        MakeMenu({{CMD_AudioSettings, L"Audio Settings..."}, {CMD_RememberAudioSettings, L"Remember Audio Settings"}});
+        {{CMD_ChangeTargetFolder, L"&Change Destination Folder..."}, {CMD_ShowTargetFolder, L"&Show in Explorer"}});
+    audioSettingsMenu_ = MakeMenu(
+        {{CMD_AudioSettings, L"&Audio Settings..."}, {CMD_RememberAudioSettings, L"&Remember Audio Settings"}});
 }
 
 void OutputOptions::SetFont(HFONT font) {

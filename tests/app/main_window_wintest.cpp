@@ -1,5 +1,7 @@
 #include <windowsx.h>
 
+#include <set>
+
 #include "app/version_record_win.h"
 #include "common/app_error.h"
 #include "support/app_fixture.h"
@@ -122,24 +124,32 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     Start();
     HMENU main = GetMenu(form->Handle());
     ASSERT_EQ(main, form->Menu());
-    EXPECT_EQ(MenuItems(main), (std::vector<std::wstring>{L"File", L"Settings", L"Help"}));
-    EXPECT_EQ(MenuItems(GetSubMenu(main, 0)),
-              (std::vector<std::wstring>{L"Clear", L"-", L"Add Files...", L"Add Folder...", L"-", L"Exit"}));
-    EXPECT_EQ(
-        MenuItems(GetSubMenu(main, 1)),
-        (std::vector<std::wstring>{L"Show Error Details", L"Simultaneous Conversions", L"-", L"Reset to Defaults..."}));
-    EXPECT_EQ(MenuItems(GetSubMenu(GetSubMenu(main, 1), 1)),
-              (std::vector<std::wstring>{L"Automatic", L"1", L"2", L"3", L"4", L"6", L"8", L"12", L"16"}));
-    EXPECT_EQ(MenuItems(GetSubMenu(main, 2)),
-              (std::vector<std::wstring>{L"Online Help\tF1", L"-", L"Update Notifications", L"-",
-                                         L"Send Feedback...", L"About..."}));
-    EXPECT_EQ(MenuItems(form->Files().Menu()),
-              (std::vector<std::wstring>{L"Open", L"Show in Explorer", L"-", L"Remove from List",
-                                         L"Send to Recycle Bin", L"-", L"Select All", L"-", L"Properties"}));
-    EXPECT_EQ(MenuItems(form->Options().TargetFolderMenu()),
-              (std::vector<std::wstring>{L"Change Destination Folder...", L"Show in Explorer"}));
-    EXPECT_EQ(MenuItems(form->Options().AudioSettingsMenu()),
-              (std::vector<std::wstring>{L"Audio Settings...", L"Remember Audio Settings"}));
+    // The texts with their access keys ("&F" shows as an underlined F) and shortcut hints.
+    const std::vector<std::pair<HMENU, std::vector<std::wstring>>> menus = {
+        {main, {L"&File", L"&Settings", L"&Help"}},
+        {GetSubMenu(main, 0), {L"&Clear", L"-", L"Add &Files...", L"Add F&older...", L"-", L"E&xit"}},
+        {GetSubMenu(main, 1), {L"Show Error &Details", L"&Simultaneous Conversions", L"-", L"&Reset to Defaults..."}},
+        {GetSubMenu(GetSubMenu(main, 1), 1), {L"&Automatic", L"1", L"2", L"3", L"4", L"6", L"8", L"12", L"16"}},
+        {GetSubMenu(main, 2),
+         {L"Online &Help\tF1", L"-", L"&Update Notifications", L"-", L"Send &Feedback...", L"&About..."}},
+        {form->Files().Menu(),
+         {L"&Open", L"Show in &Explorer", L"-", L"&Remove from List\tDel", L"Send to Recycle &Bin", L"-",
+          L"Select &All\tCtrl+A", L"-", L"&Properties"}},
+        {form->Options().TargetFolderMenu(), {L"&Change Destination Folder...", L"&Show in Explorer"}},
+        {form->Options().AudioSettingsMenu(), {L"&Audio Settings...", L"&Remember Audio Settings"}},
+    };
+    for (const auto& [menu, expected] : menus) {
+        const std::vector<std::wstring> items = MenuItems(menu);
+        EXPECT_EQ(items, expected);
+        // No two items of a menu share an access key.
+        std::set<wchar_t> keys;
+        for (const auto& item : items) {
+            const size_t amp = item.find(L'&');
+            if (amp != std::wstring::npos && amp + 1 < item.size()) {
+                EXPECT_TRUE(keys.insert(static_cast<wchar_t>(towupper(item[amp + 1]))).second) << item;
+            }
+        }
+    }
     EXPECT_EQ(GetMenuDefaultItem(form->Files().Menu(), FALSE, 0), static_cast<UINT>(CMD_Open));
 
     const UINT update = GetMenuState(main, CMD_UpdateNotifications, MF_BYCOMMAND);

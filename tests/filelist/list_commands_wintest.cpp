@@ -169,6 +169,23 @@ INSTANTIATE_TEST_SUITE_P(Keys, ListKeys,
                                          KeyCase{"ShiftA", 'A', {VK_SHIFT}, KeyCase::Nothing}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Tabbing into a list without a focused row shows the focus mark on the first row, and selects
+// nothing; a row that has the focus keeps it.
+TEST_F(ListCommands, TheListShowsWhereTheFocusIsWhenItGetsIt) {
+    Start();
+    for (const auto& c : kAdded) form->Files().AddFile(c);
+    const HWND list = form->Files().Handle();
+    ASSERT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
+    SetFocus(form->Options().FormatBox());
+    SetFocus(list);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 0);
+    EXPECT_EQ(ListView_GetSelectedCount(list), 0u);
+    ListView_SetItemState(list, 2, LVIS_FOCUSED, LVIS_FOCUSED);
+    SetFocus(form->Options().FormatBox());
+    SetFocus(list);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 2);
+}
+
 TEST_F(ListCommands, WithNothingSelectedRemovingChangesNothing) {
     Start();
     for (const auto& c : kAdded) form->Files().AddFile(c);

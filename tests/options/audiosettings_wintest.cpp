@@ -243,6 +243,28 @@ TEST_F(AudioSettings, EscapeAndTheCloseBoxHide) {
     EXPECT_TRUE(IsWindow(other.Handle()));
 }
 
+// "Save" is the default button while it is enabled: Enter saves; with nothing to save Enter does
+// nothing.
+TEST_F(AudioSettings, EnterSavesWhenThereIsSomethingToSave) {
+    Start();
+    auto& d = Open();
+    SetFocus(d.parametersEdit);
+    const auto pressEnter = [&] {
+        PostMessageW(d.parametersEdit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageW(d.parametersEdit, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
+    };
+    pressEnter();
+    PumpFor(100);
+    EXPECT_TRUE(IsWindowVisible(d.Handle()));
+    EXPECT_EQ(form->Options().Parameters(), L"");
+    Type(d, L"-ac 1");
+    EXPECT_TRUE(GetWindowLongPtrW(d.saveButton, GWL_STYLE) & BS_DEFPUSHBUTTON);
+    pressEnter();
+    EXPECT_TRUE(PumpUntil([&] { return form->Options().Parameters() == L"-ac 1"; }, 3000));
+    EXPECT_FALSE(SaveEnabled(d));
+    EXPECT_FALSE(GetWindowLongPtrW(d.saveButton, GWL_STYLE) & BS_DEFPUSHBUTTON);
+}
+
 TEST_F(AudioSettings, TabAndArrowKeysMoveThroughTheDialog) {
     Start();
     auto& d = Open();
