@@ -17,9 +17,8 @@ namespace corvana {
 namespace {
 
 constexpr const wchar_t* kFormClass = L"TFeedbackForm";
-constexpr const wchar_t* kChoiceClass = L"TFeedbackChoice";
 constexpr SIZE kClient{525, 326};
-enum : int { kMemoId = 101, kMailId, kSendId };
+enum : int { kMemoId = 101, kMailId, kSendId, kLikeId, kDislikeId };
 
 // Esc in the message, on "Send" or in the e-mail field closes the form; in the e-mail field the
 // typed character itself is swallowed.
@@ -51,7 +50,6 @@ FeedbackDialog::~FeedbackDialog() {
 
 void FeedbackDialog::Create(HWND owner) {
     RegisterClassOnce(kFormClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
-    RegisterChildClass(kChoiceClass, IDC_HAND, nullptr);
     CreateCentered(owner, kFormClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClient);
 }
@@ -98,8 +96,10 @@ void FeedbackDialog::ToggleChoice(HWND clicked, HWND other) {
         colourOf(clicked) = GetSysColor(COLOR_HIGHLIGHT);
         if (IsSelected(other)) colourOf(other) = GetSysColor(COLOR_BTNFACE);
     }
-    InvalidateRect(likePanel, nullptr, TRUE);
-    InvalidateRect(dislikePanel, nullptr, TRUE);
+    for (HWND panel : {likePanel, dislikePanel}) {
+        Button_SetCheck(panel, IsSelected(panel) ? BST_CHECKED : BST_UNCHECKED);
+        InvalidateRect(panel, nullptr, TRUE);
+    }
 }
 
 void FeedbackDialog::OnLikeClick(UINT button) {
@@ -181,13 +181,22 @@ void FeedbackDialog::Layout() {
     const int buttonRow = h - Scale(39);
     MoveWindow(sendButton, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
     const int mailRow = buttonRow - Scale(30);
-    MoveWindow(mailLabel, m, mailRow, Scale(110), Scale(30), TRUE);
-    MoveWindow(mailEdit, m + Scale(110), mailRow + (Scale(30) - Scale(22)) / 2, w - Scale(110) - 2 * m, Scale(22),
+    // The label as wide as its text at this DPI, with a gap before the field.
+    SIZE labelText{};
+    {
+        const std::wstring label = GetWindowTextString(mailLabel);
+        ScopedGetDC dc(mailLabel);
+        ScopedSelectObject selectFont(dc, font13_.get());
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &labelText);
+    }
+    const int labelWidth = labelText.cx + Scale(8);
+    MoveWindow(mailLabel, m, mailRow, labelWidth, Scale(30), TRUE);
+    MoveWindow(mailEdit, m + labelWidth, mailRow + (Scale(30) - Scale(22)) / 2, w - labelWidth - 2 * m, Scale(22),
                TRUE);
     MoveWindow(messageEdit, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
 }
 
-void FeedbackDialog::PaintChoice(HWND panel, HDC dc) {
+void FeedbackDialog::PaintChoice(HWND panel, HDC dc, bool focused) {
     RECT r;
     GetClientRect(panel, &r);
     const bool selected = IsSelected(panel);
@@ -204,27 +213,41 @@ void FeedbackDialog::PaintChoice(HWND panel, HDC dc) {
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const std::wstring caption = GetWindowTextString(panel);
     DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (focused && !(SendMessageW(panel, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        RECT focus = r;
+        InflateRect(&focus, -Scale(3), -Scale(3));
+        DrawFocusRect(dc, &focus);
+    }
 }
 
-LRESULT FeedbackDialog::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+// The choices are toggle buttons (so that the keyboard and a screen reader know them) that act when
+// the left button goes down, as the design's panels did; the other buttons do nothing.
+LRESULT CALLBACK FeedbackDialog::ChoiceMouseProc(HWND choice, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                                 DWORD_PTR data) {
+    auto* self = reinterpret_cast<FeedbackDialog*>(data);
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(panel, &ps);
-            PaintChoice(panel, dc);
-            EndPaint(panel, &ps);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            if (msg != WM_RBUTTONDOWN && msg != WM_MBUTTONDOWN) SetFocus(choice);
+            const UINT button = msg == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN : msg;
+            Application::Guarded([&] {
+                if (choice == self->likePanel)
+                    self->OnLikeClick(button);
+                else
+                    self->OnDislikeClick(button);
+            });
             return 0;
         }
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            if (panel == likePanel)
-                OnLikeClick(msg);
-            else
-                OnDislikeClick(msg);
-            return 0;
-        default: return DefWindowProcW(panel, msg, wp, lp);
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: return 0;
+        case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_HAND)); return TRUE;
+        case WM_NCDESTROY: RemoveWindowSubclass(choice, ChoiceMouseProc, 1); break;
+        default: break;
     }
+    return DefSubclassProc(choice, msg, wp, lp);
 }
 
 LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -233,31 +256,48 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             const auto make = [this](const wchar_t* cls, DWORD style, int id = 0, DWORD ex = 0) {
                 return CreateControl({hwnd_, cls, L"", WS_VISIBLE | style, id, ex});
             };
-            // Creation order is the tab order: the message first.
-            messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                               kMemoId, WS_EX_CLIENTEDGE);
-            mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
-            sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
-            likePanel = CreateChild(kChoiceClass, WS_VISIBLE);
-            dislikePanel = CreateChild(kChoiceClass, WS_VISIBLE);
+            // Creation order is the tab order: the message first, the choices last. Each field follows
+            // its label, which names it for a screen reader.
             headingLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
             questionLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+            messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                               kMemoId, WS_EX_CLIENTEDGE);
             mailLabel = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
+            mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
+            sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
+            likePanel = make(WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE, kLikeId);
+            dislikePanel = make(WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE, kDislikeId);
+            for (HWND choice : {likePanel, dislikePanel})
+                SetWindowSubclass(choice, ChoiceMouseProc, 1, reinterpret_cast<DWORD_PTR>(this));
             SendMessageW(messageEdit, EM_SETLIMITTEXT, 10000, 0);
             SendMessageW(mailEdit, EM_SETLIMITTEXT, 100, 0);
             for (HWND h : {messageEdit, mailEdit, sendButton})
                 SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
             OnDpiChanged();
-            Layout();
             OnCreate();
+            Layout();
             return 0;
         }
         case WM_COMMAND:
             if (LOWORD(wp) == kSendId && HIWORD(wp) == BN_CLICKED)
                 Send();
+            else if (LOWORD(wp) == kLikeId && HIWORD(wp) == BN_CLICKED)  // Space on the choice
+                OnLikeClick(WM_LBUTTONDOWN);
+            else if (LOWORD(wp) == kDislikeId && HIWORD(wp) == BN_CLICKED)
+                OnDislikeClick(WM_LBUTTONDOWN);
             else if (LOWORD(wp) == IDCANCEL)
                 Close();
             return 0;
+        case WM_NOTIFY: {
+            auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lp);
+            if (draw->hdr.code == NM_CUSTOMDRAW &&
+                (draw->hdr.hwndFrom == likePanel || draw->hdr.hwndFrom == dislikePanel)) {
+                if (draw->dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
+                PaintChoice(draw->hdr.hwndFrom, draw->hdc, (draw->uItemState & CDIS_FOCUS) != 0);
+                return CDRF_SKIPDEFAULT;
+            }
+            return 0;
+        }
         case WM_ACTIVATE:
             // Like a dialog: the focus comes back to where it was, for instance to the e-mail field
             // after the box that said it is invalid.

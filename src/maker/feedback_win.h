@@ -36,14 +36,14 @@ public:
     FeedbackChoice Choice() const;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
     void ToggleChoice(HWND clicked, HWND other);
     friend class BaseWindow<FeedbackDialog>;
     void OnDpiChanged();
     void Layout();
-    void PaintChoice(HWND panel, HDC dc);
+    void PaintChoice(HWND panel, HDC dc, bool focused);
+    static LRESULT CALLBACK ChoiceMouseProc(HWND choice, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data);
 
     const ProgramInfo& program_;
     HWND savedFocus_ = nullptr;            // the control that had the focus when the form was last deactivated

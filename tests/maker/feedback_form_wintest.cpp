@@ -1,6 +1,8 @@
 // The feedback form with real windows against the stand-in service.
 #include "maker/feedback_win.h"
 
+#include <windowsx.h>
+
 #include <atomic>
 #include <thread>
 
@@ -80,6 +82,45 @@ TEST_F(FeedbackForm, ChoicesExcludeEachOtherAndOnlyTheLeftButtonCounts) {
     EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
     SendMessageW(box->dislikePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
+}
+
+// The choices are toggle buttons: Tab reaches them after "Send", Space chooses, and their checked
+// state tells a screen reader which one is chosen.
+TEST_F(FeedbackForm, ChoicesWorkFromTheKeyboard) {
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->sendButton, FALSE), box->likePanel);
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->likePanel, FALSE), box->dislikePanel);
+    for (HWND choice : {box->likePanel, box->dislikePanel}) {
+        wchar_t cls[16]{};
+        GetClassNameW(choice, cls, 16);
+        EXPECT_STREQ(cls, L"Button");
+        EXPECT_TRUE(GetWindowLongPtrW(choice, GWL_STYLE) & BS_PUSHLIKE);
+    }
+    const auto pressSpace = [](HWND target) {
+        SetFocus(target);
+        PostMessageW(target, WM_KEYDOWN, VK_SPACE, 0x00390001);
+        PostMessageW(target, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001));
+    };
+    pressSpace(box->likePanel);
+    ASSERT_TRUE(PumpUntil([&] { return box->Choice() == FeedbackChoice::Like; }, 3000));
+    EXPECT_EQ(Button_GetCheck(box->likePanel), BST_CHECKED);
+    pressSpace(box->dislikePanel);
+    ASSERT_TRUE(PumpUntil([&] { return box->Choice() == FeedbackChoice::Dislike; }, 3000));
+    EXPECT_EQ(Button_GetCheck(box->likePanel), BST_UNCHECKED);
+    EXPECT_EQ(Button_GetCheck(box->dislikePanel), BST_CHECKED);
+    pressSpace(box->dislikePanel);
+    ASSERT_TRUE(PumpUntil([&] { return box->Choice() == FeedbackChoice::None; }, 3000));
+    EXPECT_EQ(Button_GetCheck(box->dislikePanel), BST_UNCHECKED);
+}
+
+// Each field comes right after its label in window order, which is where a screen reader looks for
+// its name; the e-mail label is as wide as its text, so it never runs into its field.
+TEST_F(FeedbackForm, FieldsFollowTheirLabels) {
+    EXPECT_EQ(GetWindow(box->messageEdit, GW_HWNDPREV), box->questionLabel);
+    EXPECT_EQ(GetWindow(box->mailEdit, GW_HWNDPREV), box->mailLabel);
+    RECT label, field;
+    GetWindowRect(box->mailLabel, &label);
+    GetWindowRect(box->mailEdit, &field);
+    EXPECT_LE(label.right, field.left);
 }
 
 TEST_F(FeedbackForm, BlankMessageSendsNothing) {
