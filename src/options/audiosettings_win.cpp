@@ -156,7 +156,7 @@ void AudioSettingsDialog::Layout() {
     MoveWindow(closeButton, closeLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
     MoveWindow(saveButton, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
                TRUE);
-    saveImage_.reset(CreateImageList({IDI_SAVE}, Scale(16)));
+    saveImage_.reset(CreateButtonImageList(IDI_SAVE, Scale(16)));
     BUTTON_IMAGELIST bil{saveImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendMessageW(saveButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
 }
