@@ -58,7 +58,8 @@ void UpdateNotice::CreateControls() {
     iconImage = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW, IDC_NoticeIcon});
     headlineLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX, IDC_NoticeHeadline});
     linkLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink});
-    closeButton = CreateControl({hwnd_, WC_BUTTONW, L"", WS_VISIBLE | BS_OWNERDRAW, IDC_NoticeClose});
+    // Drawn as a cross; the text names it for screen readers.
+    closeButton = CreateControl({hwnd_, WC_BUTTONW, L"Close", WS_VISIBLE | BS_OWNERDRAW, IDC_NoticeClose});
     for (HWND control : {iconImage, headlineLabel})
         SetWindowSubclass(control, DragSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }

@@ -55,10 +55,12 @@ void OutputOptions::Create() {
     audioSettingsButton_.Create(window_, IDC_AudioSettingsButton, L"Audio Settings", hints_);
     normalizeCheck_ = CreateControl(
         {window_, WC_BUTTONW, L"Volume Normalization", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_NormalizeCheck});
-    targetFolderLabel_ =
-        CreateControl({window_, WC_STATICW, L"Target Folder:", WS_VISIBLE | SS_LEFT, IDC_TargetFolderLabel});
+    // The label right before the field it names (which is where a screen reader looks for the name),
+    // though it shows above the check box.
     useSourceFolderCheck_ = CreateControl({window_, WC_BUTTONW, L"Use Source Folder",
                                            WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_UseSourceFolderCheck});
+    targetFolderLabel_ =
+        CreateControl({window_, WC_STATICW, L"Target Folder:", WS_VISIBLE | SS_LEFT, IDC_TargetFolderLabel});
     targetFolderEdit_ = CreateControl(
         {window_, WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IDC_TargetFolderEdit, WS_EX_CLIENTEDGE});
     targetFolderButton_.Create(window_, IDC_TargetFolderButton, L"Change Destination Folder", hints_);
@@ -103,6 +105,18 @@ int OutputOptions::Layout(int left, int top, int width, UINT dpi) {
     y += labelHeight;
     MoveWindow(audioSettingsButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
     MoveWindow(formatBox_, left, y, width - buttonWidth, scale(300), TRUE);
+    // The closed list as tall as the gear button beside it: its selection field grows by what it
+    // lacks. The field's height is corrected by what each change did, as the value read back need
+    // not be the value set (Wine reads back two pixels more).
+    auto field = static_cast<int>(SendMessageW(formatBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT box;
+        GetWindowRect(formatBox_, &box);
+        const int lacking = scale(25) - (box.bottom - box.top);
+        if (lacking == 0 || field + lacking <= 0) break;
+        field += lacking;
+        SendMessageW(formatBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
     y += scale(26) + scale(10);
     MoveWindow(normalizeCheck_, left + scale(4), y, width - scale(4), checkHeight, TRUE);
     y += checkHeight + scale(10);

@@ -2,7 +2,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "win/application_win.h"
+#include "win/gdi_win.h"
+#include "win/system_win.h"
 
 namespace corvana {
 
@@ -52,7 +56,9 @@ void ProgressBar::Hide() {
 }
 
 void SplitButton::Create(HWND parent, int id, const wchar_t* hint, HWND hints) {
-    hwnd_ = CreateControl({parent, WC_BUTTONW, L"", WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON, id});
+    // With BS_ICON the button draws its picture without the text.
+    hwnd_ = CreateControl({parent, WC_BUTTONW, hint, WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON | BS_ICON, id});
+    hints_ = hints;
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -67,10 +73,38 @@ void SplitButton::SetImages(HIMAGELIST images) {
     SendMessageW(hwnd_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
 }
 
+int MenuWidth(HMENU menu, HWND window) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    const UINT dpi = GetDpiForWindow(window);
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
+    const UniqueHfont font(CreateFontIndirectW(&metrics.lfMenuFont));
+    ScopedGetDC dc(window);
+    ScopedSelectObject selectFont(dc, font.get());
+    int widest = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[256]{};
+        const int length = GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+        RECT r{};
+        DrawTextW(dc, text, length, &r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+        widest = std::max(widest, static_cast<int>(r.right));
+    }
+    // Room for the check mark column on the left and the submenu arrow column on the right.
+    return widest + 2 * GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + ScaleForDpi(16, dpi);
+}
+
 void SplitButton::ShowMenu(HMENU menu, HWND owner) const {
-    RECT rc;
-    GetWindowRect(hwnd_, &rc);
-    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, rc.left, rc.bottom, 0, owner, nullptr);
+    RECT button, window;
+    GetWindowRect(hwnd_, &button);
+    GetWindowRect(owner, &window);
+    const bool sticksOut = button.left + MenuWidth(menu, owner) > window.right;
+    const UINT align = sticksOut ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    const int x = sticksOut ? button.right : button.left;
+    // A hint popping up over the open menu would hide it.
+    SendMessageW(hints_, TTM_POP, 0, 0);
+    SendMessageW(hints_, TTM_ACTIVATE, FALSE, 0);
+    TrackPopupMenu(menu, align | TPM_TOPALIGN | TPM_LEFTBUTTON, x, button.bottom, 0, owner, nullptr);
+    SendMessageW(hints_, TTM_ACTIVATE, TRUE, 0);
 }
 
 void Splitter::Create(HWND parent, int id, std::function<void(int clientX)> onDrag) {

@@ -50,7 +50,7 @@ private:
 };
 
 // A push button with a drop-down arrow: a click runs the button's command, the arrow opens its menu
-// below it. The window text names it; the picture shows instead of the text.
+// below it. It shows a picture only; its name (the hint) is its window text, for screen readers.
 class SplitButton {
 public:
     // hints: the tooltip window that shows the button's hint.
@@ -58,11 +58,13 @@ public:
     HWND Handle() const { return hwnd_; }
     // The picture, centred (an image list of one, or six for the button's states).
     void SetImages(HIMAGELIST images);
-    // Opens menu below the button; its commands go to owner.
+    // Opens menu below the button, its left edge at the button's unless it would then stick out past
+    // the right edge of the owner's window; its commands go to owner. The hint stays away meanwhile.
     void ShowMenu(HMENU menu, HWND owner) const;
 
 private:
     HWND hwnd_ = nullptr;
+    HWND hints_ = nullptr;
 };
 
 // The bar between two panes: dragging it reports where the mouse is (in the parent's client

@@ -159,6 +159,16 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     EXPECT_FALSE(form->IsMenuChecked(CMD_RememberAudioSettings));
 }
 
+// A screen reader names a control by its text, or a field by the label right before it in window
+// order: the picture-only split buttons carry their hints as text, and each field follows its label.
+TEST_F(MainWindowTest, EveryControlHasAName) {
+    Start();
+    EXPECT_EQ(GetWindowTextString(form->Options().AudioSettingsButton()), L"Audio Settings");
+    EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderButton()), L"Change Destination Folder");
+    EXPECT_EQ(GetWindow(form->Options().FormatBox(), GW_HWNDPREV), form->Options().FormatLabel());
+    EXPECT_EQ(GetWindow(form->Options().TargetFolderEdit(), GW_HWNDPREV), form->Options().TargetFolderLabel());
+}
+
 TEST_F(MainWindowTest, TabOrderFollowsTheOptionPanel) {
     Start();
     std::vector<HWND> order;
@@ -197,6 +207,11 @@ TEST_F(MainWindowTest, LayoutFollowsTheNinetySixDpiNumbers) {
         EXPECT_EQ(r.bottom - r.top, form->Scale(25));
         EXPECT_EQ(r.right, client.right);
     }
+    // The closed format list lines up with the gear button beside it.
+    const RECT formats = ClientRectIn(form->Handle(), form->Options().FormatBox());
+    const RECT gear = ClientRectIn(form->Handle(), form->Options().AudioSettingsButton());
+    EXPECT_EQ(formats.top, gear.top);
+    EXPECT_EQ(formats.bottom, gear.bottom);
 
     // Shown, the progress bar sits below the status bar.
     ShowWindow(form->ProgressBarHandle(), SW_SHOW);

@@ -76,6 +76,7 @@ TEST_F(NewVersionWindow, ClosesItselfWhenTheCountdownRunsOut) {
 TEST_F(NewVersionWindow, CloseButtonHidesAtOnce) {
     auto notice = Open(L"", nullptr);
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(notice->Handle()) != FALSE; }, 2000));
+    EXPECT_EQ(GetWindowTextString(notice->closeButton), L"Close") << "its name for a screen reader";
     SendMessageW(notice->closeButton, BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindowVisible(notice->Handle()));
     EXPECT_TRUE(IsWindow(notice->Handle()));
