@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "maker/web_request.h"
 #include "maker/web_request_win.h"
+#include "win/controls_win.h"
 #include "win/images_win.h"
 #include "win/modal_win.h"
 #include "win/system_win.h"
@@ -21,6 +22,7 @@ constexpr const wchar_t* kPanelClass = L"TAboutPanel";
 constexpr UINT_PTR kRainTimer = 1;
 constexpr UINT_PTR kSlideTimer = 2;  // slides the picture panel aside
 constexpr int kInfoButtonId = 1002;
+constexpr int kHomeLinkId = 1003;
 enum : int { CMD_Acknowledgements = 101, CMD_UninstallHelp, CMD_License };
 
 // Layout at 96 DPI.
@@ -109,7 +111,9 @@ void AboutBox::OnCreate() {
     SetTimer(hwnd_, kRainTimer, 50, nullptr);
 
     SetWindowTextW(hwnd_, (L"About " + program_.productName).c_str());
-    versionText_ = program_.productName + L" " + program_.version;
+    SetWindowTextW(versionLabel, (program_.productName + L" " + program_.version).c_str());
+    SetWindowTextW(makerLabel, program_.companyName.c_str());
+    Layout();
     SetWindowTextW(okButton, L"OK");
     SetWindowTextW(infoButton, L"Info");
     RECT client;
@@ -121,10 +125,12 @@ void AboutBox::OnCreate() {
 void AboutBox::OnDpiChanged() {
     font_ = MakeFont(11);
     bigFont_ = MakeFont(16);
+    nameFont_ = MakeFont(34);
     linkFont_ = MakeFont(11, FW_NORMAL, true, L"MS Sans Serif");
     // The animation's grid of characters keeps its size at every DPI.
     rainFont_ = CreateUiFont(RainAnimation::kCharHeight, FW_NORMAL, false, L"Courier New");
-    for (HWND button : {okButton, infoButton}) SetControlFont(button, bigFont_.get());
+    for (HWND control : {okButton, infoButton, versionLabel}) SetControlFont(control, bigFont_.get());
+    SetControlFont(makerLabel, nameFont_.get());
     LoadPictures();
 }
 
@@ -150,12 +156,32 @@ void AboutBox::Layout() {
     MoveWindow(hiddenPicturePanel, (client.right - Scale(kHiddenPicture.cx)) / 2,
                (client.bottom - Scale(kHiddenPicture.cy)) / 2, Scale(kHiddenPicture.cx), Scale(kHiddenPicture.cy),
                TRUE);
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.hwnd = picturePanel;
-    ti.uId = 1;
-    ti.rect = HomeLinkRect();
-    SendMessageW(homeLinkHint, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+    const RECT version = ScaleRect(kVersionText, *this);
+    MoveWindow(versionLabel, version.left, version.top, version.right - version.left, version.bottom - version.top,
+               TRUE);
+    const RECT link = HomeLinkRect();
+    MoveWindow(homeLink, link.left, link.top, link.right - link.left, link.bottom - link.top, TRUE);
+    const RECT name = MakerMarkPlace().name;
+    MoveWindow(makerLabel, name.left, name.top, name.right - name.left, name.bottom - name.top, TRUE);
+}
+
+AboutBox::MakerMark AboutBox::MakerMarkPlace() const {
+    // The logo and the maker's name beside it, centred together in the logo's area.
+    const RECT area = ScaleRect(kMakerMark, *this);
+    const std::wstring company = GetWindowTextString(makerLabel);
+    SIZE nameSize{};
+    {
+        ScopedGetDC dc(makerLabel);
+        const ScopedSelectObject selectFont(dc, nameFont_.get());
+        GetTextExtentPoint32W(dc, company.c_str(), static_cast<int>(company.size()), &nameSize);
+    }
+    const int gap = Scale(10);
+    const int left = area.left + ((area.right - area.left) - (logoSize_ + gap + nameSize.cx)) / 2;
+    const int logoTop = area.top + ((area.bottom - area.top) - logoSize_) / 2;
+    const int nameTop = area.top + ((area.bottom - area.top) - nameSize.cy) / 2;
+    const int nameLeft = left + logoSize_ + gap;
+    return {RECT{left, logoTop, left + logoSize_, logoTop + logoSize_},
+            RECT{nameLeft, nameTop, nameLeft + nameSize.cx, nameTop + nameSize.cy}};
 }
 
 RECT AboutBox::LogoRect() const {
@@ -264,43 +290,16 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
     } else {
         const UniqueHbrush frame(CreateSolidBrush(RGB(70, 70, 70)));
         FrameRect(dc, &client, frame.get());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, kWhite);
 
-        // The maker's mark and name, centred in the logo's area.
-        {
-            const RECT logo = ScaleRect(kMakerMark, *this);
-            const UniqueHfont nameFont = MakeFont(34);
-            const ScopedSelectObject selectFont(dc, nameFont.get());
-            SIZE nameSize{};
-            const std::wstring company = program_.companyName;
-            GetTextExtentPoint32W(dc, company.c_str(), static_cast<int>(company.size()), &nameSize);
-            const int gap = Scale(10);
-            const int total = logoSize_ + gap + nameSize.cx;
-            const int x = logo.left + ((logo.right - logo.left) - total) / 2;
-            DrawIconEx(dc, x, logo.top + ((logo.bottom - logo.top) - logoSize_) / 2, logo_.get(), logoSize_, logoSize_,
-                       0, nullptr, DI_NORMAL);
-            TextOutW(dc, x + logoSize_ + gap, logo.top + ((logo.bottom - logo.top) - nameSize.cy) / 2, company.c_str(),
-                     static_cast<int>(company.size()));
-        }
+        // The maker's mark; its name beside it is a label of its own.
+        const MakerMark mark = MakerMarkPlace();
+        DrawIconEx(dc, mark.logo.left, mark.logo.top, logo_.get(), logoSize_, logoSize_, 0, nullptr, DI_NORMAL);
 
         RECT bevel = ScaleRect(kLogoBevel, *this);
         DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
         const RECT icon = LogoRect();
         DrawIconEx(dc, icon.left, icon.top, appIcon_.get(), icon.right - icon.left, icon.bottom - icon.top, 0, nullptr,
                    DI_NORMAL);
-        {
-            const ScopedSelectObject selectFont(dc, bigFont_.get());
-            RECT versionText = ScaleRect(kVersionText, *this);
-            DrawTextW(dc, versionText_.c_str(), -1, &versionText, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-        }
-        {
-            const ScopedSelectObject selectFont(dc, linkFont_.get());
-            SetTextColor(dc, kLime);
-            RECT homeLink = HomeLinkRect();
-            const std::wstring host = MakerHost;
-            DrawTextW(dc, host.c_str(), -1, &homeLink, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        }
     }
     BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
@@ -309,6 +308,17 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     const bool pressed = item.itemState & ODS_SELECTED;
     HDC dc = item.hDC;
     RECT r = item.rcItem;
+    if (item.hwndItem == homeLink) {
+        // Underlined lime text on black, as a link.
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        const std::wstring host = GetWindowTextString(homeLink);
+        const ScopedSelectObject selectFont(dc, linkFont_.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kLime);
+        DrawTextW(dc, host.c_str(), -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+        return;
+    }
     FillRect(dc, &r, UniqueHbrush(CreateSolidBrush(pressed ? RGB(70, 70, 70) : RGB(35, 35, 35))).get());
     FrameRect(dc, &r, UniqueHbrush(CreateSolidBrush(RGB(120, 120, 120))).get());
     RECT text = r;
@@ -347,12 +357,6 @@ LRESULT AboutBox::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_ERASEBKGND: return 1;
         case WM_LBUTTONDOWN:
-            if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) {
-                linkPressed_ = true;
-                return 0;
-            }
-            BeginDrag(panel, lp);
-            return 0;
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN: BeginDrag(panel, lp); return 0;
         case WM_LBUTTONDBLCLK:
@@ -363,26 +367,19 @@ LRESULT AboutBox::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_MOUSEMOVE: ContinueDrag(panel, lp); return 0;
         case WM_LBUTTONUP:
-            if (linkPressed_) {
-                linkPressed_ = false;
-                if (panel == picturePanel && PointIn(HomeLinkRect(), lp)) OpenHomePage();
-            }
-            EndDrag();
-            return 0;
         case WM_MBUTTONUP:
         case WM_XBUTTONUP: EndDrag(); return 0;
         case WM_SETCURSOR:
-            if (panel == picturePanel && LOWORD(lp) == HTCLIENT) {
-                POINT pt;
-                GetCursorPos(&pt);
-                ScreenToClient(panel, &pt);
-                const RECT link = HomeLinkRect();
-                if (PtInRect(&link, pt)) {
-                    SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                    return TRUE;
-                }
+            if (reinterpret_cast<HWND>(wp) == homeLink) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
             }
             break;
+        case WM_CTLCOLORSTATIC:
+            // The labels: white on the panel's black.
+            SetTextColor(reinterpret_cast<HDC>(wp), kWhite);
+            SetBkColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 0));
+            return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
         case WM_COMMAND: return HandleMessage(msg, wp, lp);
         case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
         default: break;
@@ -395,13 +392,21 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CREATE: {
             const auto instance = GetModuleHandleW(nullptr);
             hiddenPicturePanel = CreateChild(kPanelClass, WS_CLIPSIBLINGS);
-            picturePanel = CreateChild(kPanelClass, WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT);
+            picturePanel =
+                CreateChild(kPanelClass, WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+            // What the panel shows as text is made of real controls, so that a screen reader finds it;
+            // OK comes first in the tab order, the home-page link last.
+            makerLabel = CreateControl({picturePanel, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX});
+            versionLabel =
+                CreateControl({picturePanel, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL});
             okButton =
                 CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
                                 picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
             infoButton = CreateWindowExW(
                 0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0, picturePanel,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoButtonId)), instance, nullptr);
+            homeLink = CreateControl(
+                {picturePanel, WC_BUTTONW, MakerHost, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kHomeLinkId});
             SetWindowPos(picturePanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             infoMenu = CreatePopupMenu();
             AppendMenuW(infoMenu, MF_STRING, CMD_Acknowledgements, L"Acknowledgements...");
@@ -415,9 +420,9 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             homePage = std::wstring(L"http://") + MakerHost + L"/";
             TTTOOLINFOW ti{};
             ti.cbSize = sizeof(ti);
-            ti.uFlags = TTF_SUBCLASS;
+            ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
             ti.hwnd = picturePanel;
-            ti.uId = 1;
+            ti.uId = reinterpret_cast<UINT_PTR>(homeLink);
             ti.lpszText = homePage.data();
             SendMessageW(homeLinkHint, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 
@@ -438,6 +443,7 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 case IDOK:
                 case IDCANCEL: OnOk(); break;
                 case kInfoButtonId: OnInfo(); break;
+                case kHomeLinkId: OpenHomePage(); break;
                 case CMD_Acknowledgements: OpenAcknowledgements(); break;
                 case CMD_UninstallHelp: OpenUninstallHelp(); break;
                 case CMD_License: OpenLicense(); break;
@@ -451,6 +457,13 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONUP:
         case WM_MBUTTONUP:
         case WM_XBUTTONUP: EndDrag(); return 0;
+        case DM_GETDEFID: {
+            // Enter presses the focused button (OK, Info or the link), as in a dialog.
+            const HWND focus = GetFocus();
+            for (HWND button : {okButton, infoButton, homeLink})
+                if (focus == button) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+            return MAKELRESULT(IDOK, DC_HASDEFID);
+        }
         case WM_CLOSE: Close(); return 0;
         case WM_DESTROY:
             KillTimer(hwnd_, kRainTimer);

@@ -10,6 +10,7 @@
 #include "app/program_info.h"
 #include "maker/about.h"
 #include "win/handles_win.h"
+#include "win/system_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {
@@ -27,7 +28,7 @@ public:
 
     // ---- Controls ----
     HWND picturePanel = nullptr, hiddenPicturePanel = nullptr, okButton = nullptr, infoButton = nullptr,
-         homeLinkHint = nullptr;
+         homeLink = nullptr, makerLabel = nullptr, versionLabel = nullptr, homeLinkHint = nullptr;
     HMENU infoMenu = nullptr;
 
     // ---- Handlers ----
@@ -47,7 +48,7 @@ public:
     void LoadPictures();
 
     // ---- State that tests look at ----
-    std::wstring VersionText() const { return versionText_; }
+    std::wstring VersionText() const { return GetWindowTextString(versionLabel); }
     bool PictureSliding() const { return sliding_; }
     const RainAnimation& Rain() const { return rain_; }
     int LogoImageHeight() const { return logoSize_; }
@@ -65,15 +66,17 @@ private:
     void Layout();
     void PaintPanel(HWND panel, HDC dc);
     void DrawButton(const DRAWITEMSTRUCT& item);
+    struct MakerMark {
+        RECT logo, name;  // in the panel
+    };
+    MakerMark MakerMarkPlace() const;
 
     const ProgramInfo& program_;
-    std::wstring versionText_;
     RainAnimation rain_;
     bool sliding_ = false;
-    bool linkPressed_ = false;
     DropDownGuard dropDownGuard_;
     int logoSize_ = 0;
-    UniqueHfont font_, bigFont_, linkFont_, rainFont_;
+    UniqueHfont font_, bigFont_, nameFont_, linkFont_, rainFont_;
     UniqueHicon logo_, cat_, appIcon_, arrow_;
 };
 

@@ -125,21 +125,24 @@ void AudioSettingsDialog::Layout() {
             return static_cast<int>(size.cx);
         };
 
-        // A radio button is its circle, a gap and its caption; the buttons of a row run left to right
-        // and shrink their spacing when the captions are wide.
+        // A radio button is its circle, a gap and its caption; the buttons of a row run left to right.
+        // Every row has the same spacing: the widest (up to 24 pixels at 96 DPI) with which the row of
+        // the widest captions still fits.
         const int left = Scale(kMargin + kLabelWidth), right = Scale(kClientWidth - kMargin);
         const int glyph = GetSystemMetricsForDpi(SM_CXMENUCHECK, Dpi()) + Scale(6);
+        int gap = Scale(24);
+        for (const auto& buttons : choiceButtons_) {
+            int total = 0;
+            for (HWND button : buttons) total += glyph + textWidth(button);
+            const int gaps = static_cast<int>(buttons.size()) - 1;
+            if (gaps > 0) gap = std::min(gap, std::max(0, (right - left - total) / gaps));
+        }
         for (int row = 0; row < kAudioRowCount; ++row) {
             const int y = Scale(kRowTop + row * kRowPitch);
             MoveWindow(rowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
                        Scale(kRowHeight - 3), TRUE);
-            const auto& buttons = choiceButtons_[static_cast<size_t>(row)];
-            int total = 0;
-            for (HWND button : buttons) total += glyph + textWidth(button);
-            const int gaps = static_cast<int>(buttons.size()) - 1;
-            const int gap = gaps > 0 ? std::clamp((right - left - total) / gaps, 0, Scale(24)) : 0;
             int x = left;
-            for (HWND button : buttons) {
+            for (HWND button : choiceButtons_[static_cast<size_t>(row)]) {
                 const int width = glyph + textWidth(button);
                 MoveWindow(button, x, y, width, Scale(kRowHeight), TRUE);
                 x += width + gap;

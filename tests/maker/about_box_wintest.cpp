@@ -193,6 +193,32 @@ TEST_F(AboutBoxWindow, LinksOpenTheMakersPages) {
     }
 }
 
+// What the box shows as text is in controls a screen reader can read; the home-page link comes
+// after "Info" in the tab order and opens the page with Enter (or a click), leaving the box open.
+TEST_F(AboutBoxWindow, TextsAreControlsAndTheLinkWorksFromTheKeyboard) {
+    OpenBox();
+    const std::string host = CORVANA_MAKER_HOST;
+    EXPECT_EQ(GetWindowTextString(box->versionLabel), L"Corvana 1.7");
+    EXPECT_EQ(GetWindowTextString(box->makerLabel), L"KALDERN");
+    EXPECT_EQ(GetWindowTextString(box->homeLink), std::wstring(host.begin(), host.end()));
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->infoButton, FALSE), box->homeLink);
+    {
+        BrowserLog browser;
+        SetFocus(box->homeLink);
+        MSG enter{box->homeLink, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        EXPECT_TRUE(IsDialogMessageW(box->Handle(), &enter));  // as the modal loop hands it over
+        ASSERT_TRUE(browser.WaitForText());
+        EXPECT_EQ(browser.Text(), "http://" + host + "/\n");
+        EXPECT_TRUE(IsWindow(box->Handle()));
+    }
+    {
+        BrowserLog browser;
+        SendMessageW(box->homeLink, BM_CLICK, 0, 0);
+        ASSERT_TRUE(browser.WaitForText());
+        EXPECT_EQ(browser.Text(), "http://" + host + "/\n");
+    }
+}
+
 using OnlineHelp = AppFixture;
 
 TEST_F(OnlineHelp, MenuToolButtonAndF1OpenTheHelpPage) {

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <set>
+
 #include "app/main_win.h"
 #include "common/text.h"
 #include "support/app_fixture.h"
@@ -118,6 +120,17 @@ TEST_F(AudioSettings, WindowLooksAsDesigned) {
         previous = rc;
         previousRow = radio.row;
     }
+
+    // One spacing between neighbouring buttons in every row.
+    std::set<long> gaps;
+    for (size_t i = 1; i < std::size(kRadios); ++i) {
+        if (kRadios[i].row != kRadios[i - 1].row) continue;
+        RECT a, b;
+        GetWindowRect(d.ChoiceButton(kRadios[i - 1].row, kRadios[i - 1].index), &a);
+        GetWindowRect(d.ChoiceButton(kRadios[i].row, kRadios[i].index), &b);
+        gaps.insert(b.left - a.right);
+    }
+    EXPECT_EQ(gaps.size(), 1u) << testing::PrintToString(gaps);
 }
 
 struct OpenCase {
