@@ -12,7 +12,7 @@ sudo_cmd=()
 
 packages=(cmake ninja-build g++ pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 xvfb xauth x11-utils imagemagick librsvg2-bin
+  wine wine64 fonts-wine xvfb xauth x11-utils imagemagick librsvg2-bin
   googletest libpcre2-dev dpkg-dev bzip2 xz-utils curl python3)
 missing=()
 for p in "${packages[@]}"; do
