@@ -60,6 +60,7 @@ AudioSettingsDialog::AudioSettingsDialog(OutputOptions& options) : options_(opti
 }
 
 AudioSettingsDialog::~AudioSettingsDialog() {
+    deleting_ = true;
     if (hwnd_) DestroyWindow(hwnd_);
     if (--t_openForms == 0 && t_keyHook) {
         UnhookWindowsHookEx(t_keyHook);
@@ -203,7 +204,12 @@ void AudioSettingsDialog::EnableSave(bool enabled) {
 }
 
 void AudioSettingsDialog::CloseDialog() {
-    ShowWindow(hwnd_, SW_HIDE);
+    // Each opening makes a new window; a closed one is freed with everything it holds.
+    DestroyWindow(hwnd_);
+}
+
+void AudioSettingsDialog::OnFinalMessage() {
+    if (!deleting_) options_.Forget(this);
 }
 
 LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

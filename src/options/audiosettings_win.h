@@ -1,5 +1,5 @@
 // AudioSettingsDialog: the modeless "Audio Settings" window that composes and saves the FFmpeg
-// parameter string. A new one is made at every opening; closing only hides it.
+// parameter string. A new one is made at every opening; closing it frees it.
 #pragma once
 
 #include <windows.h>
@@ -57,8 +57,10 @@ private:
     void OnDpiChanged();
     void Layout();
     void EnableSave(bool enabled);
+    void OnFinalMessage();
 
     OutputOptions& options_;
+    bool deleting_ = false;
     std::array<std::vector<HWND>, kAudioRowCount> choiceButtons_;
     AudioSelection selection_{};
     bool settingTextSilently_ = false;

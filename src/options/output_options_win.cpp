@@ -249,6 +249,10 @@ void OutputOptions::OpenAudioSettings() {
     dialogs_.push_back(std::move(dialog));
 }
 
+void OutputOptions::Forget(const AudioSettingsDialog* dialog) {
+    std::erase_if(dialogs_, [dialog](const auto& open) { return open.get() == dialog; });
+}
+
 void OutputOptions::ToggleRememberAudioSettings() {
     const bool checked = MenuItemChecked(audioSettingsMenu_.get(), CMD_RememberAudioSettings);
     CheckMenuItem(audioSettingsMenu_.get(), CMD_RememberAudioSettings,

@@ -73,10 +73,12 @@ public:
     void ShowTargetFolder();
     void OpenAudioSettings();
     void ToggleRememberAudioSettings();
-    // Every "Audio Settings" window opened so far; closed ones are only hidden.
+    // The "Audio Settings" windows open now, oldest first.
     const std::vector<std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter>>& AudioSettingsDialogs() const {
         return dialogs_;
     }
+    // A closed "Audio Settings" window is freed.
+    void Forget(const AudioSettingsDialog* dialog);
     HWND Window() const { return window_; }
     SettingsFile& Settings() { return settings_; }
 

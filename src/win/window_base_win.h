@@ -6,8 +6,8 @@
 //   suggested rectangle and Layout() places the controls again;
 // - creation centred over an owner;
 // - dragging a window without a caption by its body.
-// A subclass hides OnDpiChanged() and Layout() where it has something to do (a friend of its base
-// when they are private).
+// A subclass hides OnDpiChanged(), Layout() and OnFinalMessage() (after the window is destroyed)
+// where it has something to do (a friend of its base when they are private).
 #pragma once
 
 #include <windows.h>
@@ -30,6 +30,7 @@ public:
 protected:
     void OnDpiChanged() {}
     void Layout() {}
+    void OnFinalMessage() {}
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         T* self = nullptr;
@@ -46,7 +47,10 @@ protected:
         if (msg == WM_NCDESTROY) {
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;
-            return DefWindowProcW(hwnd, msg, wp, lp);
+            const LRESULT result = DefWindowProcW(hwnd, msg, wp, lp);
+            // The window is gone; the object may now free itself (nothing here touches it after).
+            Application::Guarded([&] { self->OnFinalMessage(); });
+            return result;
         }
         LRESULT result = 0;
         if (!Application::Guarded([&] {

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <functional>
 #include <set>
 
 #include "app/main_win.h"
@@ -47,7 +48,6 @@ class AudioSettings : public AppFixture {
 protected:
     AudioSettingsDialog& Open() {
         SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
-        PumpFor(20);
         return *form->Options().AudioSettingsDialogs().back();
     }
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
@@ -231,29 +231,67 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     auto& first = Open();
     Click(first.ChoiceButton(RowChannels, 1));
     Type(first, L" more");
+    const HWND firstWindow = first.Handle();
     Click(first.closeButton);
-    EXPECT_FALSE(IsWindowVisible(first.Handle()));
-    EXPECT_TRUE(IsWindow(first.Handle())) << "closing only hides";
+    EXPECT_FALSE(IsWindow(firstWindow)) << "closing frees the window";
     EXPECT_EQ(form->Options().Parameters(), L"-ac 2");
     EXPECT_EQ(ReadFileBytes(ini), file);
 
     auto& second = Open();
-    EXPECT_NE(second.Handle(), first.Handle());
     EXPECT_EQ(Text(second), L"-ac 2");
     EXPECT_TRUE(Checked(second.ChoiceButton(RowChannels, 0)));
     EXPECT_FALSE(Checked(second.ChoiceButton(RowChannels, 1)));
 }
 
-TEST_F(AudioSettings, EscapeAndTheCloseBoxHide) {
+// Escape, "Close" and the close box close the window and free it.
+TEST_F(AudioSettings, EscapeCloseAndTheCloseBoxFreeTheWindow) {
     Start();
-    auto& d = Open();
-    SetFocus(d.parametersEdit);
-    PostMessageW(d.parametersEdit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(d.Handle()); }, 3000));
-    auto& other = Open();
-    SendMessageW(other.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(IsWindowVisible(other.Handle()));
-    EXPECT_TRUE(IsWindow(other.Handle()));
+    const auto closes = [&](const std::function<void(AudioSettingsDialog&)>& close) {
+        auto& d = Open();
+        const HWND window = d.Handle();
+        close(d);
+        return PumpUntil([&] { return !IsWindow(window) && form->Options().AudioSettingsDialogs().empty(); }, 3000);
+    };
+    EXPECT_TRUE(closes([](AudioSettingsDialog& d) {
+        SetFocus(d.parametersEdit);
+        PostMessageW(d.parametersEdit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    })) << "Escape";
+    EXPECT_TRUE(closes([](AudioSettingsDialog& d) { Click(d.closeButton); })) << "Close";
+    EXPECT_TRUE(closes([](AudioSettingsDialog& d) { SendMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }))
+        << "the close box";
+}
+
+// Opened and closed again and again, the windows leave nothing behind: the thread's windows (each
+// opening makes about thirty) come back to their number.
+TEST_F(AudioSettings, FiveHundredOpeningsKeepTheWindowCountFlat) {
+    Start();
+    const auto windowCount = [] {
+        size_t count = 0;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND top, LPARAM lp) -> BOOL {
+                auto& n = *reinterpret_cast<size_t*>(lp);
+                ++n;
+                EnumChildWindows(
+                    top, [](HWND, LPARAM inner) -> BOOL { return ++*reinterpret_cast<size_t*>(inner), TRUE; }, lp);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&count));
+        return count;
+    };
+    const auto openAndClose = [&] {
+        auto& d = Open();
+        Click(d.closeButton);
+    };
+    openAndClose();  // the first opening makes what every window shares
+    const size_t before = windowCount();
+    auto& open = Open();
+    EXPECT_GT(windowCount(), before + 20) << "an open window counts";
+    Click(open.closeButton);
+    for (int i = 0; i < 500; ++i) openAndClose();
+    EXPECT_TRUE(form->Options().AudioSettingsDialogs().empty());
+    EXPECT_EQ(FindWindowW(kAudioSettingsClass, nullptr), nullptr);
+    EXPECT_EQ(windowCount(), before);
 }
 
 // "Save" is the default button while it is enabled: Enter saves; with nothing to save Enter does
