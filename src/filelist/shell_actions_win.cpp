@@ -1,5 +1,6 @@
 // What the shell does with the selected files: open, show, recycle, properties.
 #include "filelist/shell_actions_win.h"
+#include "win/system_win.h"
 
 #include <shellapi.h>
 
@@ -97,7 +98,8 @@ void FileListView::ShowSelectedInExplorer() {
         [this](const std::wstring& path) {
             // Quoted, so that a path with blanks or commas arrives whole.
             const std::wstring parameters = L"/select, \"" + path + L"\"";
-            ShellExecuteW(owner_, L"OPEN", L"explorer.exe", parameters.c_str(), nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(owner_, L"OPEN", WindowsFolderProgram(L"explorer.exe").c_str(), parameters.c_str(), nullptr,
+                          SW_SHOWNORMAL);
         },
         Beep);
 }

@@ -261,7 +261,8 @@ void AboutBox::OpenUninstallHelp() {
 void AboutBox::OpenLicense() {
     const std::wstring path = WithTrailingBackslash(FolderOf(program_.path)) + L"license.txt";
     if (FileExists(path))
-        ShellExecuteW(hwnd_, nullptr, L"notepad.exe", path.c_str(), nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(hwnd_, nullptr, SystemFolderProgram(L"notepad.exe").c_str(), path.c_str(), nullptr,
+                      SW_SHOWNORMAL);
     else
         ShowMessage(L"File not found!", MessageKind::Error, L"License", hwnd_);
 }

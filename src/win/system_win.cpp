@@ -61,6 +61,18 @@ std::wstring GetWindowTextString(HWND hwnd) {
     return text;
 }
 
+std::wstring WindowsFolderProgram(const wchar_t* name) {
+    wchar_t folder[MAX_PATH]{};
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    return WithTrailingBackslash(std::wstring(folder, length < MAX_PATH ? length : 0)) + name;
+}
+
+std::wstring SystemFolderProgram(const wchar_t* name) {
+    wchar_t folder[MAX_PATH]{};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return WithTrailingBackslash(std::wstring(folder, length < MAX_PATH ? length : 0)) + name;
+}
+
 std::wstring ShellFolderPath(int csidl) {
     wchar_t path[MAX_PATH]{};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";

@@ -24,6 +24,11 @@ std::wstring SystemErrorText(DWORD code);
 [[noreturn]] void RaiseLastError();
 
 std::wstring GetWindowTextString(HWND hwnd);
+// The full path of a program that comes with Windows, in the Windows folder (explorer.exe) or the
+// system folder (notepad.exe): started by a bare name, a planted program of that name in the
+// current or the program's folder could run instead.
+std::wstring WindowsFolderProgram(const wchar_t* name);
+std::wstring SystemFolderProgram(const wchar_t* name);
 std::wstring ShellFolderPath(int csidl);  // SHGetFolderPathW, empty when the shell has none
 
 enum class Centring { OnScreen, OverOwner };

@@ -118,14 +118,32 @@ TEST_F(AboutBoxWindow, OkAndEscapeClose) {
     }
 }
 
-TEST_F(AboutBoxWindow, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
+// Notepad is started from the system's folder: one planted in the current folder (where a dialog may
+// have left the program) or beside the program is not run.
+TEST_F(AboutBoxWindow, LicenseOpensInTheSystemsNotepadEvenFromAFolderWithSpaces) {
     TempFolder spaced(L"my programs");
+    TempFolder planted(L"planted");
+    wchar_t system[MAX_PATH]{};
+    GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_TRUE(
+        CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), (planted / L"notepad.exe").c_str(), FALSE));
+    // Beside the running program, which is where a search for a bare name looks first.
+    wchar_t self[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring besideProgram(self);
+    besideProgram = besideProgram.substr(0, besideProgram.rfind(L'\\')) + L"\\notepad.exe";
+    ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), besideProgram.c_str(), FALSE));
+    const ScopeExit removePlanted([&] { DeleteFileW(besideProgram.c_str()); });
+    wchar_t previous[MAX_PATH]{};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(planted.Path().c_str());
     form = std::make_unique<MainWindow>(CopyProgramTo(spaced.Path()));
     form->Create();
     WriteFileBytes(spaced / L"license.txt", "Licence text");
     box = std::make_unique<corvana::AboutBox>(form->Program());
     box->Create(form->Handle());
     box->OpenLicense();
+    SetCurrentDirectoryW(previous);
     HWND notepad = nullptr;
     const auto opened = [&] {
         notepad = FindWindowW(L"Notepad", nullptr);
@@ -133,6 +151,14 @@ TEST_F(AboutBoxWindow, LicenseOpensInNotepadEvenFromAFolderWithSpaces) {
     };
     EXPECT_TRUE(PumpUntil(opened, 15000)) << "Notepad shows the licence file";
     if (notepad) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(notepad, &pid);
+        const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        wchar_t image[MAX_PATH]{};
+        DWORD size = MAX_PATH;
+        ASSERT_TRUE(QueryFullProcessImageNameW(process.get(), 0, image, &size));
+        EXPECT_EQ(AsciiLowerCase(image).find(AsciiLowerCase(planted.Path())), std::wstring::npos) << image;
+        EXPECT_NE(AsciiLowerCase(image), AsciiLowerCase(besideProgram)) << image;
         PostMessageW(notepad, WM_CLOSE, 0, 0);
         PumpUntil([&] { return !IsWindow(notepad); }, 5000);
     }
