@@ -12,6 +12,8 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 #include "app/commands.h"
 #include "filelist/supported_files.h"
@@ -161,7 +163,20 @@ void FileListView::ScanFolder(const std::wstring& folder) {
     scanList_.clear();
     std::vector<Level> stack;
     WIN32_FIND_DATAW fd;
+    // Folder links (junctions, symbolic links) are followed, but each folder, known by its volume
+    // and file identity, is read once: a link to a folder above would repeat the tree without end.
+    std::set<std::tuple<DWORD, DWORD, DWORD>> visited;
+    const auto firstVisit = [&visited](const std::wstring& path) {
+        const UniqueFileHandle folderHandle(CreateFileW(path.c_str(), 0,
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        // A folder whose identity cannot be read is read all the same (the path's length bounds it).
+        if (!folderHandle || !GetFileInformationByHandle(folderHandle.get(), &info)) return true;
+        return visited.emplace(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow).second;
+    };
     const auto enter = [&](const std::wstring& pattern, const std::wstring& path) {
+        if (!firstVisit(path)) return false;
         // No short names needed; larger batches per call.
         UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
                                                FIND_FIRST_EX_LARGE_FETCH));

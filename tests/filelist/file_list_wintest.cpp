@@ -1,4 +1,6 @@
+#include "common/text.h"
 #include "support/conversion_support.h"
+#include "support/maker_standin.h"
 
 namespace corvana::test {
 namespace {
@@ -85,6 +87,37 @@ TEST_F(FileList, AddFolderContentsScansDepthFirstInEnumerationOrder) {
     EXPECT_EQ(Captions(), expected) << "the same files once more add nothing";
     form->Files().AddFolderContents(root);
     EXPECT_EQ(Captions().size(), 5u);
+}
+
+// Folder links are followed, but every folder is read once: two links back to the top (which would
+// repeat the tree, doubling at every level, down to the longest path) and a second link to a
+// folder already read add each file once.
+TEST_F(FileList, FolderLinksAreFollowedButEveryFolderIsReadOnce) {
+    Start();
+    const std::wstring root = work / L"linked";
+    for (const std::wstring& d : {root, root + L"\\sub", work / L"elsewhere"})
+        ASSERT_TRUE(CreateDirectoryW(d.c_str(), nullptr));
+    for (const std::wstring& f : {root + L"\\a.mp3", root + L"\\sub\\b.mp3", work / L"elsewhere\\c.mp3"})
+        WriteFileBytes(f, "");
+    // Wine makes Windows links as Unix symbolic links; made that way here, it shows them as links.
+    const std::vector<std::pair<std::wstring, std::wstring>> links = {{root + L"\\sub\\up", root},
+                                                                      {root + L"\\sub\\up again", root},
+                                                                      {root + L"\\out", work / L"elsewhere"},
+                                                                      {root + L"\\sub\\out too", work / L"elsewhere"}};
+    for (const auto& [link, target] : links) {
+        ASSERT_TRUE(SpawnUnixProgram({"ln", "-s", UnixPathOf(target), UnixPathOf(link)}));
+        ASSERT_TRUE(PumpUntil([&] { return DirectoryExists(link); }, 5000)) << "no link at " << EncodeUtf8(link);
+    }
+    const ScopeExit removeLinks([&] {
+        for (const auto& [link, target] : links) SpawnUnixProgram({"rm", "-f", UnixPathOf(link)});
+        PumpUntil([&] { return !PathExists(links.back().first); }, 5000);
+    });
+
+    form->Files().AddFolderContents(root);
+    std::vector<std::wstring> names;
+    for (const auto& caption : Captions()) names.push_back(caption.substr(caption.rfind(L'\\') + 1));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.mp3", L"b.mp3", L"c.mp3"})) << testing::PrintToString(Captions());
 }
 
 TEST_F(FileList, AMissingOrEmptyFolderAddsNothingButIsRemembered) {
