@@ -275,6 +275,9 @@ void MainWindow::OnCreate() {
     SetTimer(hwnd_, UpdateCheckTimer, 1000, nullptr);
     SetTimer(hwnd_, CommandLineTimer, 1, nullptr);
     settings_.Open(FolderOf(program_.path), program_.companyName, program_.productName);
+    if (!settings_.Problem().empty() && startupError_.empty())
+        startupError_ =
+            settings_.Problem() + L"\r\rThe default settings are used this time, and the file is left as it is.";
     ApplyStoredSettings();
 }
 

@@ -40,10 +40,13 @@ void LoadSettingsFile(const std::wstring& path, IniStore& store) {
             store = IniStore();
             return;
         }
-        throw AppError(L"Cannot open file \"" + path + L"\". " + SystemErrorText(error));
+        throw SettingsFileUnreadable(L"Cannot open file \"" + path + L"\". " + SystemErrorText(error));
     }
+    const auto unreadable = [&path] {
+        throw SettingsFileUnreadable(L"Cannot read file \"" + path + L"\". " + SystemErrorText(GetLastError()));
+    };
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(h.get(), &size)) RaiseLastError();
+    if (!GetFileSizeEx(h.get(), &size)) unreadable();
     // settings.ini holds a handful of lines; anything near this size is not ours to load.
     if (size.QuadPart > 256LL * 1024 * 1024) throw AppError(L"The file \"" + path + L"\" is too large.");
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -51,7 +54,7 @@ void LoadSettingsFile(const std::wstring& path, IniStore& store) {
     while (done < bytes.size()) {
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 24));
-        if (!ReadFile(h.get(), bytes.data() + done, want, &got, nullptr)) RaiseLastError();
+        if (!ReadFile(h.get(), bytes.data() + done, want, &got, nullptr)) unreadable();
         if (got == 0) break;
         done += got;
     }
@@ -99,6 +102,9 @@ void SettingsFile::Open(const std::wstring& programFolder, const std::wstring& c
     folder_ = ChooseSettingsFolder(programFolder, companyName, productName);
     try {
         LoadSettingsFile(Path(), store_);
+    } catch (const SettingsFileUnreadable& e) {
+        store_ = IniStore();
+        problem_ = e.Message();
     } catch (const std::exception&) {
         DeleteFileW(Path().c_str());
         try {
@@ -115,7 +121,7 @@ std::wstring SettingsFile::Read(std::wstring_view key, const std::wstring& defau
 
 void SettingsFile::Write(std::wstring_view key, const std::wstring& value) {
     store_.WriteString(L"Settings", key, value);
-    if (!handedOver_) SaveSettingsFile(Path(), store_);
+    if (!handedOver_ && problem_.empty()) SaveSettingsFile(Path(), store_);
 }
 
 void SettingsFile::HandOver() {

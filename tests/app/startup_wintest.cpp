@@ -114,6 +114,9 @@ TEST_F(Startup, FiftyMegabyteFileLoads) {
     EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), L"C:\\big");
 }
 
+// A file that cannot even be read (another program holds it) is not known to be invalid: it is left
+// alone. The program says so once, starts with the defaults, and writes nothing over the file in
+// this run, even after the file has come free again.
 TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
     const std::string original = kBom + "[Settings]\r\nDestination=C:\\Locked\r\n\r\n";
     WriteFileBytes(ini, original);
@@ -126,8 +129,15 @@ TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
     EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderEdit()), DesktopFolder());
     const auto box = watcher.Boxes().front();
     EXPECT_EQ(box.caption, L"Corvana");
-    EXPECT_EQ(box.text.rfind(L"Cannot create file \"" + ini + L"\". ", 0), 0u) << box.text;
-    EXPECT_EQ(ReadFileBytes(ini), original) << "a locked file is never cut or replaced";
+    EXPECT_EQ(box.text.rfind(L"Cannot open file \"" + ini + L"\". ", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find(L"The default settings are used this time"), std::wstring::npos) << box.text;
+
+    form->RunCommand(CMD_ShowErrorDetails);
+    SetWindowTextW(form->Options().TargetFolderEdit(), L"C:\\Typed");
+    PumpFor(100);
+    EXPECT_EQ(watcher.Count(), 1u) << "said once";
+    EXPECT_EQ(ReadFileBytes(ini), original) << "the file is never cut or replaced in this run";
+    EXPECT_EQ(form->Settings().Read(L"Destination", L""), L"C:\\Typed") << "the choices hold for this run";
 }
 
 class SettingsFolderChoice : public AppFixture {
