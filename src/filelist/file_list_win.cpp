@@ -293,8 +293,10 @@ void FileListView::AddFolderFromDialog() {
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_ALLOWMULTISELECT | FOS_PATHMUSTEXIST);
         if (!lastFolder_.empty()) {
             ComPtr<IShellItem> start;
+            // SetFolder, not SetDefaultFolder: the dialog would open at a folder it remembers of its
+            // own and so ignore the last folder after its first use.
             if (SUCCEEDED(SHCreateItemFromParsingName(lastFolder_.c_str(), nullptr, IID_PPV_ARGS(&start))))
-                dialog->SetDefaultFolder(start.Get());
+                dialog->SetFolder(start.Get());
             dialog->SetFileName(lastFolder_.c_str());
         }
         if (FAILED(dialog->Show(owner_))) return;

@@ -1,5 +1,8 @@
+#include <atomic>
+
 #include "common/text.h"
 #include "support/conversion_support.h"
+#include "support/dialog_watcher.h"
 #include "support/maker_standin.h"
 
 namespace corvana::test {
@@ -118,6 +121,39 @@ TEST_F(FileList, FolderLinksAreFollowedButEveryFolderIsReadOnce) {
     for (const auto& caption : Captions()) names.push_back(caption.substr(caption.rfind(L'\\') + 1));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"a.mp3", L"b.mp3", L"c.mp3"})) << testing::PrintToString(Captions());
+}
+
+// "Add Folder..." opens at the last folder every time, also after the dialog has been used for
+// another folder (which it would otherwise open at again): its list then shows that folder's
+// contents.
+TEST_F(FileList, AddFolderOpensAtTheLastFolderEveryTime) {
+    Start();
+    const std::wstring first = work / L"first", second = work / L"second";
+    for (const std::wstring& folder : {first, second, first + L"\\inside first", second + L"\\inside second"})
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    {
+        DialogWatcher watcher(DialogWatcher::TypeNameAndConfirm(first));
+        form->RunCommand(CMD_AddFolder);
+        ASSERT_EQ(watcher.Count(), 1u);
+    }
+    ASSERT_EQ(form->LastFolder(), first);
+    form->Files().AddFolderContents(second);
+
+    std::atomic<bool> showsSecond{false};
+    DialogWatcher watcher([&showsSecond](const DialogSnapshot& d) {
+        HWND list = nullptr;
+        for (const auto& c : d.controls)
+            if (c.className == L"SysListView32") list = c.hwnd;
+        for (int i = 0; list && i < 60 && !showsSecond; ++i) {
+            for (int item = 0; item < ListView_GetItemCount(list); ++item)
+                if (RowText(list, item, 0) == L"inside second") showsSecond = true;
+            if (!showsSecond) Sleep(50);
+        }
+        DialogWatcher::Press(IDCANCEL)(d);
+    });
+    form->RunCommand(CMD_AddFolder);
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_TRUE(showsSecond) << "the dialog opened in the last folder";
 }
 
 TEST_F(FileList, AMissingOrEmptyFolderAddsNothingButIsRemembered) {

@@ -100,14 +100,6 @@ INSTANTIATE_TEST_SUITE_P(Names, SetTargetFolder,
 // The folder dialog is found by its title; its name field is control 1152.
 class FolderDialog : public AppFixture {
 protected:
-    static DialogWatcher::Action Choose(const std::wstring& path) {
-        return [path](const DialogSnapshot& d) {
-            SendMessageTimeoutW(GetDlgItem(d.hwnd, 1152), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                                SMTO_ABORTIFHUNG, 5000, nullptr);
-            PostMessageW(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, IDOK)));
-        };
-    }
     static std::wstring NameField(const DialogSnapshot& d) {
         for (const auto& c : d.controls)
             if (c.id == 1152) return c.text;
@@ -144,7 +136,7 @@ TEST_F(FolderDialog, WithoutLastFolderTheNameFieldIsEmpty) {
 TEST_F(FolderDialog, ChosenFolderBecomesTargetAndLastFolder) {
     TempFolder chosen(L"chosen");
     Start();
-    DialogWatcher watcher(Choose(chosen.Path()), L"Select folder:");
+    DialogWatcher watcher(DialogWatcher::TypeNameAndConfirm(chosen.Path()), L"Select folder:");
     form->RunCommand(CMD_ChangeTargetFolder);
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(form->LastFolder(), chosen.Path());

@@ -79,6 +79,16 @@ public:
             PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0010001));
         };
     }
+    // The common item dialog: types text into its name box (control 1152) and presses its OK
+    // button. Empty text in a folder picker takes the folder the dialog shows.
+    static Action TypeNameAndConfirm(std::wstring text) {
+        return [text](const DialogSnapshot& d) {
+            SendMessageTimeoutW(GetDlgItem(d.hwnd, 1152), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                SMTO_ABORTIFHUNG, 5000, nullptr);
+            PostMessageW(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, IDOK)));
+        };
+    }
     static Action UseCloseBox() {
         return [](const DialogSnapshot& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); };
     }
