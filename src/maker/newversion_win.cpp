@@ -56,7 +56,9 @@ void UpdateNotice::Create() {
 
 void UpdateNotice::CreateControls() {
     iconImage = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW, IDC_NoticeIcon});
-    headlineLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX, IDC_NoticeHeadline});
+    // SS_NOTIFY: without it the text lets the mouse through to the window, which does not drag there.
+    headlineLabel =
+        CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, IDC_NoticeHeadline});
     linkLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink});
     // Drawn as a cross; the text names it for screen readers.
     closeButton = CreateControl({hwnd_, WC_BUTTONW, L"Close", WS_VISIBLE | BS_OWNERDRAW, IDC_NoticeClose});

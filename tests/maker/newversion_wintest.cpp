@@ -126,6 +126,37 @@ TEST_F(NewVersionWindow, LinkTakesTheHighlightColourUnderTheMouse) {
     EXPECT_TRUE(PumpUntil([&] { return notice->LinkColor() == text; }, 1000));
 }
 
+// With real mouse input (not messages sent to a control), the notice is dragged by its
+// "UPDATE AVAILABLE" text as by its icon.
+TEST_F(NewVersionWindow, DraggedByItsHeadlineWithTheRealMouse) {
+    auto notice = Open(L"", nullptr, 600);
+    const HWND hwnd = notice->Handle();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, 2000));
+    RECT headline, before, after;
+    GetWindowRect(notice->headlineLabel, &headline);
+    GetWindowRect(hwnd, &before);
+    const POINT start{(headline.left + headline.right) / 2, (headline.top + headline.bottom) / 2};
+    const auto send = [](DWORD flags, POINT at) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &input, sizeof(input));
+        PumpFor(50);
+    };
+    send(0, start);
+    send(MOUSEEVENTF_LEFTDOWN, start);
+    send(0, {start.x - 20, start.y + 10});
+    send(0, {start.x - 30, start.y + 15});
+    send(MOUSEEVENTF_LEFTUP, {start.x - 30, start.y + 15});
+    ASSERT_TRUE(PumpUntil([&] { return GetWindowRect(hwnd, &after) && after.left != before.left; }, 3000))
+        << "the notice did not move";
+    EXPECT_NEAR(after.left - before.left, -30, 1);
+    EXPECT_NEAR(after.top - before.top, 15, 1);
+    EXPECT_FALSE(notice->Dragging());
+}
+
 TEST_F(NewVersionWindow, DraggedWithAnyButtonButTheRight) {
     auto notice = Open(L"", nullptr);
     const HWND hwnd = notice->Handle();
