@@ -1,10 +1,46 @@
-// What the maker's service sends back: reply text in any character set, the element lines, the
-// numbers in them, the scrambled download address and the address test.
+// What the maker's service sends back: reply text in any character set, read by the whole update
+// check (its element lines, the version comparison, the stored and scrambled download address), and
+// the address test.
+#include <map>
+
 #include "fuzz_input.h"
 #include "maker/update_check.h"
 #include "maker/web_request.h"
 
 using namespace corvana;
+
+namespace {
+
+class MemoryStore : public UpdateStore {
+public:
+    std::optional<std::wstring> ReadString(std::wstring_view name) override {
+        const auto found = values.find(std::wstring(name));
+        if (found == values.end()) return std::nullopt;
+        return found->second;
+    }
+    void WriteString(std::wstring_view name, std::wstring_view value) override {
+        values[std::wstring(name)] = std::wstring(value);
+    }
+    std::map<std::wstring, std::wstring> values;
+};
+
+// The check's outside world, with the service's reply as the fuzzer's text.
+class ReplyEnvironment : public UpdateCheckEnvironment {
+public:
+    explicit ReplyEnvironment(std::wstring reply) : reply_(std::move(reply)) {}
+    std::wstring MachineIdentifier() override { return L"0f8fad5b-d9cb-469f-a165-70867728950e"; }
+    UpdateStore* OpenUpdateStore() override { return &store; }
+    std::wstring Today() override { return L"10.12.2026"; }
+    std::wstring OsDescription() override { return L"Windows 10 (Version 10.0, Build 19045, 64-bit Edition)"; }
+    std::wstring LocaleName() override { return L"en"; }
+    std::wstring PostForm(const std::wstring&, const WebForm&, int) override { return reply_; }
+    MemoryStore store;
+
+private:
+    std::wstring reply_;
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes = fuzz::Bytes(data, size);
@@ -14,6 +50,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         split == std::string_view::npos ? std::wstring() : fuzz::Latin1(bytes.substr(0, split));
     const std::string_view body = split == std::string_view::npos ? bytes : bytes.substr(split + 1);
     const std::wstring text = DecodeReplyText(body, contentType);
+
+    ReplyEnvironment env(text);
+    UpdateCheckInputs inputs;
+    inputs.AppCaption = L"KALDERN - Corvana";
+    inputs.AppVersion = L"1.7";
+    UpdateCheckResults results;
+    PerformUpdateCheck(inputs, env, results);
+    FUZZ_CHECK(results.UpdateCheckDone.load());
+    if (results.NewVersionAvailable) FUZZ_CHECK(results.LatestVersion != inputs.AppVersion);
+    if (const auto stored = env.store.ReadString(L"CurrentURL"))
+        FUZZ_CHECK(UnscrambleUrl(*stored) == results.DownloadURL);
 
     for (const wchar_t* tag : {L"version", L"url", L"message"}) {
         const std::wstring value = ExtractTagValue(text, tag);
