@@ -1,8 +1,5 @@
 #include "app/main_win.h"
 
-#include <shlobj.h>
-#include <windowsx.h>
-
 #include "app/settings_file_win.h"
 #include "app/version_record_win.h"
 #include "common/app_error.h"
