@@ -26,6 +26,8 @@ public:
     UINT Dpi() const { return dpi_; }
     // A size given at 96 DPI, at the window's DPI.
     int Scale(int value) const { return ScaleForDpi(value, dpi_); }
+    // A drag by the body is under way.
+    bool Dragging() const { return dragging_; }
 
 protected:
     void OnDpiChanged() {}
@@ -124,10 +126,6 @@ protected:
     // The mouse was taken away (another window captured it): the drag ends where it is.
     void DragInterrupted() { dragging_ = false; }
 
-public:
-    bool Dragging() const { return dragging_; }
-
-protected:
     LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
     HWND hwnd_ = nullptr;
