@@ -297,8 +297,12 @@ void MainWindow::ApplyStoredSettings() {
 // ---------------------------------------------------------------------------------------------
 // Settings and small accessors
 
+std::array<HMENU, 4> MainWindow::Menus() const {
+    return {mainMenu_, files_->Menu(), options_->TargetFolderMenu(), options_->AudioSettingsMenu()};
+}
+
 bool MainWindow::IsMenuChecked(int command) const {
-    for (HMENU m : {mainMenu_, files_->Menu(), options_->TargetFolderMenu(), options_->AudioSettingsMenu()}) {
+    for (HMENU m : Menus()) {
         const UINT state = GetMenuState(m, static_cast<UINT>(command), MF_BYCOMMAND);
         if (state != static_cast<UINT>(-1)) return (state & MF_CHECKED) != 0;
     }
@@ -306,15 +310,9 @@ bool MainWindow::IsMenuChecked(int command) const {
 }
 
 void MainWindow::SetMenuChecked(int command, bool checked) {
-    for (HMENU m : {mainMenu_, files_->Menu(), options_->TargetFolderMenu(), options_->AudioSettingsMenu()})
+    for (HMENU m : Menus())
         if (CheckMenuItem(m, static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) !=
             static_cast<DWORD>(-1))
-            return;
-}
-
-void MainWindow::SetMenuEnabled(int command, bool enabled) {
-    for (HMENU m : {mainMenu_, files_->Menu(), options_->TargetFolderMenu(), options_->AudioSettingsMenu()})
-        if (EnableMenuItem(m, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)) != -1)
             return;
 }
 

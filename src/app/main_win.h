@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,7 +64,6 @@ public:
     void RunCommand(int command);
     bool IsMenuChecked(int command) const;
     void SetMenuChecked(int command, bool checked);
-    void SetMenuEnabled(int command, bool enabled);
     std::wstring StatusText() const { return statusBar_.Text(); }
     void Layout();
     // "Convert" starts a run; during a run the button reads "Stop" and stops it.
@@ -88,6 +88,8 @@ private:
     void CreateToolBar();
     void OnDpiChanged();
     void ApplyStoredSettings();
+    // Every menu of the window, the drop-down and context menus included: a command is found in one.
+    std::array<HMENU, 4> Menus() const;
     LRESULT OnNotify(const NMHDR& header);
     void OnCommand(int id, int code, HWND control);
     void OnSplitterDrag(int clientX);

@@ -123,7 +123,6 @@ void AboutBox::OnCreate() {
 }
 
 void AboutBox::OnDpiChanged() {
-    font_ = MakeFont(11);
     bigFont_ = MakeFont(16);
     nameFont_ = MakeFont(34);
     linkFont_ = MakeFont(11, FW_NORMAL, true, L"MS Sans Serif");

@@ -76,7 +76,7 @@ private:
     bool sliding_ = false;
     DropDownGuard dropDownGuard_;
     int logoSize_ = 0;
-    UniqueHfont font_, bigFont_, nameFont_, linkFont_, rainFont_;
+    UniqueHfont bigFont_, nameFont_, linkFont_, rainFont_;
     UniqueHicon logo_, cat_, appIcon_, arrow_;
 };
 

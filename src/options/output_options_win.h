@@ -80,7 +80,6 @@ public:
     // A closed "Audio Settings" window is freed.
     void Forget(const AudioSettingsDialog* dialog);
     HWND Window() const { return window_; }
-    SettingsFile& Settings() { return settings_; }
 
     // ---- The controls, for the layout's neighbours and for tests that click them ----
     HWND FormatLabel() const { return formatLabel_; }
