@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@
 #include "bench_timing.h"
 #include "conversion/console_runner_win.h"
 #include "conversion/conversion_engine.h"
+#include "support/tone_wav.h"
 #include "win/system_win.h"
 
 using namespace corvana;
@@ -191,11 +194,8 @@ int wmain(int argc, wchar_t** argv) {
     };
     for (const Batch batch : {Batch{L"short", 200, 0}, Batch{L"long", 8, 180}}) {
         const std::wstring tone = sources + L"\\tone " + batch.name + L".wav";
-        const std::wstring length = batch.seconds ? std::to_wstring(batch.seconds) : L"0.5";
-        RunConsoleProgram(
-            ffmpeg,
-            L"ffmpeg.exe -y -v error -f lavfi -i sine=frequency=440:duration=" + length + L" -ac 2 \"" + tone + L"\"",
-            home);
+        const double seconds = batch.seconds ? batch.seconds : 0.5;
+        std::ofstream(std::filesystem::path(tone), std::ios::binary) << test::ToneWav(seconds, 44100, 2);
         std::vector<std::wstring> files;
         form.Files().Rows().Clear();
         form.Files().Refresh();
@@ -257,7 +257,7 @@ int wmain(int argc, wchar_t** argv) {
         size_t ok = 0;
         for (size_t i = 0; i < form.Files().Rows().Count(); ++i) ok += form.Files().Rows().At(i).result == L"OK";
         const double d = Median(directTimes), c = Median(runTimes);
-        wprintf(L"  %d files of %ls s, WAV to MP3, %zu rows OK\n", batch.count, length.c_str(), ok);
+        wprintf(L"  %d files of %g s, WAV to MP3, %zu rows OK\n", batch.count, seconds, ok);
         wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000,
                 d * 1000 / batch.count);
         wprintf(L"    Corvana's run (Convert)          %9.1f ms  (%.1f ms per file)\n", c * 1000,

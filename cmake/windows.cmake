@@ -4,13 +4,13 @@ find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(CORVANA_ARCH win64)
-    set(FFMPEG_EXE ${CORVANA_DEPS_DIR}/ffmpeg-x64/ffmpeg.exe)
 else()
     set(CORVANA_ARCH win32)
-    set(FFMPEG_EXE ${CORVANA_DEPS_DIR}/ffmpeg-ia32/ffmpeg.exe)
 endif()
-if(NOT EXISTS ${FFMPEG_EXE})
-    message(FATAL_ERROR "${FFMPEG_EXE} not found; run scripts/setup.sh")
+# ffmpeg.exe and its licence, as scripts/build-ffmpeg.sh made them.
+set(FFMPEG_DIR ${CORVANA_DEPS_DIR}/ffmpeg-${CORVANA_ARCH})
+if(NOT EXISTS ${FFMPEG_DIR}/ffmpeg.exe)
+    message(FATAL_ERROR "${FFMPEG_DIR}/ffmpeg.exe not found; run scripts/setup.sh")
 endif()
 
 # Images: each vector source becomes one .ico holding the sizes that keep it crisp from 100 % to
@@ -58,14 +58,21 @@ target_link_libraries(Corvana PRIVATE corvana_win)
 target_link_options(Corvana PRIVATE -static -municode -mwindows)
 add_dependencies(Corvana corvana_images)
 
-# ffmpeg.exe and license.txt beside the program, in the build folder and in the portable folder.
+# ffmpeg.exe and the licences beside the program, in the build folder and in the portable folder.
 set(PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable/Corvana-${PROJECT_VERSION}-${CORVANA_ARCH})
+set(BUNDLED_FILES)
+foreach(file IN ITEMS ${FFMPEG_DIR}/ffmpeg.exe ${FFMPEG_DIR}/ffmpeg-license.txt ${CMAKE_SOURCE_DIR}/license.txt)
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name} ${PORTABLE_DIR}/${name}
+        COMMAND ${CMAKE_COMMAND} -E copy ${file} ${CMAKE_BINARY_DIR}/${name}
+        COMMAND ${CMAKE_COMMAND} -E copy ${file} ${PORTABLE_DIR}/${name}
+        DEPENDS ${file} VERBATIM)
+    list(APPEND BUNDLED_FILES ${CMAKE_BINARY_DIR}/${name} ${PORTABLE_DIR}/${name})
+endforeach()
+add_custom_target(corvana_bundled_files DEPENDS ${BUNDLED_FILES})
+add_dependencies(Corvana corvana_bundled_files)
 add_custom_command(TARGET Corvana POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${FFMPEG_EXE} $<TARGET_FILE_DIR:Corvana>/ffmpeg.exe
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/license.txt $<TARGET_FILE_DIR:Corvana>/license.txt
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PORTABLE_DIR}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Corvana> ${FFMPEG_EXE}
-            ${CMAKE_SOURCE_DIR}/license.txt ${PORTABLE_DIR}/
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Corvana> ${PORTABLE_DIR}/
     VERBATIM)
 add_custom_target(package
     COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Corvana-${PROJECT_VERSION}-${CORVANA_ARCH}.zip
@@ -74,20 +81,20 @@ add_custom_target(package
     DEPENDS Corvana
     COMMENT "Packing the portable folder")
 
-# Windows-side tests: real windows, processes, files and registry, run once under Wine. Only the
-# 64-bit build runs here, so the 32-bit build makes the program and its portable folder only.
-if(CORVANA_ARCH STREQUAL "win64")
-    file(GLOB_RECURSE WIN_TESTS CONFIGURE_DEPENDS tests/*_wintest.cpp)
-    add_executable(corvana_win_tests ${WIN_TESTS} ${RC_FILE})
-    target_include_directories(corvana_win_tests PRIVATE ${IMAGE_DIR} resources tests)
-    target_link_libraries(corvana_win_tests PRIVATE corvana_win GTest::gtest GTest::gmock)
-    target_link_options(corvana_win_tests PRIVATE -static -municode)
-    target_compile_definitions(corvana_win_tests PRIVATE
-        CORVANA_BUILD_DIR="${CMAKE_BINARY_DIR}" CORVANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    add_dependencies(corvana_win_tests Corvana corvana_images)
-    add_test(NAME windows COMMAND corvana_win_tests)
-    set_tests_properties(core windows PROPERTIES TIMEOUT 1500)
+# Windows-side tests: real windows, processes, files and registry, run once under Wine, for each
+# architecture with its own ffmpeg.exe.
+file(GLOB_RECURSE WIN_TESTS CONFIGURE_DEPENDS tests/*_wintest.cpp)
+add_executable(corvana_win_tests ${WIN_TESTS} ${RC_FILE})
+target_include_directories(corvana_win_tests PRIVATE ${IMAGE_DIR} resources tests)
+target_link_libraries(corvana_win_tests PRIVATE corvana_win GTest::gtest GTest::gmock)
+target_link_options(corvana_win_tests PRIVATE -static -municode)
+target_compile_definitions(corvana_win_tests PRIVATE
+    CORVANA_BUILD_DIR="${CMAKE_BINARY_DIR}" CORVANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_dependencies(corvana_win_tests Corvana corvana_images)
+add_test(NAME windows COMMAND corvana_win_tests)
+set_tests_properties(core windows PROPERTIES TIMEOUT 1500)
 
+if(CORVANA_ARCH STREQUAL "win64")
     # Benchmarks (bench/run.sh builds and runs them; not part of the default build or the tests).
     add_subdirectory(${CMAKE_SOURCE_DIR}/bench ${CMAKE_BINARY_DIR}/bench)
 endif()

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the 64-bit Windows program and starts it under Wine.
-# Arguments go to the program; those that name files or folders on this machine, and the paths
-# after -input and -output, are turned into the absolute Windows paths Wine uses (Z:\...).
+# Works from any folder. Arguments go to the program; those that name files or folders on this
+# machine, and the paths after -input and -output, are taken from the folder it was started in and
+# turned into the absolute Windows paths Wine uses (Z:\...). The program starts in that folder too.
 # Without a display the program runs on a virtual one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/quiet.sh"
 "$root/scripts/setup.sh"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Corvana
+(cd "$root" && corvana_quietly cmake --preset win64 && corvana_quietly cmake --build --preset win64 --target Corvana)
 
 . "$root/scripts/wine-env.sh"
 corvana_ensure_display

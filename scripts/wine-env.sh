@@ -24,6 +24,12 @@ corvana_ensure_display() {
 # Creates the prefix once with its output detached (Wine's service processes would otherwise keep
 # a caller's pipes open) and keeps one wineserver alive until corvana_stop_wine.
 corvana_start_wine() {
+    # A prefix made before 32-bit Wine was installed cannot start 32-bit programs: make it again.
+    if [ -d /usr/lib/i386-linux-gnu/wine ] && [ -d "$WINEPREFIX/drive_c/windows/system32" ] &&
+        [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
     # Debian's Wine does not find its own fonts (Tahoma, and Marlett for control glyphs such as

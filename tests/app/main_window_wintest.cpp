@@ -4,6 +4,7 @@
 
 #include "app/version_record_win.h"
 #include "common/app_error.h"
+#include "win/gdi_win.h"
 #include "support/app_fixture.h"
 
 namespace corvana::test {
@@ -167,6 +168,29 @@ TEST_F(MainWindowTest, EveryControlHasAName) {
     EXPECT_EQ(GetWindowTextString(form->Options().TargetFolderButton()), L"Change Destination Folder");
     EXPECT_EQ(GetWindow(form->Options().FormatBox(), GW_HWNDPREV), form->Options().FormatLabel());
     EXPECT_EQ(GetWindow(form->Options().TargetFolderEdit(), GW_HWNDPREV), form->Options().TargetFolderLabel());
+}
+
+// The face a font of that name really gets: the name itself when the system has it, another face
+// when it substitutes one.
+std::wstring FaceGivenFor(const wchar_t* face) {
+    LOGFONTW wanted{};
+    wanted.lfHeight = -12;
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    UniqueHfont font(CreateFontIndirectW(&wanted));
+    ScopedGetDC dc(nullptr);
+    ScopedSelectObject selected(dc, font.get());
+    wchar_t given[LF_FACESIZE]{};
+    GetTextFaceW(dc, LF_FACESIZE, given);
+    return given;
+}
+
+// The window's text is drawn in its own face, and the system draws the split buttons' drop-down
+// arrows (and the caption buttons) as Marlett glyphs: without that font they show digits.
+TEST_F(MainWindowTest, TheFontsTheWindowDrawsWithArePresent) {
+    EXPECT_EQ(FaceGivenFor(kUiFontFace), kUiFontFace);
+    EXPECT_EQ(FaceGivenFor(L"Marlett"), L"Marlett");
+    EXPECT_NE(FaceGivenFor(L"No Such Face Corvana"), L"No Such Face Corvana") << "a missing face is replaced";
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTheOptionPanel) {

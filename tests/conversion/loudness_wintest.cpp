@@ -19,10 +19,7 @@ protected:
     // A stereo tone at the given rate.
     std::wstring Source(int rate, double seconds = 1) {
         const std::wstring path = folder / (L"src " + std::to_wstring(rate) + L".wav");
-        if (!PathExists(path))
-            RunBuiltFFmpeg(L"-y -v error -f lavfi -i sine=frequency=440:duration=" + std::to_wstring(seconds) +
-                               L":sample_rate=" + std::to_wstring(rate) + L" -ac 2 \"" + path + L"\"",
-                           folder.Path());
+        if (!PathExists(path)) MakeTone(path, seconds, rate, 2);
         return path;
     }
     std::optional<int> RateOf(const std::wstring& path) {

@@ -129,15 +129,8 @@ struct TopWindow {
 
 std::vector<TopWindow> ExplorerWindows() {
     std::vector<TopWindow> found;
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            wchar_t cls[64]{};
-            GetClassNameW(h, cls, 64);
-            if (IsWindowVisible(h) && std::wstring(cls) == L"ExplorerWClass")
-                reinterpret_cast<std::vector<TopWindow>*>(lp)->push_back({h, ControlText(h)});
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    for (HWND h : TopLevelWindows())
+        if (IsWindowVisible(h) && ClassNameOf(h) == L"ExplorerWClass") found.push_back({h, ControlText(h)});
     return found;
 }
 

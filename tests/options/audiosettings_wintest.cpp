@@ -267,16 +267,7 @@ TEST_F(AudioSettings, FiveHundredOpeningsKeepTheWindowCountFlat) {
     Start();
     const auto windowCount = [] {
         size_t count = 0;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND top, LPARAM lp) -> BOOL {
-                auto& n = *reinterpret_cast<size_t*>(lp);
-                ++n;
-                EnumChildWindows(
-                    top, [](HWND, LPARAM inner) -> BOOL { return ++*reinterpret_cast<size_t*>(inner), TRUE; }, lp);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&count));
+        for (HWND top : ThreadWindows(GetCurrentThreadId())) count += 1 + ChildWindows(top).size();
         return count;
     };
     const auto openAndClose = [&] {

@@ -44,8 +44,7 @@ protected:
     }
     std::wstring StereoTone(const std::wstring& name) {
         const std::wstring path = work / name;
-        RunBuiltFFmpeg(L"-y -v error -f lavfi -i sine=frequency=440:duration=0.5 -ac 2 -ar 44100 \"" + path + L"\"",
-                       BuildDir());
+        MakeTone(path, 0.5, 44100, 2);
         return path;
     }
     // Composes the string in a new "Audio Settings" window from the given radio buttons, saves it

@@ -162,36 +162,15 @@ protected:
     // The visible top-level windows of other processes (Explorer's among them).
     static std::set<HWND> OtherProcessesWindows() {
         std::set<HWND> windows;
-        EnumWindows(
-            [](HWND hwnd, LPARAM lp) -> BOOL {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                if (pid != GetCurrentProcessId() && IsWindowVisible(hwnd))
-                    reinterpret_cast<std::set<HWND>*>(lp)->insert(hwnd);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&windows));
+        for (HWND hwnd : TopLevelWindows())
+            if (ProcessOf(hwnd) != GetCurrentProcessId() && IsWindowVisible(hwnd)) windows.insert(hwnd);
         return windows;
     }
 
     static HWND FindExplorerWindow(const std::wstring& title) {
-        struct Search {
-            const std::wstring* title;
-            HWND found;
-        } search{&title, nullptr};
-        EnumWindows(
-            [](HWND hwnd, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                if (pid != GetCurrentProcessId() && IsWindowVisible(hwnd) && ControlText(hwnd) == *s->title) {
-                    s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        for (HWND hwnd : OtherProcessesWindows())
+            if (ControlText(hwnd) == title) return hwnd;
+        return nullptr;
     }
 
     void ExpectOpened(const std::wstring& name) {

@@ -15,8 +15,9 @@ void PlaceFFmpegBeside(const std::wstring& folder);
 // Runs the built ffmpeg.exe with the arguments in the folder; returns its exit status.
 unsigned long RunBuiltFFmpeg(const std::wstring& arguments, const std::wstring& folder);
 
-// Writes a sine tone of the given length into the file (format by its extension).
-void MakeTone(const std::wstring& path, double seconds = 0.5);
+// Writes a sine tone of the given length into the file: a WAV file made directly, any other format
+// (by its extension) converted from one by ffmpeg.exe.
+void MakeTone(const std::wstring& path, double seconds = 0.5, int sampleRate = 44100, int channels = 1);
 
 // True when FFmpeg reads the whole file back without an error.
 bool DecodesCleanly(const std::wstring& path);

@@ -2,7 +2,12 @@
 
 #include <tlhelp32.h>
 
+#include <atomic>
+
+#include "common/paths.h"
+#include "common/text.h"
 #include "conversion/console_runner_win.h"
+#include "support/tone_wav.h"
 
 namespace corvana::test {
 
@@ -17,14 +22,29 @@ unsigned long RunBuiltFFmpeg(const std::wstring& arguments, const std::wstring& 
     return run.exitStatus ? *run.exitStatus : 0xFFFFFFFFul;
 }
 
-void MakeTone(const std::wstring& path, double seconds) {
-    RunBuiltFFmpeg(
-        L"-y -v error -f lavfi -i sine=frequency=440:duration=" + std::to_wstring(seconds) + L" \"" + path + L"\"",
-        BuildDir());
+void MakeTone(const std::wstring& path, double seconds, int sampleRate, int channels) {
+    const std::string wav = ToneWav(seconds, sampleRate, channels);
+    if (EqualsIgnoreAsciiCase(ExtensionPart(path), L".wav")) {
+        WriteFileBytes(path, wav);
+        return;
+    }
+    const std::wstring source = path + L".source.wav";
+    WriteFileBytes(source, wav);
+    RunBuiltFFmpeg(L"-y -v error -i \"" + source + L"\" \"" + path + L"\"", BuildDir());
+    DeleteFileW(source.c_str());
 }
 
 bool DecodesCleanly(const std::wstring& path) {
-    return RunBuiltFFmpeg(L"-v error -xerror -i \"" + path + L"\" -f null -", BuildDir()) == 0;
+    // Decoded in full into a WAV file of the temporary folder, removed again.
+    wchar_t temp[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, temp);
+    static std::atomic<int> counter{0};
+    const std::wstring decoded = std::wstring(temp) + L"corvana-decoded-" + std::to_wstring(GetCurrentProcessId()) +
+                                 L"-" + std::to_wstring(++counter) + L".wav";
+    const bool clean =
+        RunBuiltFFmpeg(L"-y -v error -xerror -i \"" + path + L"\" \"" + decoded + L"\"", BuildDir()) == 0;
+    DeleteFileW(decoded.c_str());
+    return clean;
 }
 
 bool ConvertAndWait(MainWindow& form, DWORD timeoutMs) {

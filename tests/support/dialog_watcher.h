@@ -103,29 +103,22 @@ public:
         if (HIWORD(def) == DC_HASDEFID) s.defaultId = LOWORD(def);
         const UINT state = GetMenuState(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND);
         s.closeBoxEnabled = state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-        EnumChildWindows(
-            dialog,
-            [](HWND child, LPARAM lp) -> BOOL {
-                auto* snapshot = reinterpret_cast<DialogSnapshot*>(lp);
-                DialogControl c{
-                    child, GetDlgCtrlID(child), L"", ControlText(child), GetWindowLongPtrW(child, GWL_STYLE), {}};
-                wchar_t cls[64]{};
-                GetClassNameW(child, cls, 64);
-                c.className = cls;
-                GetWindowRect(child, &c.rect);
-                snapshot->controls.push_back(c);
-                const LONG_PTR type = c.style & BS_TYPEMASK;
-                if (lstrcmpiW(cls, L"Button") == 0 && IsWindowVisible(child) &&
-                    (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
-                    snapshot->buttons.push_back(c);
-                if (lstrcmpiW(cls, L"Static") == 0 && (c.style & SS_TYPEMASK) == SS_ICON && !snapshot->icon) {
-                    DWORD_PTR icon = 0;
-                    SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
-                    snapshot->icon = reinterpret_cast<HICON>(icon);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
+        for (HWND child : ChildWindows(dialog)) {
+            DialogControl c{
+                child, GetDlgCtrlID(child), ClassNameOf(child), ControlText(child), GetWindowLongPtrW(child, GWL_STYLE),
+                {}};
+            GetWindowRect(child, &c.rect);
+            s.controls.push_back(c);
+            const LONG_PTR type = c.style & BS_TYPEMASK;
+            if (lstrcmpiW(c.className.c_str(), L"Button") == 0 && IsWindowVisible(child) &&
+                (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON))
+                s.buttons.push_back(c);
+            if (lstrcmpiW(c.className.c_str(), L"Static") == 0 && (c.style & SS_TYPEMASK) == SS_ICON && !s.icon) {
+                DWORD_PTR icon = 0;
+                SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+                s.icon = reinterpret_cast<HICON>(icon);
+            }
+        }
         if (s.text.empty())
             for (const auto& c : s.controls)
                 if (lstrcmpiW(c.className.c_str(), L"Edit") == 0 && (c.style & ES_READONLY)) s.text = c.text;
@@ -140,21 +133,7 @@ private:
     void Run() {
         std::vector<HWND> handled;
         while (!stop_) {
-            struct Search {
-                std::vector<HWND> dialogs;
-            } search;
-            EnumWindows(
-                [](HWND hwnd, LPARAM lp) -> BOOL {
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(hwnd, &pid);
-                    wchar_t cls[16]{};
-                    GetClassNameW(hwnd, cls, 16);
-                    if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd))
-                        reinterpret_cast<Search*>(lp)->dialogs.push_back(hwnd);
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            for (HWND dialog : search.dialogs) {
+            for (HWND dialog : WindowsOf(GetCurrentProcessId(), L"#32770")) {
                 if (std::find(handled.begin(), handled.end(), dialog) != handled.end()) continue;
                 // Let the dialog finish setting itself up on its own thread first.
                 Sleep(150);

@@ -27,26 +27,13 @@ inline std::wstring ImagePath(DWORD pid) {
 }
 
 inline Instance FindInstance(const std::wstring& exe, DWORD excludedPid) {
-    struct Search {
-        const std::wstring* exe;
-        DWORD excluded;
-        Instance found;
-    } search{&exe, excludedPid, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            wchar_t cls[32]{};
-            GetClassNameW(hwnd, cls, 32);
-            if (pid == GetCurrentProcessId() || pid == s->excluded || std::wstring(cls) != L"TAppForm" ||
-                !IsWindowVisible(hwnd) || lstrcmpiW(ImagePath(pid).c_str(), s->exe->c_str()) != 0)
-                return TRUE;
-            s->found = {hwnd, pid};
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND hwnd : TopLevelWindows()) {
+        const DWORD pid = ProcessOf(hwnd);
+        if (pid != GetCurrentProcessId() && pid != excludedPid && ClassNameOf(hwnd) == L"TAppForm" &&
+            IsWindowVisible(hwnd) && lstrcmpiW(ImagePath(pid).c_str(), exe.c_str()) == 0)
+            return {hwnd, pid};
+    }
+    return {};
 }
 
 inline Instance WaitForInstance(const std::wstring& exe, DWORD excludedPid = 0) {

@@ -64,6 +64,14 @@ private:
 };
 
 std::wstring ControlText(HWND control);  // works across processes
+std::wstring ClassNameOf(HWND hwnd);
+DWORD ProcessOf(HWND hwnd);
+// The windows EnumWindows, EnumChildWindows (every descendant) and EnumThreadWindows report.
+std::vector<HWND> TopLevelWindows();
+std::vector<HWND> ChildWindows(HWND parent);
+std::vector<HWND> ThreadWindows(DWORD threadId);
+// Top-level windows of one process; with a class name, only the visible ones of that class.
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className = nullptr);
 
 // Answers message boxes of this process from another thread: records caption and text of each
 // box that appears and presses the button with the given identifier.

@@ -128,34 +128,50 @@ ProgramProcess::~ProgramProcess() {
 
 namespace {
 
-// Windows of one process, optionally of one class and visible only.
-struct WindowSearch {
-    DWORD pid;
-    const wchar_t* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
-    auto* s = reinterpret_cast<WindowSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != s->pid) return TRUE;
-    if (s->className) {
-        wchar_t cls[64]{};
-        GetClassNameW(hwnd, cls, 64);
-        if (std::wstring(cls) != s->className || !IsWindowVisible(hwnd)) return TRUE;
-    }
-    s->found.push_back(hwnd);
+BOOL CALLBACK AppendWindow(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
     return TRUE;
 }
 
-std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
-    WindowSearch search{pid, className, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+}  // namespace
+
+std::wstring ClassNameOf(HWND hwnd) {
+    wchar_t name[256]{};
+    GetClassNameW(hwnd, name, 256);
+    return name;
 }
 
-}  // namespace
+DWORD ProcessOf(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(AppendWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> windows;
+    EnumChildWindows(parent, AppendWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> ThreadWindows(DWORD threadId) {
+    std::vector<HWND> windows;
+    EnumThreadWindows(threadId, AppendWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
+    std::vector<HWND> found;
+    for (HWND hwnd : TopLevelWindows())
+        if (ProcessOf(hwnd) == pid && (!className || (ClassNameOf(hwnd) == className && IsWindowVisible(hwnd))))
+            found.push_back(hwnd);
+    return found;
+}
 
 HWND ProgramProcess::WaitForMainWindow(DWORD timeoutMs) {
     HWND found = nullptr;
