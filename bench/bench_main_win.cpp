@@ -102,12 +102,14 @@ void RunDirect(const std::wstring& ffmpeg, const std::wstring& commandLine, cons
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        fwprintf(stderr, L"usage: corvana_bench.exe TREE_FOLDER [ROUNDS]\n");
+        fwprintf(stderr, L"usage: corvana_bench.exe TREE_FOLDER [ROUNDS] [load|run|both] [OTHER_FFMPEG]\n");
         return 2;
     }
     const std::wstring tree = argv[1];
     const int rounds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 3;
     const std::wstring part = argc > 3 ? argv[3] : L"";
+    // Another ffmpeg.exe to run the conversion rounds with too, each round with both in turn.
+    const std::wstring otherFFmpeg = argc > 4 ? argv[4] : L"";
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -119,8 +121,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring home = MakeFolder(temp, L"corvana-bench-" + std::to_wstring(GetCurrentProcessId()));
     const std::wstring exe = home + L"\\Corvana.exe", ffmpeg = home + L"\\ffmpeg.exe";
     CopyFileW((buildDir + L"\\Corvana.exe").c_str(), exe.c_str(), FALSE);
-    if (!CreateHardLinkW(ffmpeg.c_str(), (buildDir + L"\\ffmpeg.exe").c_str(), nullptr))
-        CopyFileW((buildDir + L"\\ffmpeg.exe").c_str(), ffmpeg.c_str(), FALSE);
+    const auto placeFFmpeg = [&](const std::wstring& source) {
+        DeleteFileW(ffmpeg.c_str());
+        if (!CreateHardLinkW(ffmpeg.c_str(), source.c_str(), nullptr)) CopyFileW(source.c_str(), ffmpeg.c_str(), FALSE);
+    };
+    placeFFmpeg(buildDir + L"\\ffmpeg.exe");
 
     MainWindow form(exe, L"\"" + exe + L"\"");
     form.Create();
@@ -205,71 +210,99 @@ int wmain(int argc, wchar_t** argv) {
             form.Files().AddFile(files.back());
         }
 
-        std::vector<double> directTimes, runTimes, ratios, slowestAnswers, peakMemory;
-        double baseMemory = 0;
-        for (int r = 0; r < rounds; ++r) {
-            RemoveFiles(direct);
-            double t = Now();
-            for (int i = 0; i < batch.count; ++i) {
-                const std::wstring out = direct + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
-                RunDirect(ffmpeg, L"ffmpeg.exe -y -vn -i \"" + files[static_cast<size_t>(i)] + L"\" \"" + out + L"\"",
-                          home);
-            }
-            directTimes.push_back(Now() - t);
-
-            RemoveFiles(converted);
-            PROCESS_MEMORY_COUNTERS_EX memory{};
-            GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                                 sizeof(memory));
-            baseMemory = static_cast<double>(memory.WorkingSetSize);
-            // Another thread asks the window for an answer every 20 ms and keeps the slowest; it
-            // also samples the process's working set.
-            std::atomic<bool> done{false};
-            double slowest = 0, peak = baseMemory;
-            const HWND window = form.Handle();
-            std::thread asker([&] {
-                while (!done) {
-                    const double sent = Now();
-                    DWORD_PTR result = 0;
-                    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
-                    slowest = std::max(slowest, Now() - sent);
-                    PROCESS_MEMORY_COUNTERS_EX m{};
-                    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m),
-                                         sizeof(m));
-                    peak = std::max(peak, static_cast<double>(m.WorkingSetSize));
-                    Sleep(20);
+        struct Binary {
+            Binary(std::wstring n, std::wstring p) : name(std::move(n)), path(std::move(p)) {}
+            std::wstring name, path;
+            std::vector<double> directTimes, runTimes, ratios, slowestAnswers, peakMemory;
+            double baseMemory = 0;
+            size_t ok = 0;
+        };
+        std::vector<Binary> binaries{{L"this build's ffmpeg.exe", buildDir + L"\\ffmpeg.exe"}};
+        if (!otherFFmpeg.empty()) binaries.push_back({L"the other ffmpeg.exe", otherFFmpeg});
+        for (int r = 0; r < rounds; ++r)
+            for (Binary& binary : binaries) {
+                placeFFmpeg(binary.path);
+                RemoveFiles(direct);
+                double t = Now();
+                for (int i = 0; i < batch.count; ++i) {
+                    const std::wstring out = direct + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
+                    RunDirect(ffmpeg,
+                              L"ffmpeg.exe -y -vn -i \"" + files[static_cast<size_t>(i)] + L"\" \"" + out + L"\"",
+                              home);
                 }
-            });
-            t = Now();
-            SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
-            // The program's own loop: wait for messages, handle them.
-            while (form.ConversionRunning()) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-                Pump();
+                binary.directTimes.push_back(Now() - t);
+
+                RemoveFiles(converted);
+                PROCESS_MEMORY_COUNTERS_EX memory{};
+                GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                     sizeof(memory));
+                binary.baseMemory = static_cast<double>(memory.WorkingSetSize);
+                // Another thread asks the window for an answer every 20 ms and keeps the slowest; it
+                // also samples the process's working set.
+                std::atomic<bool> done{false};
+                double slowest = 0, peak = binary.baseMemory;
+                const HWND window = form.Handle();
+                std::thread asker([&] {
+                    while (!done) {
+                        const double sent = Now();
+                        DWORD_PTR result = 0;
+                        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+                        slowest = std::max(slowest, Now() - sent);
+                        PROCESS_MEMORY_COUNTERS_EX m{};
+                        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m),
+                                             sizeof(m));
+                        peak = std::max(peak, static_cast<double>(m.WorkingSetSize));
+                        Sleep(20);
+                    }
+                });
+                t = Now();
+                SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
+                // The program's own loop: wait for messages, handle them.
+                while (form.ConversionRunning()) {
+                    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+                    Pump();
+                }
+                binary.runTimes.push_back(Now() - t);
+                done = true;
+                asker.join();
+                binary.ratios.push_back(binary.runTimes.back() / binary.directTimes.back());
+                binary.slowestAnswers.push_back(slowest);
+                binary.peakMemory.push_back(peak);
+                binary.ok = 0;
+                for (size_t i = 0; i < form.Files().Rows().Count(); ++i)
+                    binary.ok += form.Files().Rows().At(i).result == L"OK";
             }
-            runTimes.push_back(Now() - t);
-            done = true;
-            asker.join();
-            ratios.push_back(runTimes.back() / directTimes.back());
-            slowestAnswers.push_back(slowest);
-            peakMemory.push_back(peak);
+        wprintf(L"  %d files of %g s, WAV to MP3\n", batch.count, seconds);
+        for (const Binary& binary : binaries) {
+            const double d = Median(binary.directTimes), c = Median(binary.runTimes);
+            wprintf(L"   with %ls: %zu rows OK\n", binary.name.c_str(), binary.ok);
+            wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000,
+                    d * 1000 / batch.count);
+            wprintf(L"    Corvana's run (Convert)          %9.1f ms  (%.1f ms per file)\n", c * 1000,
+                    c * 1000 / batch.count);
+            wprintf(
+                L"    ratio run / direct               %9.3f   (median of per-round ratios %.3f; target at most "
+                L"0.55)\n",
+                c / d, Median(binary.ratios));
+            wprintf(L"    slowest answer of the window     %9.1f ms  (worst round %.1f ms; target under 100)\n",
+                    Median(binary.slowestAnswers) * 1000,
+                    *std::max_element(binary.slowestAnswers.begin(), binary.slowestAnswers.end()) * 1000);
+            wprintf(L"    working set before the run       %9.1f MB, peak during it %.1f MB\n",
+                    binary.baseMemory / 1048576, Median(binary.peakMemory) / 1048576);
         }
-        size_t ok = 0;
-        for (size_t i = 0; i < form.Files().Rows().Count(); ++i) ok += form.Files().Rows().At(i).result == L"OK";
-        const double d = Median(directTimes), c = Median(runTimes);
-        wprintf(L"  %d files of %g s, WAV to MP3, %zu rows OK\n", batch.count, seconds, ok);
-        wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000,
-                d * 1000 / batch.count);
-        wprintf(L"    Corvana's run (Convert)          %9.1f ms  (%.1f ms per file)\n", c * 1000,
-                c * 1000 / batch.count);
-        wprintf(
-            L"    ratio run / direct               %9.3f   (median of per-round ratios %.3f; target at most 0.55)\n",
-            c / d, Median(ratios));
-        wprintf(L"    slowest answer of the window     %9.1f ms  (worst round %.1f ms; target under 100)\n",
-                Median(slowestAnswers) * 1000, *std::max_element(slowestAnswers.begin(), slowestAnswers.end()) * 1000);
-        wprintf(L"    working set before the run       %9.1f MB, peak during it %.1f MB\n", baseMemory / 1048576,
-                Median(peakMemory) / 1048576);
+        if (binaries.size() == 2) {
+            std::vector<double> directRatios, runRatios;
+            for (size_t r = 0; r < binaries[0].runTimes.size(); ++r) {
+                directRatios.push_back(binaries[1].directTimes[r] / binaries[0].directTimes[r]);
+                runRatios.push_back(binaries[1].runTimes[r] / binaries[0].runTimes[r]);
+            }
+            wprintf(
+                L"   the other ffmpeg.exe against this build's (medians of per-round ratios): directly %.3f, "
+                L"Corvana's run %.3f\n",
+                Median(directRatios), Median(runRatios));
+        }
         fflush(stdout);
+        placeFFmpeg(binaries.front().path);
         RemoveFiles(direct);
         RemoveFiles(converted);
     }

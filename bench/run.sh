@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks of the file list and the conversion run under Wine and prints
-# their figures. Usage: bench/run.sh [BUILD_DIR] [ROUNDS] [load|run]
-# (default build/win64, 3 rounds, both parts; the run part takes a few minutes a round)
+# their figures. Usage: bench/run.sh [BUILD_DIR] [ROUNDS] [load|run|both] [OTHER_FFMPEG_EXE]
+# (default build/win64, 3 rounds, both parts; the run part takes a few minutes a round). With
+# another ffmpeg.exe, every conversion round runs with the build's and with that one in turn.
 # The 100,000-file tree is made once from the Linux side (fast) and kept in BUILD_DIR/bench-tree.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,4 +33,6 @@ export CORVANA_WINEPREFIX="$build/wineprefix"
 . "$root/scripts/wine-env.sh"
 corvana_test_session
 cd "$build"
-wine "$build/corvana_bench.exe" "$(winepath -w "$tree")" "$rounds" ${3:-}
+other=()
+[ -z "${4:-}" ] || other=("$(winepath -w "$(realpath "$4")")")
+wine "$build/corvana_bench.exe" "$(winepath -w "$tree")" "$rounds" "${3:-both}" "${other[@]}"
