@@ -18,10 +18,11 @@ for preset in native win64 win32; do
     [ "$preset" = native ] || corvana_quietly cmake --build --preset "$preset" --target package
 done
 
-ctest --preset native "$@"
-
-# Each Windows architecture under a Wine prefix of its own; both run even when the first fails.
+# Every suite runs even when one before it fails; the run fails if any did.
 status=0
+ctest --preset native "$@" || status=1
+
+# Each Windows architecture under a Wine prefix of its own.
 for arch in win64 win32; do
     (
         export CORVANA_WINEPREFIX="$root/build/wineprefix-test-$arch"
