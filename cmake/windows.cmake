@@ -50,7 +50,11 @@ target_include_directories(corvana_win PUBLIC resources)
 target_compile_definitions(corvana_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
 set(RC_FILE ${CMAKE_SOURCE_DIR}/resources/corvana.rc)
+# The version record's numbers, and its text made from the dotted form by the resource compiler
+# (windres passes definitions through a shell, which would strip a quoted string's quotes).
+string(REPLACE "." "," CORVANA_VERSION_NUMBERS ${PROJECT_VERSION})
 set_source_files_properties(${RC_FILE} PROPERTIES
+    COMPILE_DEFINITIONS "CORVANA_VERSION_NUMBERS=${CORVANA_VERSION_NUMBERS};CORVANA_VERSION_DOTTED=${PROJECT_VERSION}"
     OBJECT_DEPENDS "${IMAGE_FILES};${CMAKE_SOURCE_DIR}/resources/corvana.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
 add_executable(Corvana WIN32 src/app/winmain_win.cpp ${RC_FILE})
 target_include_directories(Corvana PRIVATE ${IMAGE_DIR} resources)
@@ -71,8 +75,9 @@ foreach(file IN ITEMS ${FFMPEG_DIR}/ffmpeg.exe ${FFMPEG_DIR}/ffmpeg-license.txt 
 endforeach()
 add_custom_target(corvana_bundled_files DEPENDS ${BUNDLED_FILES})
 add_dependencies(Corvana corvana_bundled_files)
+# What goes out has no debugging information (the build folder's copy keeps it).
 add_custom_command(TARGET Corvana POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Corvana> ${PORTABLE_DIR}/
+    COMMAND ${CMAKE_STRIP} --strip-debug -o ${PORTABLE_DIR}/Corvana.exe $<TARGET_FILE:Corvana>
     VERBATIM)
 add_custom_target(package
     COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Corvana-${PROJECT_VERSION}-${CORVANA_ARCH}.zip
@@ -80,6 +85,7 @@ add_custom_target(package
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/portable
     DEPENDS Corvana
     COMMENT "Packing the portable folder")
+include(cmake/installer.cmake)
 
 # Windows-side tests: real windows, processes, files and registry, run once under Wine, for each
 # architecture with its own ffmpeg.exe.
@@ -90,7 +96,7 @@ target_link_libraries(corvana_win_tests PRIVATE corvana_win GTest::gtest GTest::
 target_link_options(corvana_win_tests PRIVATE -static -municode)
 target_compile_definitions(corvana_win_tests PRIVATE
     CORVANA_BUILD_DIR="${CMAKE_BINARY_DIR}" CORVANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-add_dependencies(corvana_win_tests Corvana corvana_images)
+add_dependencies(corvana_win_tests Corvana corvana_images installer)
 add_test(NAME windows COMMAND corvana_win_tests)
 set_tests_properties(core windows PROPERTIES TIMEOUT 1500)
 

@@ -3,7 +3,8 @@
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${CORVANA_WINEPREFIX:-$root/build/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts; no menu entries on this machine for the shortcuts a setup makes.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 # Starts Xvfb on a free display number when DISPLAY is unset; sets CORVANA_XVFB_PID.

@@ -127,7 +127,7 @@ TEST_F(CommandLineConversion, NoFFmpegOutlivesTheProgram) {
     RememberParameters("-af apad");  // a job that never ends by itself
     // A survivor, whatever the outcome, would keep the test run's output open for ever.
     const ScopeExit endSurvivors([] {
-        for (DWORD id : RunningFFmpegProcesses()) {
+        for (DWORD id : RunningProcesses(L"ffmpeg.exe")) {
             UniqueKernelHandle survivor(OpenProcess(PROCESS_TERMINATE, FALSE, id));
             if (survivor) TerminateProcess(survivor.get(), 1);
         }
@@ -137,7 +137,7 @@ TEST_F(CommandLineConversion, NoFFmpegOutlivesTheProgram) {
     ASSERT_TRUE(PumpUntil([&] { return !TemporaryOutputsIn(work.Path()).empty(); }, 30000));
     TerminateProcess(program.Process(), 9);
     ASSERT_TRUE(program.HasEnded(5000));
-    EXPECT_TRUE(PumpUntil([] { return RunningFFmpegProcesses().empty(); }, 5000));
+    EXPECT_TRUE(PumpUntil([] { return RunningProcesses(L"ffmpeg.exe").empty(); }, 5000));
 }
 
 TEST_F(CommandLineConversion, OtherArgumentsFillTheList) {

@@ -269,7 +269,8 @@ protected:
         SetTarget(work / L"out");
         form->RunCommand(CMD_SimultaneousFirst + atOnce - 1);
         SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PumpUntil([&] { return RunningFFmpegProcesses().size() == static_cast<size_t>(atOnce); }, 20000));
+        ASSERT_TRUE(
+            PumpUntil([&] { return RunningProcesses(L"ffmpeg.exe").size() == static_cast<size_t>(atOnce); }, 20000));
         // Every running row shows its progress.
         ASSERT_TRUE(PumpUntil(
             [&] {
@@ -280,7 +281,7 @@ protected:
             20000));
     }
     void ExpectNothingLeft() {
-        EXPECT_TRUE(PumpUntil([] { return RunningFFmpegProcesses().empty(); }, 5000));
+        EXPECT_TRUE(PumpUntil([] { return RunningProcesses(L"ffmpeg.exe").empty(); }, 5000));
         WIN32_FIND_DATAW fd;
         UniqueFindHandle find(FindFirstFileW((work / L"out\\*.*").c_str(), &fd));
         std::vector<std::wstring> files;
@@ -315,7 +316,7 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     form->Files().AddFile(pipe);
     SetTarget(work / L"out");
     SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !RunningFFmpegProcesses().empty(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return !RunningProcesses(L"ffmpeg.exe").empty(); }, 20000));
     PumpFor(500);
     const DWORD pressed = GetTickCount();
     SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);

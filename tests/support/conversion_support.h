@@ -38,8 +38,8 @@ JobResult ConvertNow(const std::wstring& programFolder, const std::wstring& sour
 // Names of the files in the folder that look like a job's temporary output ("~....part.ext").
 std::vector<std::wstring> TemporaryOutputsIn(const std::wstring& folder);
 
-// The ids of the running ffmpeg.exe processes.
-std::vector<DWORD> RunningFFmpegProcesses();
+// The ids of the running processes of a program (by its file name, such as "ffmpeg.exe").
+std::vector<DWORD> RunningProcesses(const wchar_t* exeName);
 
 class ConversionFixture : public AppFixture {
 protected:

@@ -78,13 +78,13 @@ std::vector<std::wstring> TemporaryOutputsIn(const std::wstring& folder) {
     return names;
 }
 
-std::vector<DWORD> RunningFFmpegProcesses() {
+std::vector<DWORD> RunningProcesses(const wchar_t* exeName) {
     std::vector<DWORD> ids;
     UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
-        if (_wcsicmp(entry.szExeFile, L"ffmpeg.exe") == 0) ids.push_back(entry.th32ProcessID);
+        if (_wcsicmp(entry.szExeFile, exeName) == 0) ids.push_back(entry.th32ProcessID);
     return ids;
 }
 
