@@ -101,6 +101,11 @@ add_test(NAME windows COMMAND corvana_win_tests)
 set_tests_properties(core windows PROPERTIES TIMEOUT 1500)
 
 if(CORVANA_ARCH STREQUAL "win64")
+    # The 64-bit setup, in a 32-bit Windows prefix of the test's own.
+    add_test(NAME setup_on_32bit_windows
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/installer/setup_on_32bit_windows.sh ${CORVANA_SETUP})
+    set_tests_properties(setup_on_32bit_windows PROPERTIES TIMEOUT 300)
+
     # Benchmarks (bench/run.sh builds and runs them; not part of the default build or the tests).
     add_subdirectory(${CMAKE_SOURCE_DIR}/bench ${CMAKE_BINARY_DIR}/bench)
 endif()
