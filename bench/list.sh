@@ -10,4 +10,4 @@ export CORVANA_WINEPREFIX="$build/wineprefix"
 . "$root/scripts/wine-env.sh"
 corvana_test_session
 cd "$build"
-wine "$build/corvana_list_bench.exe" "${2:-3}" "${3:-100000}"
+corvana_wine "$build/corvana_list_bench.exe" "${2:-3}" "${3:-100000}"

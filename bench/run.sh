@@ -34,5 +34,5 @@ export CORVANA_WINEPREFIX="$build/wineprefix"
 corvana_test_session
 cd "$build"
 other=()
-[ -z "${4:-}" ] || other=("$(winepath -w "$(realpath "$4")")")
-wine "$build/corvana_bench.exe" "$(winepath -w "$tree")" "$rounds" "${3:-both}" "${other[@]}"
+[ -z "${4:-}" ] || other=("$(corvana_wine winepath -w "$(realpath "$4")")")
+corvana_wine "$build/corvana_bench.exe" "$(corvana_wine winepath -w "$tree")" "$rounds" "${3:-both}" "${other[@]}"

@@ -9,14 +9,18 @@
 ;            -DICON=<program icon> -DOUTFILE=<setup.exe> corvana.nsi
 ; The version comes from the version record of SOURCE\Corvana.exe.
 
-Unicode true
+; Each setup is a program of its own architecture: 32-bit Windows refuses to start the 64-bit one.
+!if "${ARCH}" == "win64"
+    Target amd64-unicode
+!else
+    Target x86-unicode
+!endif
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
 !include MUI2.nsh
 !include LogicLib.nsh
-!include x64.nsh
 !include FileFunc.nsh
 !include nsDialogs.nsh
 
@@ -105,11 +109,6 @@ Function CheckFolderLeave
 FunctionEnd
 
 Function .onInit
-    !if "${ARCH}" == "win64"
-        ${IfNot} ${RunningX64}
-            !insertmacro Refuse "This setup is for 64-bit Windows, and this Windows is 32-bit. Use Corvana-${VERSION}-win32-setup.exe instead."
-        ${EndIf}
-    !endif
     Call RefuseWhileRunning
 FunctionEnd
 

@@ -18,11 +18,11 @@ args=()
 next_is_path=0
 for arg in "$@"; do
     if [ $next_is_path -eq 1 ] || [ -e "$arg" ]; then
-        arg=$(winepath -w "$(realpath -m -- "$arg")" 2>/dev/null)
+        arg=$(corvana_wine winepath -w "$(realpath -m -- "$arg")" 2>/dev/null)
     fi
     next_is_path=0
     case "$arg" in -input|-output) next_is_path=1 ;; esac
     args+=("$arg")
 done
 
-wine "$root/build/win64/Corvana.exe" "${args[@]}"
+corvana_wine "$root/build/win64/Corvana.exe" "${args[@]}"

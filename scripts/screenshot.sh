@@ -16,7 +16,7 @@ corvana_test_session
 # A program folder of its own, so the screenshot starts from the defaults.
 folder=$(mktemp -d)
 cp "$root/build/win64/Corvana.exe" "$root/build/win64/ffmpeg.exe" "$root/license.txt" "$folder/"
-wine "$folder/Corvana.exe" "$@" </dev/null >/dev/null 2>&1 &
+corvana_wine "$folder/Corvana.exe" "$@" </dev/null >/dev/null 2>&1 &
 for _ in $(seq 100); do
     id=$(xwininfo -root -tree 2>/dev/null | awk '/"KALDERN - Corvana"/ {print $1; exit}')
     [ -n "$id" ] && break

@@ -7,6 +7,36 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
+# Whether this machine runs 32-bit programs. Some kernels cannot execute 32-bit Linux programs at
+# all, and there Debian's plain `wine` launcher, which always picks the 32-bit loader once wine32
+# is installed, fails for every program, 64-bit ones too. Probed once per script run and passed on
+# to everything it starts (CORVANA_RUNS_32BIT=yes|no). CORVANA_NO_32BIT=1 makes the answer no on
+# any machine, so that the fallback is tested where 32-bit programs do run.
+if [ -z "${CORVANA_RUNS_32BIT:-}" ]; then
+    if [ -z "${CORVANA_NO_32BIT:-}" ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        CORVANA_RUNS_32BIT=yes
+    else
+        CORVANA_RUNS_32BIT=no
+    fi
+fi
+export CORVANA_RUNS_32BIT
+# How every script starts a Windows program: Debian's launcher where 32-bit programs run, else the
+# 64-bit loader, which then also starts every program those programs start (WINELOADER).
+if [ "$CORVANA_RUNS_32BIT" = yes ]; then
+    CORVANA_WINE=wine
+else
+    CORVANA_WINE=/usr/lib/wine/wine64
+    export WINELOADER=$CORVANA_WINE
+fi
+corvana_wine() { "$CORVANA_WINE" "$@"; }
+
+# Whether a Windows program is a 32-bit one: the machine field of its PE header is 0x14c.
+corvana_is_32bit_program() {
+    local pe
+    pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 1
+    [ -n "$pe" ] && [ "$(od -An -tx2 -j$((pe + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')" = 014c ]
+}
+
 # Starts Xvfb on a free display number when DISPLAY is unset; sets CORVANA_XVFB_PID.
 corvana_ensure_display() {
     [ -n "${DISPLAY:-}" ] && return 0
@@ -25,14 +55,15 @@ corvana_ensure_display() {
 # Creates the prefix once with its output detached (Wine's service processes would otherwise keep
 # a caller's pipes open) and keeps one wineserver alive until corvana_stop_wine.
 corvana_start_wine() {
-    # A prefix made before 32-bit Wine was installed cannot start 32-bit programs: make it again.
-    if [ -d /usr/lib/i386-linux-gnu/wine ] && [ -d "$WINEPREFIX/drive_c/windows/system32" ] &&
+    # A prefix made before 32-bit Wine was installed (or where it could not run) cannot start
+    # 32-bit programs: make it again.
+    if [ "$CORVANA_RUNS_32BIT" = yes ] && [ -d "$WINEPREFIX/drive_c/windows/system32" ] &&
         [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
         wineserver -k >/dev/null 2>&1 || true
         rm -rf "$WINEPREFIX"
     fi
     mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1 || true
+    corvana_wine wineboot -i </dev/null >/dev/null 2>&1 || true
     # Debian's Wine does not find its own fonts (Tahoma, and Marlett for control glyphs such as
     # the split buttons' arrows) until they are in the prefix's font folder.
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
@@ -47,7 +78,7 @@ corvana_start_wine() {
 # For the tests' own prefix on a display without a window manager: windows that are not managed
 # close at once (otherwise Wine waits two seconds for a window manager at every hidden window).
 corvana_unmanaged_windows() {
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    corvana_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
 corvana_stop_wine() {

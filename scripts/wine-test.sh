@@ -9,4 +9,4 @@ export CORVANA_WINEPREFIX="$build/wineprefix"
 . "$(dirname "$0")/wine-env.sh"
 corvana_test_session
 cd "$build"
-wine "$build/corvana_win_tests.exe" "$@"
+corvana_wine "$build/corvana_win_tests.exe" "$@"

@@ -1,8 +1,12 @@
 // "Send to Recycle Bin" with the real shell: under Wine the Recycle Bin is the Linux user's XDG
 // trash, where a recycled file is found by its name.
+#include <windows.h>
+#include <shlobj.h>
+
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "filelist/shell_actions_win.h"
 #include "support/dialog_watcher.h"
 #include "support/list_support.h"
@@ -57,6 +61,13 @@ protected:
     }
     void SetUp() override {
         if (TrashFiles().empty()) GTEST_SKIP() << "finds recycled files in Wine's trash";
+        // A desktop session makes the trash folders; a fresh user's home on a build machine has
+        // none, and without them Wine has no Recycle Bin to move files to.
+        const std::wstring trash = FolderOf(TrashFiles());
+        for (const std::wstring& folder : {trash + L"\\files", trash + L"\\info"}) {
+            const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+            ASSERT_TRUE(made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS) << made;
+        }
     }
 };
 
