@@ -317,7 +317,15 @@ void MainWindow::SetMenuChecked(int command, bool checked) {
 }
 
 void MainWindow::RequestExit() {
+    if (!ConfirmStopRunning(L"Conversions are still running. Stop them and close Corvana?")) return;
     conversion_->RequestExit();
+}
+
+// Running jobs would be lost: the user says first whether they may be.
+bool MainWindow::ConfirmStopRunning(const wchar_t* question) {
+    if (!conversion_->Running()) return true;
+    return ShowMessageDialog(question, MessageKind::Confirmation, MessageButtons::YesNo, L"Confirmation",
+                             {L"Yes", L"No"}, hwnd_) == IDYES;
 }
 
 void MainWindow::EndProgram() {
@@ -403,16 +411,20 @@ void MainWindow::ToggleShowErrorDetails() {
 }
 
 void MainWindow::ResetToDefaults() {
-    if (ShowMessageDialog(L"Restart Application?", MessageKind::Confirmation, MessageButtons::YesNo, L"Confirmation",
-                          {L"Yes", L"No"}, hwnd_) != IDYES)
-        return;
+    // During a run the one question also says that the running conversions are stopped.
+    const bool yes =
+        conversion_->Running()
+            ? ConfirmStopRunning(L"Conversions are still running. Stop them and restart Corvana?")
+            : ShowMessageDialog(L"Restart Application?", MessageKind::Confirmation, MessageButtons::YesNo,
+                                L"Confirmation", {L"Yes", L"No"}, hwnd_) == IDYES;
+    if (!yes) return;
     // From here on the file belongs to the new instance. A conversion run in progress is stopped
     // first, as at any exit, and an option changed meanwhile must not put the old settings back
     // over the new instance's file.
     settings_.HandOver();
     Application::ProcessMessages();
     ShellExecuteW(nullptr, nullptr, program_.path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    RequestExit();
+    conversion_->RequestExit();
 }
 
 void MainWindow::OpenFeedback() {
@@ -520,6 +532,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
     }
     case WM_CLOSE: RequestExit(); return 0;
+    // Logging off or shutting down asks nothing: Windows ends the program once this returns, so
+    // the run is stopped here and its temporary files go first.
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION:
+        if (wp) {
+            conversion_->EndSession();
+            EndProgram();
+        }
+        return 0;
     case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;
     default:
         break;

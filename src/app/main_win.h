@@ -48,6 +48,7 @@ public:
     const FileListView& Files() const { return *files_; }
     OutputOptions& Options() { return *options_; }
     UpdateCheckView& UpdateChecks() { return *updateCheck_; }
+    ConversionSession& Conversion() { return *conversion_; }
     // The folder most recently chosen or loaded, shared by the file list and the target folder.
     const std::wstring& LastFolder() const { return lastFolder_; }
 
@@ -71,11 +72,11 @@ public:
     bool ConversionRunning() const;
     // Jobs at once: 0 for "Automatic" (one per logical processor).
     unsigned SimultaneousConversions() const;
-    // Ends the program; a conversion run in progress is stopped first.
+    // Ends the program; a conversion run in progress is stopped first, once the user has agreed.
     void RequestExit();
     // True once this window has asked the program to end.
     bool EndRequested() const { return endRequested_; }
-    // The program's exit status: 1 after a failed command-line conversion.
+    // The program's exit status: 1 for a command-line start that did not convert its file.
     int ExitStatus() const;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -96,6 +97,7 @@ private:
     // Ends the message loop after the current message.
     void EndProgram();
 
+    bool ConfirmStopRunning(const wchar_t* question);
     void ToggleShowErrorDetails();
     void ResetToDefaults();
     void SetSimultaneousConversions(int command);

@@ -17,6 +17,8 @@ void ConversionSession::HandleCommandLine(const std::wstring& commandLine) {
 
     const InputOutput cut = CutInputOutput(JoinArguments(arguments));
     if (!cut.input.empty() && !cut.output.empty()) {
+        // Until the conversion has succeeded, ending the program means it failed.
+        exitStatus_ = 1;
         parts_.status.SetText(L"Processing " + cut.input + L"...");
         Application::ProcessMessages();
         parts_.files.AddFile(cut.input);
@@ -39,6 +41,7 @@ void ConversionSession::HandleCommandLine(const std::wstring& commandLine) {
         }
     }
     if (parts_.files.Rows().Empty()) {
+        exitStatus_ = 1;
         MessageBeep(0);
         parts_.status.SetText(L"Invalid Command Line Arguments!");
         Application::ProcessMessages();

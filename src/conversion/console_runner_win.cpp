@@ -64,7 +64,7 @@ constexpr DWORD kQuitGrace = 2000;  // ms a program has to quit after "q" before
 }  // namespace
 
 ConsoleRun RunProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& workDir,
-                      const std::function<void(std::string_view)>& onOutput, const std::atomic<bool>* stop) {
+                      const std::function<void(std::string_view)>& onOutput, const std::function<bool()>& shouldEnd) {
     ConsoleRun run;
     HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
     if (!CreatePipe(&outRead, &outWrite, nullptr, 65536)) {
@@ -122,13 +122,12 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
     // it about a second after the child has gone.
     std::optional<ULONGLONG> askedToQuit;
     for (;;) {
-        if (readAvailable()) continue;
-        if (WaitForSingleObject(process.get(), 10) == WAIT_OBJECT_0) {
+        if (!readAvailable() && WaitForSingleObject(process.get(), 10) == WAIT_OBJECT_0) {
             while (readAvailable()) {
             }
             break;
         }
-        if (stop && *stop) {
+        if (shouldEnd && shouldEnd()) {
             if (!askedToQuit) {
                 DWORD written = 0;
                 WriteFile(inWrite, "q", 1, &written, nullptr);
@@ -147,8 +146,8 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
 ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
                              const std::wstring& workDir) {
     std::string output;
-    ConsoleRun run = RunProcess(
-        application, commandLine, workDir, [&](std::string_view bytes) { output.append(bytes); }, nullptr);
+    ConsoleRun run =
+        RunProcess(application, commandLine, workDir, [&](std::string_view bytes) { output.append(bytes); });
     run.output = std::move(output);
     return run;
 }
@@ -157,7 +156,7 @@ ConsoleProcessRunner::ConsoleProcessRunner(std::wstring programFolder) : program
 
 ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine,
                                                  const std::function<void(std::string_view)>& onOutput,
-                                                 const std::atomic<bool>& stop) {
+                                                 const std::function<bool()>& shouldEnd) {
     // The program is started directly, not through the command interpreter, so that nothing in
     // a path (such as %NAME%) is expanded or taken as a command.
     const std::wstring name = commandLine.substr(0, commandLine.find(L' '));
@@ -165,7 +164,7 @@ ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine
     if (application.empty())
         return {std::nullopt,
                 name + L" was not found beside the program (" + programFolder_ + L") or on the search path."};
-    const ConsoleRun run = RunProcess(application, commandLine, programFolder_, onOutput, &stop);
+    const ConsoleRun run = RunProcess(application, commandLine, programFolder_, onOutput, shouldEnd);
     if (!run.exitStatus)
         return {std::nullopt, application + L" could not be started: " + SystemErrorText(run.startError)};
     return {run.exitStatus, L""};
@@ -173,6 +172,15 @@ ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine
 
 std::wstring ConsoleProcessRunner::Decode(std::string_view bytes) const {
     return RedecodeAsUtf8(bytes);
+}
+
+bool ConsoleProcessRunner::IsRunning(uint32_t processId) const {
+    UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) {
+        // A process that exists but may not be opened still runs; a gone one has no id.
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 std::wstring AnsiToWide(std::string_view bytes) {
@@ -240,6 +248,18 @@ std::optional<std::wstring> WindowsJobFiles::Rename(const std::wstring& from, co
 void WindowsJobFiles::Delete(const std::wstring& path) {
     // A file that cannot be deleted stays; the job's result already says what went wrong.
     DeleteFileW(path.c_str());
+}
+
+std::vector<std::wstring> WindowsJobFiles::FileNamesIn(const std::wstring& folder) const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle find(FindFirstFileExW((WithTrailingBackslash(folder) + L"*").c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return names;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    while (FindNextFileW(find.get(), &found));
+    return names;
 }
 
 std::optional<std::wstring> WindowsJobFiles::CreateFolder(const std::wstring& folder) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion/conversion_job.h"
 
@@ -27,10 +28,13 @@ struct ConsoleRun {
 // Starts application with commandLine in workDir (hidden window, one pipe for standard output and
 // standard error, another for standard input) and hands each piece of its output to onOutput as
 // it arrives; returns once it has ended and the pipe holds nothing more (output stays empty).
-// Once *stop is set, the program gets "q" on its standard input and, when it has not ended two
-// seconds later, is ended outright. Every program started here ends with this process.
+// Once shouldEnd (when given) says yes, the program gets "q" on its standard input and, when it
+// has not ended two seconds later, is ended outright; shouldEnd is asked between any two reads,
+// so a program that floods its output is ended as soon as one that is quiet. Every program
+// started here ends with this process.
 ConsoleRun RunProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& workDir,
-                      const std::function<void(std::string_view)>& onOutput, const std::atomic<bool>* stop);
+                      const std::function<void(std::string_view)>& onOutput,
+                      const std::function<bool()>& shouldEnd = nullptr);
 
 // Starts application with commandLine in workDir (hidden window, inherited standard input, one
 // pipe for standard output and standard error), reads the pipe while it runs and returns once it
@@ -45,8 +49,9 @@ class ConsoleProcessRunner : public ProcessRunner {
 public:
     explicit ConsoleProcessRunner(std::wstring programFolder);
     Outcome Run(const std::wstring& commandLine, const std::function<void(std::string_view)>& onOutput,
-                const std::atomic<bool>& stop) override;
+                const std::function<bool()>& shouldEnd) override;
     std::wstring Decode(std::string_view bytes) const override;
+    bool IsRunning(uint32_t processId) const override;
 
 private:
     std::wstring programFolder_;
@@ -61,6 +66,7 @@ public:
     std::optional<std::wstring> Rename(const std::wstring& from, const std::wstring& to, bool replace) override;
     void Delete(const std::wstring& path) override;
     std::optional<std::wstring> CreateFolder(const std::wstring& folder) override;
+    std::vector<std::wstring> FileNamesIn(const std::wstring& folder) const override;
 };
 
 // Bytes in the system's ANSI code page as text.

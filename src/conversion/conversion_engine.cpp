@@ -2,10 +2,22 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
+#include "common/temporary_output.h"
 #include "common/text.h"
 #include "conversion/ffmpeg_command.h"
 
 namespace corvana {
+
+namespace {
+// An exception's text (UTF-8 from the program's own errors, else taken byte by byte).
+std::wstring WidenMessage(std::string_view text) {
+    if (auto wide = DecodeUtf8(text)) return *wide;
+    std::wstring wide;
+    for (unsigned char c : text) wide.push_back(c);
+    return wide;
+}
+}  // namespace
 
 unsigned EffectiveConcurrency(unsigned setting) {
     if (setting != 0) return setting;
@@ -20,11 +32,21 @@ unsigned ParseSimultaneousConversions(std::wstring_view stored) {
 }
 
 ConversionEngine::ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake,
-                                   std::wstring tokenPrefix)
-    : runner_(runner), files_(files), wake_(std::move(wake)), tokenPrefix_(std::move(tokenPrefix)) {}
+                                   std::wstring tokenPrefix, ThreadStarter startThread)
+    : runner_(runner),
+      files_(files),
+      wake_(std::move(wake)),
+      tokenPrefix_(std::move(tokenPrefix)),
+      startThread_(startThread ? std::move(startThread)
+                               : [](std::function<void()> body) { return std::thread(std::move(body)); }) {}
 
 ConversionEngine::~ConversionEngine() {
+    StopAndWait();
+}
+
+void ConversionEngine::StopAndWait() {
     queue_.clear();
+    if (running_) stopping_ = true;
     for (auto& [id, job] : jobs_) job->stop = true;
     for (auto& [id, job] : jobs_)
         if (job->thread.joinable()) job->thread.join();
@@ -38,6 +60,7 @@ void ConversionEngine::Start(std::vector<uint64_t> rows, JobPlanner& planner, un
     running_ = true;
     stopping_ = false;
     finished_ = 0;
+    tidiedFolders_.clear();
     // Started (or at once ended) jobs are reported through TakeEvents like every other change.
     Post(Report{0, std::nullopt, std::nullopt});
 }
@@ -80,6 +103,16 @@ bool ConversionEngine::NameTaken(const std::wstring& path) const {
     return false;
 }
 
+// What a crashed or killed instance left behind: its temporary files, which it can no longer
+// finish or remove. A running instance's files, and every other file, stay.
+void ConversionEngine::RemoveStaleTemporaries(const std::wstring& folder) {
+    if (!tidiedFolders_.insert(AsciiLowerCase(folder)).second) return;
+    for (const std::wstring& name : files_.FileNamesIn(folder)) {
+        const auto owner = TemporaryOutputOwner(name);
+        if (owner && !runner_.IsRunning(*owner)) files_.Delete(WithTrailingBackslash(folder) + name);
+    }
+}
+
 void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
     while (!stopping_ && jobs_.size() < concurrency_ && !queue_.empty()) {
         const uint64_t id = queue_.front();
@@ -94,6 +127,7 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
         ticket.parameters = plan->parameters;
         ticket.normalize = plan->normalize;
         ticket.replaceExisting = plan->replaceExisting;
+        ticket.hungAfter = hungJobLimit_;
         events.push_back(EngineEvent{EngineEvent::Kind::Started, id, plan->source, std::nullopt, {}, false});
 
         std::wstring failure = plan->failure;
@@ -107,6 +141,7 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
             events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
             continue;
         }
+        RemoveStaleTemporaries(FolderOf(plan->output));
         // Names are reserved in queue order, counting those that running jobs hold.
         ticket.output = plan->replaceExisting
                           ? plan->output
@@ -120,12 +155,27 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
 
         Job* raw = job.get();
         jobs_.emplace(id, std::move(job));
-        raw->thread = std::thread([this, raw] {
-            JobResult result = RunJob(raw->ticket, runner_, files_, raw->stop, [this, raw](int percent) {
-                Post(Report{raw->ticket.id, percent, std::nullopt});
+        try {
+            raw->thread = startThread_([this, raw] {
+                JobResult result;
+                // Whatever breaks inside a job ends that job, never the program.
+                try {
+                    result = RunJob(raw->ticket, runner_, files_, raw->stop, [this, raw](int percent) {
+                        Post(Report{raw->ticket.id, percent, std::nullopt});
+                    });
+                } catch (const std::exception& e) {
+                    if (files_.FileExists(raw->ticket.temporary)) files_.Delete(raw->ticket.temporary);
+                    result = {kResultError, L"", {L"The conversion broke off: " + WidenMessage(e.what())}};
+                }
+                Post(Report{raw->ticket.id, std::nullopt, std::move(result)});
             });
-            Post(Report{raw->ticket.id, std::nullopt, std::move(result)});
-        });
+        } catch (const std::exception& e) {
+            // No thread, no job: the row fails at once and the run goes on without it.
+            jobs_.erase(id);
+            ++finished_;
+            JobResult result{kResultError, L"", {L"The conversion could not be started: " + WidenMessage(e.what())}};
+            events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
+        }
     }
 }
 
@@ -149,7 +199,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
                     EngineEvent::Kind::Progress, report.id, it->second->ticket.source, report.percent, {}, false});
             continue;
         }
-        it->second->thread.join();
+        if (it->second->thread.joinable()) it->second->thread.join();
         ++finished_;
         JobResult result = std::move(*report.result);
         // A job that had already given its file its name when Stop came is done, not stopped.

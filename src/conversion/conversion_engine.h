@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -69,8 +70,14 @@ unsigned ParseSimultaneousConversions(std::wstring_view stored);
 
 class ConversionEngine {
 public:
-    // tokenPrefix tells this program's temporary files apart from another instance's.
-    ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake, std::wstring tokenPrefix);
+    // Starts a job's thread running the function; throws what std::thread throws when no thread
+    // can be started.
+    using ThreadStarter = std::function<std::thread(std::function<void()>)>;
+
+    // tokenPrefix tells this program's temporary files apart from another instance's (see
+    // TemporaryTokenPrefix). startThread is for the tests; by default a std::thread.
+    ConversionEngine(ProcessRunner& runner, JobFiles& files, std::function<void()> wake, std::wstring tokenPrefix,
+                     ThreadStarter startThread = nullptr);
     // Stops the run and waits for its jobs.
     ~ConversionEngine();
     ConversionEngine(const ConversionEngine&) = delete;
@@ -85,6 +92,11 @@ public:
     // Ends every running job and drops the rest of the queue; RunEnded follows once the jobs
     // have ended.
     void Stop();
+    // Stops as Stop does and returns only once every job has ended and removed its temporary
+    // file: for when the program is about to be ended (Windows is shutting down).
+    void StopAndWait();
+    // How long a job's FFmpeg may show no sign of life (kHungJobLimit unless a test shortens it).
+    void SetHungJobLimit(std::chrono::milliseconds limit) { hungJobLimit_ = limit; }
 
     bool Running() const { return running_; }
     bool Stopping() const { return stopping_; }
@@ -108,11 +120,14 @@ private:
     void StartJobs(std::vector<EngineEvent>& events);
     void Post(Report report);
     bool NameTaken(const std::wstring& path) const;
+    void RemoveStaleTemporaries(const std::wstring& folder);
 
     ProcessRunner& runner_;
     JobFiles& files_;
     std::function<void()> wake_;
     std::wstring tokenPrefix_;
+    ThreadStarter startThread_;
+    std::chrono::milliseconds hungJobLimit_ = kHungJobLimit;
 
     JobPlanner* planner_ = nullptr;
     std::deque<uint64_t> queue_;
@@ -122,6 +137,7 @@ private:
     bool stopping_ = false;
     size_t finished_ = 0;
     uint64_t jobCounter_ = 0;
+    std::set<std::wstring> tidiedFolders_;  // this run's output folders, in lower case
 
     std::mutex reportsLock_;
     std::vector<Report> reports_;

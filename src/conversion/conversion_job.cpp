@@ -5,19 +5,69 @@
 
 namespace corvana {
 
-std::wstring TemporaryOutputPath(std::wstring_view output, std::wstring_view token) {
-    return FolderPart(output) + L"~" + std::wstring(token) + L".part" + ExtensionPart(output);
-}
-
 namespace {
 
+// Tells a working FFmpeg from a hung one by its signs of life: what it prints, and its output
+// file growing (an encoder may print nothing for a long while on a slow input).
+class HangWatch {
+public:
+    using Clock = std::chrono::steady_clock;
+    HangWatch(const JobFiles& files, std::wstring file, std::chrono::milliseconds limit)
+        : files_(&files), file_(std::move(file)), limit_(limit) {}
+
+    void Printed() { lastSign_ = Clock::now(); }
+    bool Hung() {
+        const auto now = Clock::now();
+        if (now - lastSign_ < limit_) return false;
+        // The file is looked at only when nothing was printed for the whole limit.
+        if (!file_.empty()) {
+            const int64_t size = files_->FileSize(file_);
+            if (size != size_) {
+                size_ = size;
+                lastSign_ = now;
+                return false;
+            }
+        }
+        hung_ = true;
+        return true;
+    }
+    bool WasHung() const { return hung_; }
+    // The line a hung job's log ends with.
+    std::wstring Reason() const {
+        const auto ms = limit_.count();
+        const auto spell = [](long long n, const wchar_t* unit) {
+            return std::to_wstring(n) + L" " + unit + (n == 1 ? L"" : L"s");
+        };
+        const std::wstring span = ms % 60000 == 0  ? spell(ms / 60000, L"minute")
+                                  : ms % 1000 == 0 ? spell(ms / 1000, L"second")
+                                                   : spell(ms, L"millisecond");
+        return L"FFmpeg stopped responding: it printed nothing and its output did not grow for " + span +
+               L", so it was ended.";
+    }
+
+private:
+    const JobFiles* files_;
+    std::wstring file_;
+    std::chrono::milliseconds limit_;
+    Clock::time_point lastSign_ = Clock::now();
+    int64_t size_ = -1;
+    bool hung_ = false;
+};
+
 // The source's first audio stream, as FFmpeg describes its input when given no output.
-std::optional<SourceAudio> LearnSourceAudio(const std::wstring& source, ProcessRunner& runner,
+std::optional<SourceAudio> LearnSourceAudio(const JobTicket& ticket, ProcessRunner& runner, const JobFiles& files,
                                             const std::atomic<bool>& stop) {
     OutputKeeper output;
+    HangWatch watch(files, L"", ticket.hungAfter);
     runner.Run(
-        L"ffmpeg.exe -hide_banner -nostdin -i \"" + source + L"\"",
-        [&](std::string_view bytes) { output.Append(bytes); }, stop);
+        L"ffmpeg.exe -hide_banner -nostdin -i \"" + ticket.source + L"\"",
+        [&](std::string_view bytes) {
+            watch.Printed();
+            output.Append(bytes);
+        },
+        [&] { return stop || watch.Hung(); });
+    // A probe that hung tells nothing; the conversion then finds out for itself.
+    if (watch.WasHung()) return std::nullopt;
     return FirstAudioStream(output.Lines([&](std::string_view b) { return runner.Decode(b); }));
 }
 
@@ -66,28 +116,31 @@ JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files
     }
 
     std::optional<SourceAudio> keep;
-    if (ticket.normalize && !SetsSampleRate(ticket.parameters)) keep = LearnSourceAudio(ticket.source, runner, stop);
+    if (ticket.normalize && !SetsSampleRate(ticket.parameters)) keep = LearnSourceAudio(ticket, runner, files, stop);
     if (stop) return stopped();
 
     OutputKeeper output;
     ProcessRunner::Outcome outcome;
+    HangWatch watch(files, ticket.temporary, ticket.hungAfter);
     const auto runFFmpeg = [&](const std::optional<SourceAudio>& kept) {
         output.Clear();
         ProgressReader progress;
         int shown = -1;
+        watch = HangWatch(files, ticket.temporary, ticket.hungAfter);
         outcome = runner.Run(
             FFmpegCommandLine(ticket.source, ticket.temporary, ticket.parameters, ticket.normalize, kept),
             [&](std::string_view bytes) {
+                watch.Printed();
                 output.Append(bytes);
                 progress.Feed(bytes);
                 const int percent = progress.Percent().value_or(-1);
                 if (percent >= 0 && percent != shown && onPercent) onPercent(percent);
                 shown = percent;
             },
-            stop);
+            [&] { return stop || watch.Hung(); });
     };
     runFFmpeg(keep);
-    if (keep && outcome.exitStatus && *outcome.exitStatus != 0 && !stop) {
+    if (keep && outcome.exitStatus && *outcome.exitStatus != 0 && !stop && !watch.WasHung()) {
         // Should an encoder refuse what was kept, the job runs once more as it would have without
         // it, so keeping the source's rate never makes a job fail.
         if (files.FileExists(ticket.temporary)) files.Delete(ticket.temporary);
@@ -97,6 +150,11 @@ JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files
     if (stop) return stopped();
 
     result.log = output.Lines(decode);
+    if (watch.WasHung()) {
+        result.log.push_back(watch.Reason());
+        if (files.FileExists(ticket.temporary)) files.Delete(ticket.temporary);
+        return result;
+    }
     if (!outcome.exitStatus) {
         result.log.push_back(outcome.failure);
         return result;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/temporary_output.h"
 #include "conversion/console_text.h"
 
 namespace corvana {
@@ -26,13 +28,16 @@ public:
     };
     virtual ~ProcessRunner() = default;
     // Runs commandLine (a program name, such as "ffmpeg.exe", and its arguments) and calls
-    // onOutput with each piece of its standard output and standard error as it arrives. Once stop
-    // is set, asks the program to quit ("q" on its standard input) and ends it outright when it
-    // has not quit within two seconds.
+    // onOutput with each piece of its standard output and standard error as it arrives. Asks
+    // shouldEnd often (at least every few milliseconds, also while the program floods its
+    // output); once it says yes, asks the program to quit ("q" on its standard input) and ends it
+    // outright when it has not quit within two seconds.
     virtual Outcome Run(const std::wstring& commandLine, const std::function<void(std::string_view)>& onOutput,
-                        const std::atomic<bool>& stop) = 0;
+                        const std::function<bool()>& shouldEnd) = 0;
     // Turns the program's bytes into text (strict UTF-8, else the system's code page).
     virtual std::wstring Decode(std::string_view bytes) const = 0;
+    // Whether a process of this id runs now (it may have written a temporary output).
+    virtual bool IsRunning(uint32_t processId) const = 0;
 };
 
 // The few file operations a job needs.
@@ -49,7 +54,14 @@ public:
     virtual void Delete(const std::wstring& path) = 0;
     // Creates a folder with its missing parents; on failure returns the reason.
     virtual std::optional<std::wstring> CreateFolder(const std::wstring& folder) = 0;
+    // The names (without the folder) of the files in a folder; empty when it cannot be read.
+    virtual std::vector<std::wstring> FileNamesIn(const std::wstring& folder) const = 0;
 };
+
+// How long a job's FFmpeg may go without printing anything and without its output growing
+// before it is taken for hung (an input on a dead network share, a pipe nobody writes to) and
+// ended.
+inline constexpr std::chrono::milliseconds kHungJobLimit = std::chrono::minutes(5);
 
 // Everything one job needs, fixed when it starts. Paths are absolute.
 struct JobTicket {
@@ -62,6 +74,7 @@ struct JobTicket {
     // The command line names its output: a file there is replaced once the job has succeeded.
     // A run from the list never replaces anything.
     bool replaceExisting = false;
+    std::chrono::milliseconds hungAfter = kHungJobLimit;
 };
 
 struct JobResult {
@@ -72,13 +85,10 @@ struct JobResult {
 
 // Runs the job: learns the source's rate when normalising, runs FFmpeg into the temporary file,
 // judges the outcome and gives the file its final name. A failed or stopped job leaves no file
-// behind; an existing file is never cut, and replaced only with replaceExisting.
+// behind; an existing file is never cut, and replaced only with replaceExisting. An FFmpeg that
+// shows no sign of life for ticket.hungAfter is ended, and the job fails.
 // onPercent is called with 0-99 whenever the job's progress changes (never with a stale value).
 JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files, const std::atomic<bool>& stop,
                  const std::function<void(int)>& onPercent = nullptr);
-
-// The temporary name of an output: in the output's folder, with the output's extension, so that
-// FFmpeg picks the same format. token tells runs and jobs apart.
-std::wstring TemporaryOutputPath(std::wstring_view output, std::wstring_view token);
 
 }  // namespace corvana

@@ -6,6 +6,7 @@
 
 #include "app/commands.h"
 #include "common/app_error.h"
+#include "common/temporary_output.h"
 #include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"
 #include "filelist/file_list_view_win.h"
@@ -76,7 +77,7 @@ ConversionSession::ConversionSession(Parts parts)
       runner_(parts_.programFolder),
       engine_(
           runner_, files_, [hwnd = parts_.window] { PostMessageW(hwnd, WM_APP_CONVERSION, 0, 0); },
-          L"Corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-") {}
+          TemporaryTokenPrefix(GetCurrentProcessId())) {}
 
 ConversionSession::~ConversionSession() {
     if (taskbar_) taskbar_->Release();
@@ -176,6 +177,10 @@ void ConversionSession::RequestExit() {
     if (!engine_.Stopping()) OnConvert();
 }
 
+void ConversionSession::EndSession() {
+    engine_.StopAndWait();
+}
+
 void ConversionSession::OnEngineReports() {
     for (const EngineEvent& event : engine_.TakeEvents()) Show(event);
     ShowPendingDetails();
@@ -222,6 +227,8 @@ void ConversionSession::EndRun(bool stopped) {
     if (taskbar_) taskbar_->SetProgressState(parts_.window, TBPF_NOPROGRESS);
     planner_.reset();
 
+    // Only a finished conversion ends the command line's start with 0, however the run ended.
+    if (commandLineRun_) exitStatus_ = commandLineOk_ ? 0 : 1;
     if (exitWhenStopped_) {
         parts_.endProgram();
         return;
@@ -232,7 +239,6 @@ void ConversionSession::EndRun(bool stopped) {
         } else {
             // The program stays open; closing it then tells a script that the conversion failed.
             parts_.status.SetText(stopped ? kResultStopped : kResultError);
-            exitStatus_ = 1;
         }
         return;
     }

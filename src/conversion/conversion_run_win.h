@@ -61,12 +61,19 @@ public:
     void RowAdded(uint64_t id);
     // Ends the program; a run in progress is stopped first.
     void RequestExit();
+    // Windows is ending the session: stops the run and returns once every job has ended and
+    // removed its temporary file.
+    void EndSession();
+    // How long a job's FFmpeg may show no sign of life; for the tests.
+    void SetHungJobLimit(std::chrono::milliseconds limit) { engine_.SetHungJobLimit(limit); }
     // Jobs at once: 0 for "Automatic" (one per logical processor).
     void SetConcurrency(unsigned setting);
     unsigned Concurrency() const { return concurrency_; }
 
     bool Running() const { return engine_.Running(); }
-    // 1 when the command line's conversion failed or was stopped: the program's exit status.
+    // The program's exit status: 0 after a start without arguments or after the command line's
+    // conversion succeeded; 1 for every other ending of a command-line start (invalid arguments,
+    // a missing input, a failed, stopped or abandoned conversion).
     int ExitStatus() const { return exitStatus_; }
 
 private:

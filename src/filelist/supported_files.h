@@ -22,7 +22,8 @@ inline constexpr FileType kFileTypes[] = {
     {L"mpeg", true}, {L"mov", true}, {L"wmv", true}, {L"flv", true},   {L"f4v", true}};
 
 // True when the name's extension (from the last dot after the last backslash or colon, compared
-// without ASCII case) is a type that folder scans, drops and command-line lists take.
+// without ASCII case) is a type that folder scans, drops and command-line lists take, and the
+// name is not one of the program's temporary outputs.
 bool IsSupportedFile(std::wstring_view name);
 
 // The open dialog's filter, "|" between its parts: every type, then all files.

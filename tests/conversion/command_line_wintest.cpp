@@ -1,5 +1,6 @@
 #include "conversion/console_runner_win.h"
 #include "support/conversion_support.h"
+#include "support/dialog_watcher.h"
 
 namespace corvana::test {
 namespace {
@@ -119,6 +120,106 @@ TEST_F(CommandLineConversion, AFailureEndsWithExitStatusOneWhenClosed) {
     ASSERT_TRUE(program.HasEnded(10000));
     EXPECT_EQ(program.ExitCode(), 1u);
     EXPECT_FALSE(PathExists(work / L"o.mp3"));
+}
+
+// Every way a start with arguments can end, and the exit status a script sees. Only a
+// converted file gives 0 (and a start without arguments, which converts nothing on its own).
+struct Ending {
+    const char* name;
+    const wchar_t* arguments;  // "{work}" stands for the test's folder
+    bool endless;              // the job pads its output for ever: it runs when the action comes
+    enum Action { Wait, Close, Exit, StopThenClose, EndSession } action;
+    int status;
+};
+
+class CommandLineEnding : public CommandLineConversion, public testing::WithParamInterface<Ending> {};
+
+TEST_P(CommandLineEnding, OnlyAConvertedFileEndsWithZero) {
+    const Ending& ending = GetParam();
+    MakeTone(work / L"tone.wav");
+    WriteFileBytes(work / L"noise.mp3", std::string(3000, '\x33'));
+    WriteFileBytes(work / L"notes.txt", "not audio");
+    if (ending.endless) RememberParameters("-af apad");
+    std::wstring arguments = ending.arguments;
+    for (size_t at; (at = arguments.find(L"{work}")) != std::wstring::npos;) arguments.replace(at, 6, work.Path());
+    DialogWatcher watcher(DialogWatcher::Press(IDYES));
+    Start(arguments);
+    if (ending.endless)
+        ASSERT_TRUE(PumpUntil([&] { return !TemporaryOutputsIn(work.Path()).empty(); }, 30000));
+    else
+        WaitForTheJob();
+
+    switch (ending.action) {
+        case Ending::Wait: break;
+        case Ending::Close: PostMessageW(form->Handle(), WM_CLOSE, 0, 0); break;
+        case Ending::Exit: PostMessageW(form->Handle(), WM_COMMAND, CMD_Exit, 0); break;
+        case Ending::StopThenClose:
+            SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
+            WaitForTheJob();
+            PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+            break;
+        case Ending::EndSession:
+            // As Windows does at log-off: it asks, then says the session ends, then ends the process.
+            EXPECT_EQ(SendMessageW(form->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+            SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            EXPECT_TRUE(TemporaryOutputsIn(work.Path()).empty()) << "gone before Windows ends the process";
+            EXPECT_EQ(watcher.Count(), 0u) << "a forced end asks nothing";
+            break;
+    }
+    ASSERT_TRUE(PumpUntil([&] { return form->EndRequested(); }, 20000));
+    EXPECT_EQ(form->ExitStatus(), ending.status);
+    EXPECT_EQ(PathExists(work / L"out.mp3"), ending.action == Ending::Wait);
+    EXPECT_TRUE(PumpUntil([&] { return TemporaryOutputsIn(work.Path()).empty(); }, 10000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineEnding,
+    testing::Values(Ending{"NoArguments", L"", false, Ending::Close, 0},
+                    Ending{"Converted", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", false,
+                           Ending::Wait, 0},
+                    Ending{"Failed", L"-input \"{work}\\noise.mp3\" -output \"{work}\\out.mp3\"", false,
+                           Ending::Close, 1},
+                    Ending{"MissingInput", L"-input \"{work}\\none.wav\" -output \"{work}\\out.mp3\"", false,
+                           Ending::Close, 1},
+                    Ending{"InvalidArguments", L"\"{work}\\notes.txt\" -bogus", false, Ending::Close, 1},
+                    Ending{"Stopped", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", true,
+                           Ending::StopThenClose, 1},
+                    Ending{"ClosedDuringTheJob", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", true,
+                           Ending::Close, 1},
+                    Ending{"ExitDuringTheJob", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", true,
+                           Ending::Exit, 1},
+                    Ending{"SessionEndsDuringTheJob", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"",
+                           true, Ending::EndSession, 1}),
+    [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
+
+// A program that was killed mid-run could not remove its temporary file; the next run into that
+// folder does, and leaves a running instance's file alone.
+TEST_F(CommandLineConversion, AKilledRunsLeftoversGoAtTheNextRunIntoTheFolder) {
+    MakeTone(work / L"a.wav");
+    MakeTone(work / L"b.wav");
+    RememberParameters("-af apad");
+    {
+        ProgramProcess killed(exe, L"-input \"" + (work / L"a.wav") + L"\" -output \"" + (work / L"o.mp3") + L"\"");
+        ASSERT_TRUE(PumpUntil([&] { return !TemporaryOutputsIn(work.Path()).empty(); }, 30000));
+        TerminateProcess(killed.Process(), 9);
+        ASSERT_TRUE(killed.HasEnded(5000));
+    }
+    ASSERT_TRUE(PumpUntil([] { return RunningProcesses(L"ffmpeg.exe").empty(); }, 5000));
+    const std::vector<std::wstring> leftovers = TemporaryOutputsIn(work.Path());
+    ASSERT_EQ(leftovers.size(), 1u) << "the killed run's file stays until a run comes";
+    // Another instance, running, whose job writes into the folder.
+    RememberParameters("");
+    ProgramProcess other(exe);
+    ASSERT_TRUE(other.WaitForMainWindow());
+    const std::wstring live = work / (L"~" + TemporaryTokenPrefix(other.ProcessId()) + L"1.part.mp3");
+    WriteFileBytes(live, "being written");
+
+    Start(L"-input \"" + (work / L"b.wav") + L"\" -output \"" + (work / L"b.mp3") + L"\"");
+    WaitForTheJob();
+    EXPECT_TRUE(form->EndRequested());
+    EXPECT_TRUE(DecodesCleanly(work / L"b.mp3"));
+    EXPECT_FALSE(PathExists(work / leftovers[0]));
+    EXPECT_EQ(ReadFileBytes(live), "being written");
 }
 
 // Whatever ends the program, its FFmpeg ends with it.

@@ -41,13 +41,17 @@ protected:
     std::mutex m;
     std::condition_variable woken;
     bool wake = false;
+    ConversionEngine::ThreadStarter startThread;  // a test's own, else a plain std::thread
     ConversionEngine engine{ffmpeg, files,
                             [this] {
                                 std::lock_guard lock(m);
                                 wake = true;
                                 woken.notify_all();
                             },
-                            L"T-"};
+                            L"T-",
+                            [this](std::function<void()> body) {
+                                return startThread ? startThread(std::move(body)) : std::thread(std::move(body));
+                            }};
     std::vector<EngineEvent> events;
     uint64_t lastId = 0;
 
@@ -212,6 +216,106 @@ TEST_F(Engine, AFolderThatCannotBeCreatedFailsEachJobWithTheReason) {
     EXPECT_TRUE(ffmpeg.Commands().empty());
 }
 
+// A crashed instance's temporary files go before the first job in their folder; a running
+// instance's files, look-alikes and other folders stay.
+TEST_F(Engine, StaleTemporaryFilesOfEndedProcessesAreRemoved) {
+    const std::vector<std::wstring> stale{L"C:\\out\\~Corvana-111-1.part.mp3", L"C:\\out\\~Corvana-111-2-1.part.mp3",
+                                          L"C:\\out\\~Corvana-4000000000-9.part"};
+    const std::vector<std::wstring> kept{L"C:\\out\\~Corvana-222-1.part.mp3",  // another instance runs
+                                         L"C:\\out\\~Corvana-111-1.part.mp3.txt", L"C:\\out\\~Corvana-111.part.mp3",
+                                         L"C:\\out\\Corvana-111-1.part.mp3", L"C:\\out\\~Corvana-111-1.mp3",
+                                         L"C:\\other\\~Corvana-111-1.part.mp3"};
+    for (const auto& path : stale) files.Put(path, "partial");
+    for (const auto& path : kept) files.Put(path, "keep");
+    ffmpeg.SetRunningProcesses({222});
+    engine.Start(AddRows({L"a.wav", L"b.wav"}), planner, 1);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"OK"}, {2, L"OK"}}));
+    for (const auto& path : stale) EXPECT_FALSE(files.FileExists(path)) << path;
+    for (const auto& path : kept) EXPECT_EQ(files.Read(path), "keep") << path;
+}
+
+TEST(TemporaryOutputName, OnlyTheProgramsOwnPatternNamesAnOwner) {
+    const std::pair<const wchar_t*, std::optional<uint32_t>> cases[] = {
+        {L"~Corvana-216-1.part.mp3", 216u},
+        {L"D:\\music\\~Corvana-216-12-3.part.flac", 216u},
+        {L"~Corvana-7-1.part", 7u},
+        {L"~Corvana-4294967295-1.part.wv", 4294967295u},
+        {L"~Corvana-4294967296-1.part.wv", std::nullopt},
+        {L"~Corvana-216-1.part.mp3.bak", std::nullopt},
+        {L"~Corvana-216.part.mp3", std::nullopt},
+        {L"~Corvana--1.part.mp3", std::nullopt},
+        {L"~Corvana-216-1-.part.mp3", std::nullopt},
+        {L"~Corvana-216-x.part.mp3", std::nullopt},
+        {L"Corvana-216-1.part.mp3", std::nullopt},
+        {L"~corvana-216-1.mp3", std::nullopt},
+        {L"song.mp3", std::nullopt},
+        {L"", std::nullopt},
+    };
+    for (const auto& [name, owner] : cases) EXPECT_EQ(TemporaryOutputOwner(name), owner) << name;
+    // What the program writes is what it recognises.
+    EXPECT_EQ(TemporaryOutputOwner(TemporaryOutputPath(L"C:\\out\\a.mp3", TemporaryTokenPrefix(1234) + L"5")), 1234u);
+}
+
+TEST_F(Engine, AJobWithoutSignsOfLifeIsEndedAsAnError) {
+    engine.SetHungJobLimit(std::chrono::milliseconds(300));
+    // "hang" prints once and writes once, then nothing; "quiet" prints nothing for longer than
+    // the limit but its file keeps growing, and finishes.
+    const auto ids = AddRows({L"hang.wav", L"quiet.wav"});
+    engine.Start(ids, planner, 2);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
+    for (const auto& e : events)
+        if (e.kind == EngineEvent::Kind::Finished && e.id == 1)
+            EXPECT_EQ(e.result.log.back(),
+                      L"FFmpeg stopped responding: it printed nothing and its output did not grow for 300 "
+                      L"milliseconds, so it was ended.");
+    EXPECT_FALSE(events.back().stopped);
+    EXPECT_TRUE(NoTemporaryFiles());
+}
+
+TEST_F(Engine, AJobWhoseThreadCannotStartFailsAndTheRunEnds) {
+    startThread = [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "no thread");
+    };
+    const auto ids = AddRows({L"a.wav", L"b.wav"});
+    engine.Start(ids, planner, 1);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"Error"}}));
+    for (const auto& e : events)
+        if (e.kind == EngineEvent::Kind::Finished)
+            EXPECT_EQ(e.result.log.back().rfind(L"The conversion could not be started: no thread", 0), 0u)
+                << e.result.log.back();
+    EXPECT_EQ(engine.RunningJobs(), 0u);
+    EXPECT_EQ(engine.FinishedJobs(), 2u);
+    EXPECT_TRUE(ffmpeg.Commands().empty());
+}
+
+TEST_F(Engine, AJobThatThrowsFailsAloneAndLeavesNoFile) {
+    const auto ids = AddRows({L"throw.wav", L"fine.wav"});
+    engine.Start(ids, planner, 1);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
+    for (const auto& e : events)
+        if (e.kind == EngineEvent::Kind::Finished && e.id == 1)
+            EXPECT_EQ(e.result.log, std::vector<std::wstring>{L"The conversion broke off: out of memory"});
+    EXPECT_TRUE(NoTemporaryFiles());
+}
+
+// For the end of a Windows session: returns once every job has ended and removed its file.
+TEST_F(Engine, StopAndWaitLeavesNoTemporaryFileBehind) {
+    const auto ids = AddRows({L"hang.wav", L"deaf.wav", L"later.wav"});
+    engine.Start(ids, planner, 2);
+    ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 2; }));
+    ASSERT_TRUE(ffmpeg.WaitForRunning(2));
+    ASSERT_FALSE(NoTemporaryFiles());
+    engine.StopAndWait();
+    EXPECT_TRUE(NoTemporaryFiles());
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Stopped"}, {2, L"Stopped"}}));
+    EXPECT_TRUE(events.back().stopped);
+}
+
 TEST(EffectiveConcurrency, AutomaticIsOnePerProcessor) {
     EXPECT_EQ(EffectiveConcurrency(3), 3u);
     EXPECT_EQ(EffectiveConcurrency(0), std::max(1u, std::thread::hardware_concurrency()));
@@ -284,7 +388,7 @@ TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
         using FakeFFmpeg::FakeFFmpeg;
         MemoryFiles* files = nullptr;
         Outcome Run(const std::wstring& c, const std::function<void(std::string_view)>& o,
-                    const std::atomic<bool>& s) override {
+                    const std::function<bool()>& s) override {
             files->Put(L"C:\\out\\a.mp3", "someone else's");
             return FakeFFmpeg::Run(c, o, s);
         }

@@ -6,6 +6,7 @@
 #include "conversion/console_runner_win.h"
 #include "conversion/ffmpeg_command.h"
 #include "support/conversion_support.h"
+#include "support/dialog_watcher.h"
 
 namespace corvana::test {
 namespace {
@@ -326,10 +327,35 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     ExpectNothingLeft();
 }
 
-TEST_F(ConversionStop, ClosingTheWindowStopsTheRunFirst) {
+// Closing during a run asks first: "No" keeps every job running, "Yes" stops the run, removes its
+// temporary files and closes. The close box and File > Exit ask the same.
+TEST_F(ConversionStop, ClosingTheWindowAsksThenStopsTheRunFirst) {
     StartEndlessRun(2, 1);
+    for (const UINT command : {static_cast<UINT>(WM_CLOSE), static_cast<UINT>(CMD_Exit)}) {
+        DialogWatcher no(DialogWatcher::Press(IDNO));
+        if (command == WM_CLOSE)
+            PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+        else
+            PostMessageW(form->Handle(), WM_COMMAND, CMD_Exit, 0);
+        ASSERT_TRUE(PumpUntil([&] { return no.Count() == 1; }, 10000));
+        PumpFor(300);
+        const DialogSnapshot box = no.Seen().front();
+        EXPECT_EQ(box.caption, L"Confirmation");
+        EXPECT_EQ(box.text, L"Conversions are still running. Stop them and close Corvana?");
+        ASSERT_EQ(box.buttons.size(), 2u);
+        EXPECT_EQ(box.buttons[0].text, L"Yes");
+        EXPECT_EQ(box.buttons[1].text, L"No");
+        EXPECT_FALSE(form->EndRequested());
+        EXPECT_TRUE(form->ConversionRunning());
+        EXPECT_EQ(RunningProcesses(L"ffmpeg.exe").size(), 1u);
+    }
+    const std::vector<std::wstring> running = TemporaryOutputsIn(work / L"out");
+    EXPECT_EQ(running.size(), 1u) << "the job went on writing";
+
+    DialogWatcher yes(DialogWatcher::Press(IDYES));
     PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return form->EndRequested(); }, 10000));
+    EXPECT_EQ(yes.Count(), 1u);
     EXPECT_FALSE(form->ConversionRunning());
     EXPECT_EQ(Results(), (std::vector<std::wstring>{L"Stopped", L""}));
     ExpectNothingLeft();

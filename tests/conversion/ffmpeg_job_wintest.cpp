@@ -1,8 +1,12 @@
 #include <windowsx.h>
 
+#include <atomic>
+#include <thread>
+
 #include "common/text.h"
 #include "conversion/console_runner_win.h"
 #include "conversion/ffmpeg_command.h"
+#include "conversion/conversion_run_win.h"
 #include "support/conversion_support.h"
 
 namespace corvana::test {
@@ -185,6 +189,68 @@ TEST_F(FFmpegJob, NoBoxForASuccessOrWithoutShowErrorDetails) {
     EXPECT_EQ(RowText(form->Files().Handle(), 1, 1), L"Error");
     PumpFor(200);
     EXPECT_EQ(watcher.Count(), 0u);
+}
+
+// An FFmpeg stuck on its input (a pipe nobody writes to, as a dead network share would be) prints
+// nothing and writes nothing: once the limit has passed, its row says "Error" and why.
+TEST_F(FFmpegJob, AnFFmpegThatStopsRespondingEndsAsAnError) {
+    Start();
+    form->SetMenuChecked(CMD_ShowErrorDetails, true);
+    form->Conversion().SetHungJobLimit(std::chrono::seconds(2));
+    TempFolder work(L"hung");
+    const std::wstring pipe = L"\\\\.\\pipe\\corvana-hung-" + std::to_wstring(GetCurrentProcessId());
+    UniqueFileHandle server(
+        CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(server);
+    MakeTone(work / L"fine.wav");
+    form->Files().AddFile(pipe);
+    form->Files().AddFile(work / L"fine.wav");
+    SetWindowTextW(form->Options().TargetFolderEdit(), (work / L"out").c_str());
+
+    MessageBoxWatcher watcher;
+    ASSERT_TRUE(ConvertAndWait(*form, 60000));
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 1, 1), L"OK") << "the run goes on";
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
+    const std::wstring text = watcher.Boxes().front().text;
+    EXPECT_NE(text.find(L"FFmpeg stopped responding: it printed nothing and its output did not grow for 2 seconds"),
+              std::wstring::npos)
+        << text;
+    EXPECT_TRUE(TemporaryOutputsIn(work / L"out").empty());
+    EXPECT_TRUE(PumpUntil([] { return RunningProcesses(L"ffmpeg.exe").empty(); }, 5000));
+}
+
+// A program that floods its output is asked to end as soon as one that is quiet.
+TEST_F(FFmpegJob, AFloodingFFmpegAnswersStopAtOnce) {
+    TempFolder work(L"flood");
+    MakeTone(work / L"tone.wav");
+    // Raw audio to the pipe, the tone looped for ever: the pipe never runs dry.
+    const std::wstring ffmpeg = folder / L"ffmpeg.exe";
+    const std::wstring commandLine =
+        L"ffmpeg.exe -hide_banner -stream_loop -1 -i \"" + (work / L"tone.wav") + L"\" -f wav -";
+    std::atomic<bool> stop{false};
+    std::atomic<size_t> received{0};
+    std::atomic<ULONGLONG> stoppedAt{0}, endedAt{0};
+    std::thread job([&] {
+        RunProcess(
+            ffmpeg, commandLine, work.Path(), [&](std::string_view bytes) { received += bytes.size(); },
+            [&] { return stop.load(); });
+        endedAt = GetTickCount64();
+    });
+    const ScopeExit endSurvivors([&] {
+        // Should the stop go unheard, the test still ends (and fails below).
+        if (!PumpUntil([&] { return endedAt != 0; }, 10000))
+            for (DWORD id : RunningProcesses(L"ffmpeg.exe")) {
+                UniqueKernelHandle survivor(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+                if (survivor) TerminateProcess(survivor.get(), 1);
+            }
+        job.join();
+    });
+    ASSERT_TRUE(PumpUntil([&] { return received > 4u << 20; }, 30000));
+    stoppedAt = GetTickCount64();
+    stop = true;
+    ASSERT_TRUE(PumpUntil([&] { return endedAt != 0; }, 10000)) << "never answered Stop";
+    EXPECT_LE(endedAt - stoppedAt, 2500u);
 }
 
 }  // namespace

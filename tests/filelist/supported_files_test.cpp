@@ -26,7 +26,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, IsSupportedFileTest,
                                          TypeCase{L"a.EAC3", true}, TypeCase{L"a.webm", true}, TypeCase{L"a.f4v", true},
                                          TypeCase{L"a.aiff", true}, TypeCase{L"a.aif", false},
                                          TypeCase{L"\u00C9t\u00E9.M4A", true},
-                                         TypeCase{L"a.m\u0130\u0070\u0033", false}, TypeCase{L"", false}));
+                                         TypeCase{L"a.m\u0130\u0070\u0033", false}, TypeCase{L"", false},
+                                         TypeCase{L"D:\\out\\~Corvana-216-1.part.mp3", false},
+                                         TypeCase{L"~Corvana-216-1-2.part.flac", false},
+                                         TypeCase{L"~Corvana-216.part.mp3", true}));
 
 TEST(OpenDialogFilter, ListsTheTypesInTheDialogsOrder) {
     EXPECT_EQ(OpenDialogFilter(),

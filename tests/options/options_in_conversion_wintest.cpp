@@ -156,8 +156,9 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
     EXPECT_FALSE(form->IsMenuChecked(CMD_ShowErrorDetails));
 }
 
-// "Reset to Defaults..." while a run is going: the run is stopped as at any exit, the new copy
-// starts at once with the defaults, and nothing this one does afterwards brings the old settings back.
+// "Reset to Defaults..." while a run is going: one question says that the run is stopped; then it
+// is, as at any exit, the new copy starts at once with the defaults, and nothing this one does
+// afterwards brings the old settings back.
 TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     form->Files().AddFile(StereoTone(L"first.flac"));
     form->Files().AddFile(StereoTone(L"second.flac"));
@@ -168,7 +169,7 @@ TEST_F(OptionsInConversion, ResetDuringARunStopsItAndKeepsTheNewSettings) {
     PostMessageW(form->Handle(), WM_COMMAND, CMD_ResetToDefaults, 0);
     ASSERT_TRUE(PumpUntil([&] { return form->EndRequested(); }, 20000));
     ASSERT_EQ(watcher.Count(), 1u);
-    EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
+    EXPECT_EQ(watcher.Seen().front().text, L"Conversions are still running. Stop them and restart Corvana?");
     EXPECT_FALSE(form->ConversionRunning());
     for (int row = 0; row < 2; ++row) {
         const std::wstring result = RowText(form->Files().Handle(), row, 1);

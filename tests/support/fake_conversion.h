@@ -8,10 +8,12 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/text.h"
 #include "conversion/conversion_job.h"
 
@@ -83,6 +85,13 @@ public:
         if (folders_.insert(Key(folder)).second) created_.push_back(folder);
         return std::nullopt;
     }
+    std::vector<std::wstring> FileNamesIn(const std::wstring& folder) const override {
+        std::lock_guard lock(m_);
+        std::vector<std::wstring> names;
+        for (const auto& [key, file] : files_)
+            if (Key(FolderOf(file.first)) == Key(folder)) names.push_back(FileNamePart(file.first));
+        return names;
+    }
 
 private:
     static std::wstring Key(const std::wstring& path) { return AsciiLowerCase(path); }
@@ -95,7 +104,9 @@ private:
 // An "FFmpeg" over MemoryFiles. A command's input and output are its first and last quoted
 // texts. By the input's name: "bad" fails with exit status 1 and no file; "empty" writes an empty
 // file; "hang" writes part of its output and runs until stopped, then quits tidily with exit
-// status 0, as FFmpeg does on "q"; "deaf" ignores "q" and is ended outright; "gate" waits until
+// status 0, as FFmpeg does on "q" (or when it is taken for hung); "deaf" ignores "q" and is
+// ended outright; "quiet" prints nothing for 800 ms while its output grows, then converts;
+// "throw" writes part of its output and throws, as a broken runner might; "gate" waits until
 // the test opens the gate. Every other input converts. Probes (no output) describe a 44.1 kHz
 // stream.
 class FakeFFmpeg : public ProcessRunner {
@@ -103,7 +114,7 @@ public:
     explicit FakeFFmpeg(MemoryFiles& files) : files_(files) {}
 
     Outcome Run(const std::wstring& commandLine, const std::function<void(std::string_view)>& onOutput,
-                const std::atomic<bool>& stop) override {
+                const std::function<bool()>& shouldEnd) override {
         std::vector<std::wstring> quoted;
         for (size_t i = commandLine.find(L'"'); i != std::wstring::npos; i = commandLine.find(L'"', i)) {
             const size_t end = commandLine.find(L'"', i + 1);
@@ -134,13 +145,23 @@ public:
         onOutput("Input #0, wav, from 'x':\n  Duration: 00:00:10.00, bitrate: 1411 kb/s\n");
         if (AsciiLowerCase(input).find(L"gate") != std::wstring::npos) {
             std::unique_lock lock(m_);
-            while (!gateOpen_ && !stop) changed_.wait_for(lock, std::chrono::milliseconds(1));
+            while (!gateOpen_ && !shouldEnd()) changed_.wait_for(lock, std::chrono::milliseconds(1));
         }
         if (input.find(L"hang") != std::wstring::npos || input.find(L"deaf") != std::wstring::npos) {
             files_.Put(output, "partial");
             onOutput("size=1kB time=00:00:05.00 bitrate=1kbits/s\r");
-            while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            while (!shouldEnd()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return {input.find(L"deaf") != std::wstring::npos ? 1u : 0u, L""};
+        }
+        if (input.find(L"quiet") != std::wstring::npos) {
+            for (int i = 1; i <= 40 && !shouldEnd(); ++i) {
+                files_.Put(output, std::string(static_cast<size_t>(i), 'q'));
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        }
+        if (input.find(L"throw") != std::wstring::npos) {
+            files_.Put(output, "partial");
+            throw std::runtime_error("out of memory");
         }
         if (input.find(L"bad") != std::wstring::npos) {
             onOutput("x: Invalid data found when processing input\n");
@@ -152,6 +173,15 @@ public:
         return {0, L""};
     }
     std::wstring Decode(std::string_view bytes) const override { return std::wstring(bytes.begin(), bytes.end()); }
+    bool IsRunning(uint32_t processId) const override {
+        std::lock_guard lock(m_);
+        return runningProcesses_.count(processId) != 0;
+    }
+    // Processes that IsRunning reports as running; no other.
+    void SetRunningProcesses(std::set<uint32_t> ids) {
+        std::lock_guard lock(m_);
+        runningProcesses_ = std::move(ids);
+    }
 
     void OpenGate() {
         std::lock_guard lock(m_);
@@ -179,6 +209,7 @@ private:
     std::vector<std::wstring> commands_;
     int running_ = 0, peak_ = 0;
     bool gateOpen_ = false;
+    std::set<uint32_t> runningProcesses_;
 };
 
 }  // namespace corvana::test
