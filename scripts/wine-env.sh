@@ -81,8 +81,20 @@ corvana_unmanaged_windows() {
     corvana_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 }
 
+# A 1 MB file system for the tests of a full disk, where this machine lets the user mount one (as
+# root); its Windows path goes to the tests in CORVANA_SMALL_DISK. Unmounted by corvana_stop_wine.
+corvana_mount_small_disk() {
+    local folder="$WINEPREFIX-small-disk"
+    mkdir -p "$folder"
+    if [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=1m corvana-small-disk "$folder" 2>/dev/null; then
+        CORVANA_SMALL_DISK_MOUNT=$folder
+        export CORVANA_SMALL_DISK="Z:${folder//\//\\}"
+    fi
+}
+
 corvana_stop_wine() {
     wineserver -k >/dev/null 2>&1 || true
+    if [ -n "${CORVANA_SMALL_DISK_MOUNT:-}" ]; then umount "$CORVANA_SMALL_DISK_MOUNT" 2>/dev/null || true; fi
     if [ -n "${CORVANA_XVFB_PID:-}" ]; then kill "$CORVANA_XVFB_PID" 2>/dev/null || true; fi
 }
 
@@ -93,5 +105,6 @@ corvana_test_session() {
     corvana_ensure_display
     corvana_start_wine
     corvana_unmanaged_windows
+    corvana_mount_small_disk
     trap corvana_stop_wine EXIT
 }

@@ -220,6 +220,73 @@ TEST_F(FFmpegJob, AnFFmpegThatStopsRespondingEndsAsAnError) {
     EXPECT_TRUE(PumpUntil([] { return RunningProcesses(L"ffmpeg.exe").empty(); }, 5000));
 }
 
+// What goes wrong under a run fails only its own row, with the reason, and the run goes on: a
+// source held open by another program, a source deleted after it was added, the target folder
+// deleted during the run.
+TEST_F(FFmpegJob, SourcesAndFoldersThatGoAwayFailOnlyTheirRows) {
+    Start();
+    form->SetMenuChecked(CMD_ShowErrorDetails, true);
+    TempFolder work(L"gone");
+    for (const wchar_t* name : {L"locked.wav", L"gone.wav", L"fine.wav"}) {
+        MakeTone(work / name);
+        form->Files().AddFile(work / name);
+    }
+    const UniqueFileHandle lock(
+        CreateFileW((work / L"locked.wav").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    ASSERT_TRUE(DeleteFileW((work / L"gone.wav").c_str()));
+    const std::wstring out = work / L"out";
+    SetWindowTextW(form->Options().TargetFolderEdit(), out.c_str());
+    form->RunCommand(CMD_SimultaneousFirst);  // one at a time
+
+    MessageBoxWatcher watcher;
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return RowText(form->Files().Handle(), 0, 1) == L"Error"; }, 30000));
+    RemoveDirectoryW(out.c_str());  // empty: the locked source gave nothing to write
+    ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 60000));
+    EXPECT_EQ(RowText(form->Files().Handle(), 1, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 2, 1), L"OK");
+    EXPECT_TRUE(DecodesCleanly(out + L"\\fine.mp3"));
+    EXPECT_TRUE(TemporaryOutputsIn(out).empty());
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 2; }, 5000));
+    const auto boxes = watcher.Boxes();
+    EXPECT_EQ(boxes[0].text.rfind(work / L"locked.wav", 0), 0u) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find(L"Permission denied"), std::wstring::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[1].text.rfind(work / L"gone.wav", 0), 0u) << boxes[1].text;
+    EXPECT_NE(boxes[1].text.find(L"No such file or directory"), std::wstring::npos) << boxes[1].text;
+}
+
+// A disk that fills up during a job: that row fails with the reason and leaves nothing, and the
+// next row, which fits, converts. The test command mounts a small file system for this where the
+// machine lets it (CORVANA_SMALL_DISK, a folder on it).
+TEST_F(FFmpegJob, AFullDiskFailsTheRowAndLeavesNothing) {
+    wchar_t small[MAX_PATH]{};
+    if (!GetEnvironmentVariableW(L"CORVANA_SMALL_DISK", small, MAX_PATH))
+        GTEST_SKIP() << "needs a small file system (CORVANA_SMALL_DISK), which this machine could not mount";
+    Start();
+    form->SetMenuChecked(CMD_ShowErrorDetails, true);
+    TempFolder work(L"full");
+    MakeTone(work / L"big.wav", 20.0);    // 1.7 MB as WAV: more than the disk holds
+    MakeTone(work / L"small.wav", 0.5);
+    form->Files().AddFile(work / L"big.wav");
+    form->Files().AddFile(work / L"small.wav");
+    const std::wstring out = std::wstring(small) + L"\\out-" + std::to_wstring(GetCurrentProcessId());
+    SetWindowTextW(form->Options().TargetFolderEdit(), out.c_str());
+    ComboBox_SelectString(form->Options().FormatBox(), -1, L"WAV");
+    form->RunCommand(CMD_SimultaneousFirst);
+
+    MessageBoxWatcher watcher;
+    ASSERT_TRUE(ConvertAndWait(*form, 60000));
+    EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"Error");
+    EXPECT_EQ(RowText(form->Files().Handle(), 1, 1), L"OK");
+    EXPECT_FALSE(PathExists(out + L"\\big.wav"));
+    EXPECT_TRUE(DecodesCleanly(out + L"\\small.wav"));
+    EXPECT_TRUE(TemporaryOutputsIn(out).empty());
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 1; }, 5000));
+    EXPECT_NE(watcher.Boxes()[0].text.find(L"No space left on device"), std::wstring::npos) << watcher.Boxes()[0].text;
+    RemoveTree(out);
+}
+
 // A program that floods its output is asked to end as soon as one that is quiet.
 TEST_F(FFmpegJob, AFloodingFFmpegAnswersStopAtOnce) {
     TempFolder work(L"flood");
