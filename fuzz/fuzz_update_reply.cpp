@@ -1,6 +1,6 @@
 // What the maker's service sends back: reply text in any character set, read by the whole update
-// check (its element lines, the version comparison, the stored and scrambled download address), and
-// the address test.
+// check on either scheme (its element lines, the version comparison, the stored and scrambled
+// download address, which a plain reply may only take from the maker's host), and the address tests.
 #include <map>
 
 #include "fuzz_input.h"
@@ -24,20 +24,26 @@ public:
     std::map<std::wstring, std::wstring> values;
 };
 
-// The check's outside world, with the service's reply as the fuzzer's text.
+// The check's outside world, with the service's reply as the fuzzer's text on the secure scheme or,
+// when that brings none, on the plain one.
 class ReplyEnvironment : public UpdateCheckEnvironment {
 public:
-    explicit ReplyEnvironment(std::wstring reply) : reply_(std::move(reply)) {}
+    ReplyEnvironment(std::wstring reply, bool secureAnswers)
+        : reply_(std::move(reply)), secureAnswers_(secureAnswers) {}
     std::wstring MachineIdentifier() override { return L"0f8fad5b-d9cb-469f-a165-70867728950e"; }
     UpdateStore* OpenUpdateStore() override { return &store; }
     std::wstring Today() override { return L"10.12.2026"; }
     std::wstring OsDescription() override { return L"Windows 10 (Version 10.0, Build 19045, 64-bit Edition)"; }
     std::wstring LocaleName() override { return L"en"; }
-    std::wstring PostForm(const std::wstring&, const WebForm&, int) override { return reply_; }
+    std::wstring PostForm(const std::wstring& address, const WebForm&, int) override {
+        if (UsesSecurePath(address) && !secureAnswers_) throw WebRequestError("no secure reply");
+        return reply_;
+    }
     MemoryStore store;
 
 private:
     std::wstring reply_;
+    bool secureAnswers_;
 };
 
 }  // namespace
@@ -51,22 +57,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view body = split == std::string_view::npos ? bytes : bytes.substr(split + 1);
     const std::wstring text = DecodeReplyText(body, contentType);
 
-    ReplyEnvironment env(text);
-    UpdateCheckInputs inputs;
-    inputs.AppCaption = L"KALDERN - Corvana";
-    inputs.AppVersion = L"1.7";
-    UpdateCheckResults results;
-    PerformUpdateCheck(inputs, env, results);
-    FUZZ_CHECK(results.UpdateCheckDone.load());
-    if (results.NewVersionAvailable) FUZZ_CHECK(results.LatestVersion != inputs.AppVersion);
-    if (const auto stored = env.store.ReadString(L"CurrentURL"))
-        FUZZ_CHECK(UnscrambleUrl(*stored) == results.DownloadURL);
+    for (const bool secureAnswers : {true, false}) {
+        ReplyEnvironment env(text, secureAnswers);
+        UpdateCheckInputs inputs;
+        inputs.AppCaption = L"KALDERN - Corvana";
+        inputs.AppVersion = L"1.7";
+        UpdateCheckResults results;
+        PerformUpdateCheck(inputs, env, results);
+        FUZZ_CHECK(results.UpdateCheckDone.load());
+        if (results.NewVersionAvailable) FUZZ_CHECK(results.LatestVersion != inputs.AppVersion);
+        if (const auto stored = env.store.ReadString(L"CurrentURL"))
+            FUZZ_CHECK(UnscrambleUrl(*stored) == results.DownloadURL);
+        if (!secureAnswers) FUZZ_CHECK(results.DownloadURL.empty() || IsMakerAddress(results.DownloadURL));
+    }
 
     for (const wchar_t* tag : {L"version", L"url", L"message"}) {
         const std::wstring value = ExtractTagValue(text, tag);
         FUZZ_CHECK(value.size() <= text.size());
         ParseInteger(value);
         IsWebAddress(value);
+        // An address on the maker's host is a web address, whatever that host is.
+        if (IsMakerAddress(value, text)) FUZZ_CHECK(IsWebAddress(value));
     }
     ParseInteger(text);
     IsMachineIdentifier(text);

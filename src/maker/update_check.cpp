@@ -201,6 +201,11 @@ void PerformUpdateCheck(const UpdateCheckInputs& inputs, UpdateCheckEnvironment&
                 }
                 if (lines.size() >= 2) {
                     results.DownloadURL = ExtractTagValue(lines[1], L"url");
+                    // Anyone on the way can write a plain reply, so its address counts only on the
+                    // maker's own host; any other reads as no address, and the notice offers the home
+                    // page. The stored address is replaced all the same: it came with an earlier
+                    // reply, perhaps for an older version than the one this reply announces.
+                    if (reply.secureFailed && !IsMakerAddress(results.DownloadURL)) results.DownloadURL.clear();
                     store->WriteString(L"CurrentURL", ScrambleUrl(results.DownloadURL));
                 }
                 results.NotificationsSwitchable = true;

@@ -125,6 +125,15 @@ std::wstring CharsetOf(std::wstring_view contentType) {
     return value;
 }
 
+// The host name of "host", "host:port" or "[v6 address]:port", exactly as written.
+std::wstring_view HostNameOf(std::wstring_view authority) {
+    if (authority.starts_with(L'[')) {
+        const size_t close = authority.find(L']');
+        return close == std::wstring_view::npos ? authority : authority.substr(0, close + 1);
+    }
+    return authority.substr(0, authority.find(L':'));
+}
+
 }  // namespace
 
 std::string EncodeSecureForm(const WebForm& form) {
@@ -151,6 +160,19 @@ bool IsWebAddress(std::wstring_view address) {
     for (wchar_t c : address)
         if (c <= L' ' || c == 0x7F || c == L'"') return false;
     return true;
+}
+
+bool IsMakerAddress(std::wstring_view address, std::wstring_view makerHost) {
+    if (!IsWebAddress(address)) return false;
+    const std::wstring_view rest = address.substr(address.find(L"://") + 3);
+    // Everything up to the path must be the host and at most a port, so that text which merely
+    // starts with the maker's host ("maker.evil", "maker@evil", "maker:1@evil") never passes.
+    const std::wstring_view authority = rest.substr(0, rest.find_first_of(L"/?#"));
+    const std::wstring_view host = HostNameOf(authority);
+    const std::wstring_view port = authority.substr(host.size());
+    if (!port.empty() && (port.front() != L':' || port.find_first_not_of(L"0123456789", 1) != std::wstring_view::npos))
+        return false;
+    return !host.empty() && EqualsIgnoreAsciiCase(host, HostNameOf(makerHost));
 }
 
 std::wstring DecodeReplyText(std::string_view body, std::wstring_view contentType) {

@@ -51,6 +51,11 @@ bool UsesSecurePath(std::wstring_view address);
 // follows the scheme, and nothing in it is blank, a control character or a quote.
 bool IsWebAddress(std::wstring_view address);
 
+// True only for a web address (see IsWebAddress) on the maker's own host: the host name equals that
+// of makerHost in any letter case, and the address carries no user part. A port on either side is
+// not compared. makerHost is "host" or "host:port", as in CORVANA_MAKER_HOST.
+bool IsMakerAddress(std::wstring_view address, std::wstring_view makerHost = MakerHost);
+
 // A reply body as text, decoded by the character set its Content-Type header declares. Bytes that
 // do not decode become U+FFFD; with no character set declared, UTF-8 is tried first, then Latin-1.
 std::wstring DecodeReplyText(std::string_view body, std::wstring_view contentType);

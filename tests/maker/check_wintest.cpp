@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
+#include "support/browser_log.h"
 #include "support/maker_standin.h"
 #include "maker/check_win.h"
 #include "maker/newversion_win.h"
@@ -10,6 +11,15 @@ namespace corvana::test {
 namespace {
 
 const std::wstring kKeyPath = L"Software\\KALDERN\\Corvana\\Settings";
+
+// A download on the maker's own host (the stand-in answers on another host, as a plain reply
+// planted on the way would).
+const std::string kMakerDownload = std::string("https://") + CORVANA_MAKER_HOST + "/corvana-1.8.exe";
+const std::wstring kMakerDownloadW(kMakerDownload.begin(), kMakerDownload.end());
+
+std::string CheckReply(const std::string& url) {
+    return "<version>1.8</version>\r\n<url>" + url + "</url>\r\n";
+}
 
 void DeleteUpdateKey() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kKeyPath.c_str());
@@ -49,7 +59,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(service->Running()) << "the stand-in service did not start";
         service->SetBehaviour("");
-        service->SetBody("<version>1.8</version>\r\n<url>https://downloads.example/corvana-1.8.exe</url>\r\n");
+        service->SetBody(CheckReply(kMakerDownload));
         service->ClearRequests();
         DeleteUpdateKey();
     }
@@ -75,7 +85,7 @@ TEST_F(UpdateCheckWin, FirstStartSendsTheFieldsInOrderAndStoresTheAnswer) {
     EXPECT_TRUE(r.NewVersionAvailable);
     EXPECT_TRUE(r.NotificationsSwitchable);
     EXPECT_EQ(r.LatestVersion, L"1.8");
-    EXPECT_EQ(r.DownloadURL, L"https://downloads.example/corvana-1.8.exe");
+    EXPECT_EQ(r.DownloadURL, kMakerDownloadW);
 
     // The secure attempt met a certificate nobody trusts; the plain one carried the form.
     const auto requests = service->Requests();
@@ -103,8 +113,31 @@ TEST_F(UpdateCheckWin, FirstStartSendsTheFieldsInOrderAndStoresTheAnswer) {
     EXPECT_EQ(Value(L"LastUpdateCheckCount"), L"1");
     EXPECT_EQ(Value(L"CurrentVersion"), L"1.8");
     EXPECT_NE(Value(L"CurrentURL").find_first_not_of(L"0123456789ABCDEF"), 0u);
-    EXPECT_EQ(UnscrambleUrl(Value(L"CurrentURL")), L"https://downloads.example/corvana-1.8.exe");
+    EXPECT_EQ(UnscrambleUrl(Value(L"CurrentURL")), kMakerDownloadW);
     EXPECT_EQ(Value(L"ShowUpdate"), L"<missing>");
+}
+
+TEST_F(UpdateCheckWin, PlainReplyOffTheMakersHostNamesNoAddressAndDropsTheStoredOne) {
+    const std::string host = CORVANA_MAKER_HOST;
+    for (const std::string& url :
+         {std::string("https://downloads.example/corvana-1.8.exe"), "https://" + host + ".evil.test/corvana-1.8.exe",
+          "https://" + host + "@evil.test/corvana-1.8.exe"}) {
+        SCOPED_TRACE(url);
+        DeleteUpdateKey();
+        service->ClearRequests();
+        SetValue(L"CurrentURL", ScrambleUrl(kMakerDownloadW));
+        service->SetBody(CheckReply(url));
+        const auto state = RunCheck();
+        const auto requests = service->Requests();
+        ASSERT_EQ(requests.size(), 1u);
+        ASSERT_EQ(requests[0].scheme, "plain");
+        const auto& r = state->results;
+        EXPECT_TRUE(r.NewVersionAvailable);
+        EXPECT_EQ(r.LatestVersion, L"1.8");
+        EXPECT_EQ(r.DownloadURL, L"");
+        EXPECT_EQ(Value(L"CurrentVersion"), L"1.8");
+        EXPECT_EQ(Value(L"CurrentURL"), L"");
+    }
 }
 
 // A service that fails in one way or another, after an earlier run stored an answer.
@@ -220,14 +253,14 @@ protected:
 
 TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     MessageBoxWatcher boxes;
-    StartAgainst("<version>1.8</version>\r\n<url>https://downloads.example/get</url>\r\n");
+    StartAgainst(CheckReply(kMakerDownload));
     EXPECT_FALSE(MenuEnabled());
     ASSERT_TRUE(PumpUntil([&] { return form->UpdateChecks().Notice() != nullptr; }, 15000));
     EXPECT_TRUE(MenuEnabled());
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateChecks().Notice()->Handle()) != FALSE; }, 2000));
     EXPECT_EQ(ControlText(form->UpdateChecks().Notice()->linkLabel), L"Click to download Corvana 1.8");
-    EXPECT_EQ(form->UpdateChecks().Notice()->LinkAddress(), L"https://downloads.example/get");
+    EXPECT_EQ(form->UpdateChecks().Notice()->LinkAddress(), kMakerDownloadW);
     EXPECT_EQ(boxes.Count(), 0u);
 
     // The switch is stored for the next start.
@@ -237,6 +270,48 @@ TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     form->UpdateChecks().ToggleNotifications();
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_EQ(Value(L"ShowUpdate"), L"1");
+}
+
+// The link clicked with the real mouse hands the browser the maker's download, or the home page
+// when the plain reply named a download anywhere else.
+TEST_F(UpdateCheckApp, NoticeLinksToAPlainReplysDownloadOnlyOnTheMakersHost) {
+    const std::string homeOpened = std::string("http://") + CORVANA_MAKER_HOST + "/";
+    struct {
+        std::string url, opened;
+    } cases[] = {
+        {kMakerDownload, kMakerDownload},
+        {"https://downloads.example/corvana-1.8.exe", homeOpened},
+        {"https://" + std::string(CORVANA_MAKER_HOST) + "@evil.test/corvana-1.8.exe", homeOpened},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        form.reset();
+        DeleteUpdateKey();
+        service.ClearRequests();
+        BrowserLog browser;
+        StartAgainst(CheckReply(c.url));
+        ASSERT_TRUE(PumpUntil([&] { return form->UpdateChecks().Notice() != nullptr; }, 15000));
+        const UpdateNotice& notice = *form->UpdateChecks().Notice();
+        ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(notice.Handle()) != FALSE; }, 2000));
+        ASSERT_EQ(service.Requests().size(), 1u);
+        EXPECT_EQ(service.Requests()[0].scheme, "plain");
+
+        RECT rc;
+        GetWindowRect(notice.linkLabel, &rc);
+        const POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        for (DWORD flags : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+            input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+            input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            SendInput(1, &input, sizeof(input));
+            PumpFor(50);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return browser.Text().ends_with('\n'); }, 10000)) << "nothing went to the browser";
+        EXPECT_EQ(browser.Text(), c.opened + "\n");
+        EXPECT_FALSE(IsWindowVisible(notice.Handle()));
+    }
 }
 
 TEST_F(UpdateCheckApp, NotificationsOffAskNothingAndUncheckTheMenu) {

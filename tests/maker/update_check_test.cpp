@@ -96,6 +96,10 @@ TEST(OsDescription, NameServicePackVersionBuildAndEdition) {
 
 constexpr const wchar_t* kToday = L"14/05/2025";
 constexpr const wchar_t* kGuid = L"0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0";
+// A download on the maker's own host, and one anywhere else.
+const std::wstring kMakerGet = L"http://" + std::wstring(MakerHost) + L"/get";
+const std::wstring kNewer = L"<version>1.8</version>\r\n<url>" + kMakerGet + L"</url>";
+const std::wstring kNewerElsewhere = L"<version>1.8</version>\r\n<url>https://evil.test/corvana-1.8.exe</url>";
 
 class FakeStore : public UpdateStore {
 public:
@@ -124,7 +128,7 @@ public:
     bool storeOpens = true;
     std::wstring today = kToday;
     Answer secure = Answer::Reply, plain = Answer::Reply;
-    std::wstring reply = L"<version>1.8</version>\r\n<url>http://updates.corvana.example/get</url>\r\n";
+    std::wstring reply = kNewer + L"\r\n";
     std::vector<std::wstring> addresses;
     std::vector<WebForm> forms;
 
@@ -170,13 +174,13 @@ TEST(UpdateCheck, FirstStartEverAsksAndOpensTheWindow) {
     EXPECT_TRUE(out.window);
     EXPECT_TRUE(out.switchable);
     EXPECT_EQ(out.latest, L"1.8");
-    EXPECT_EQ(out.url, L"http://updates.corvana.example/get");
+    EXPECT_EQ(out.url, kMakerGet);
     EXPECT_EQ(env.store.Value(L"HowMany"), L"1");
     EXPECT_EQ(env.store.Value(L"InstalledVersion"), L"1.7");
     EXPECT_EQ(env.store.Value(L"LastUpdateCheck"), kToday);
     EXPECT_EQ(env.store.Value(L"LastUpdateCheckCount"), L"1");
     EXPECT_EQ(env.store.Value(L"CurrentVersion"), L"1.8");
-    EXPECT_EQ(UnscrambleUrl(env.store.Value(L"CurrentURL")), L"http://updates.corvana.example/get");
+    EXPECT_EQ(UnscrambleUrl(env.store.Value(L"CurrentURL")), kMakerGet);
     EXPECT_EQ(env.store.Value(L"ShowUpdate"), L"<missing>");  // only the menu writes it
 }
 
@@ -225,7 +229,6 @@ struct CheckCase {
     std::map<std::wstring, std::wstring> after;  // "<missing>" for a value never written
 };
 
-const wchar_t* const kNewer = L"<version>1.8</version>\r\n<url>http://updates.corvana.example/get</url>";
 const std::wstring kOldUrl = ScrambleUrl(L"http://old.example/");
 
 const CheckCase kCheckCases[] = {
@@ -240,7 +243,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"HowMany", L"1"}, {L"InstalledVersion", L"1.7"}}},
     {"notifications off: no request, no date written",
      {{L"ShowUpdate", L"0"},
@@ -271,7 +274,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"LastUpdateCheck", kToday}, {L"LastUpdateCheckCount", L"1"}}},
     {"the fourth request of a day stores but opens no window",
      {{L"LastUpdateCheck", kToday}, {L"LastUpdateCheckCount", L"3"}},
@@ -284,7 +287,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"LastUpdateCheckCount", L"4"}, {L"CurrentVersion", L"1.8"}}},
     {"the version the program has",
      {},
@@ -349,8 +352,47 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"CurrentVersion", L"1.8"}}},
+    {"secure answer: an address anywhere is used",
+     {{L"CurrentURL", kOldUrl}},
+     kNewerElsewhere,
+     Answer::Reply,
+     Answer::Reply,
+     true,
+     kSecureOnly,
+     true,
+     true,
+     1,
+     L"1.8",
+     L"https://evil.test/corvana-1.8.exe",
+     {{L"CurrentURL", ScrambleUrl(L"https://evil.test/corvana-1.8.exe")}}},
+    {"plain answer: an address off the maker's host is neither used nor kept",
+     {{L"CurrentVersion", L"1.5"}, {L"CurrentURL", kOldUrl}},
+     kNewerElsewhere,
+     Answer::Fail,
+     Answer::Reply,
+     true,
+     kBoth,
+     true,
+     true,
+     1,
+     L"1.8",
+     L"",
+     {{L"CurrentVersion", L"1.8"}, {L"CurrentURL", L""}}},
+    {"plain answer: an address on the maker's host replaces the stored one",
+     {{L"CurrentURL", kOldUrl}},
+     kNewer,
+     Answer::Fail,
+     Answer::Reply,
+     true,
+     kBoth,
+     true,
+     true,
+     1,
+     L"1.8",
+     kMakerGet,
+     {{L"CurrentURL", ScrambleUrl(kMakerGet)}}},
     {"neither scheme answers",
      {{L"CurrentVersion", L"1.5"}, {L"CurrentURL", kOldUrl}},
      kNewer,
@@ -444,7 +486,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"HowMany", L"1"}, {L"LastUpdateCheckCount", L"1"}}},
     {"a negative start count restarts",
      {{L"HowMany", L"-4"}, {L"InstalledVersion", L"1.7"}},
@@ -457,7 +499,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"HowMany", L"1"}}},
     {"the largest start count does not wrap",
      {{L"HowMany", L"9223372036854775807"}, {L"InstalledVersion", L"1.7"}},
@@ -470,7 +512,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {{L"HowMany", L"9223372036854775807"}}},
     {"an unreadable stored address reads as none",
      {{L"CurrentURL", L"68747470ZZ"}},
@@ -509,7 +551,7 @@ const CheckCase kCheckCases[] = {
      true,
      1,
      L"1.8",
-     L"http://updates.corvana.example/get",
+     kMakerGet,
      {}},
 };
 
