@@ -31,21 +31,28 @@ std::wstring AbsolutePath(const std::wstring& path) {
     return full;
 }
 
+std::wstring FileApiPath(const std::wstring& path) {
+    if (path.empty()) return path;
+    // A short relative path can still lead somewhere long below a deep current folder.
+    const std::wstring full = AbsolutePath(path);
+    return full.size() < kPlainPathLimit ? path : ExtendedLengthPath(full);
+}
+
 bool FileExists(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
+    const DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
+    const DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring result = n ? std::wstring(text, n) : L"System error " + std::to_wstring(code);
     if (text) LocalFree(text);
     while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
@@ -53,7 +60,9 @@ std::wstring SystemErrorText(DWORD code) {
     return result;
 }
 
-void RaiseLastError() { throw AppError(SystemErrorText(GetLastError())); }
+void RaiseLastError() {
+    throw AppError(SystemErrorText(GetLastError()));
+}
 
 std::wstring GetWindowTextString(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -79,6 +88,15 @@ std::wstring ShellFolderPath(int csidl) {
     std::wstring result(path);
     while (result.size() > 3 && result.back() == L'\\') result.pop_back();
     return result;
+}
+
+std::wstring IdListPath(PCIDLIST_ABSOLUTE item) {
+    // Not SHGetPathFromIDListW: its buffer of MAX_PATH characters cannot hold a longer path.
+    wchar_t* name = nullptr;
+    if (FAILED(SHGetNameFromIDList(item, SIGDN_FILESYSPATH, &name)) || !name) return L"";
+    std::wstring path(name);
+    CoTaskMemFree(name);
+    return path;
 }
 
 RECT CenteredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
