@@ -14,11 +14,24 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 corvana_ensure_display
 trap corvana_stop_wine EXIT
 
+# Wine's winepath cuts its answer to 260 characters, which made a longer path name another file
+# or folder; where drive Z: is this machine's root (as in every prefix Wine makes), the Windows
+# path is written here instead, whole.
+windows_path() {
+    local path
+    path=$(realpath -m -- "$1")
+    if [ ! -e "$WINEPREFIX/dosdevices" ] || [ "$(readlink "$WINEPREFIX/dosdevices/z:")" = / ]; then
+        printf 'Z:%s' "${path//\//\\}"
+    else
+        corvana_wine winepath -w "$path" 2>/dev/null
+    fi
+}
+
 args=()
 next_is_path=0
 for arg in "$@"; do
     if [ $next_is_path -eq 1 ] || [ -e "$arg" ]; then
-        arg=$(corvana_wine winepath -w "$(realpath -m -- "$arg")" 2>/dev/null)
+        arg=$(windows_path "$arg")
     fi
     next_is_path=0
     case "$arg" in -input|-output) next_is_path=1 ;; esac

@@ -54,4 +54,15 @@ std::wstring DrivePart(std::wstring_view path) {
     return {};
 }
 
+std::wstring ExtendedLengthPath(std::wstring_view path) {
+    const auto isLetter = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); };
+    if (path.size() >= 3 && isLetter(path[0]) && path[1] == L':' && path[2] == L'\\')
+        return L"\\\\?\\" + std::wstring(path);
+    // "\\server\share\..." but not "\\?\..." or "\\.\..." (already extended, or a device).
+    if (path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.' &&
+        !DrivePart(path).empty())
+        return L"\\\\?\\UNC\\" + std::wstring(path.substr(2));
+    return std::wstring(path);
+}
+
 }  // namespace corvana

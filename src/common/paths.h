@@ -3,6 +3,7 @@
 // extension starts at its last dot.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,13 @@ std::wstring FolderOf(std::wstring_view path);
 std::wstring WithTrailingBackslash(std::wstring path);
 // "C:" or "\\server\share"; empty when the path names neither.
 std::wstring DrivePart(std::wstring_view path);
+
+// Paths this long or longer are beyond what the file functions take in their plain form (a
+// folder's path leaves room for a file name of 8.3 characters below MAX_PATH).
+inline constexpr size_t kPlainPathLimit = 248;
+// The extended-length form of an absolute, normalised path ("\\?\C:\...", "\\?\UNC\server\share\..."),
+// which the file functions take at any length. A path already in that form, a device path and
+// any path that is not absolute come back unchanged.
+std::wstring ExtendedLengthPath(std::wstring_view path);
 
 }  // namespace corvana

@@ -208,14 +208,15 @@ bool ForceDirectories(std::wstring folder) {
         folder = parent;
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (!CreateDirectoryW(it->c_str(), nullptr) && !DirectoryExists(*it)) return false;
+        if (!CreateDirectoryW(FileApiPath(*it).c_str(), nullptr) && !DirectoryExists(*it)) return false;
     return true;
 }
 
 namespace {
 std::optional<BY_HANDLE_FILE_INFORMATION> FileIdentity(const std::wstring& path) {
-    UniqueFileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueFileHandle file(CreateFileW(FileApiPath(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
     return info;
@@ -228,7 +229,7 @@ bool WindowsJobFiles::FileExists(const std::wstring& path) const {
 
 int64_t WindowsJobFiles::FileSize(const std::wstring& path) const {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(FileApiPath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return -1;
     return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
@@ -241,13 +242,14 @@ bool WindowsJobFiles::SameFile(const std::wstring& a, const std::wstring& b) con
 }
 
 std::optional<std::wstring> WindowsJobFiles::Rename(const std::wstring& from, const std::wstring& to, bool replace) {
-    if (MoveFileExW(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) return std::nullopt;
+    if (MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
+        return std::nullopt;
     return SystemErrorText(GetLastError());
 }
 
 void WindowsJobFiles::Delete(const std::wstring& path) {
     // A file that cannot be deleted stays; the job's result already says what went wrong.
-    DeleteFileW(path.c_str());
+    DeleteFileW(FileApiPath(path).c_str());
 }
 
 std::vector<std::wstring> WindowsJobFiles::FileNamesIn(const std::wstring& folder) const {

@@ -167,7 +167,7 @@ void FileListView::ScanFolder(const std::wstring& folder) {
     // and file identity, is read once: a link to a folder above would repeat the tree without end.
     std::set<std::tuple<DWORD, DWORD, DWORD>> visited;
     const auto firstVisit = [&visited](const std::wstring& path) {
-        const UniqueFileHandle folderHandle(CreateFileW(path.c_str(), 0,
+        const UniqueFileHandle folderHandle(CreateFileW(FileApiPath(path).c_str(), 0,
                                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         BY_HANDLE_FILE_INFORMATION info{};
@@ -178,8 +178,8 @@ void FileListView::ScanFolder(const std::wstring& folder) {
     const auto enter = [&](const std::wstring& pattern, const std::wstring& path) {
         if (!firstVisit(path)) return false;
         // No short names needed; larger batches per call.
-        UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                               FIND_FIRST_EX_LARGE_FETCH));
+        UniqueFindHandle find(FindFirstFileExW(FileApiPath(pattern).c_str(), FindExInfoBasic, &fd,
+                                               FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!find) return false;
         stack.push_back(Level{std::move(find), WithTrailingBackslash(path)});
         return true;
@@ -333,12 +333,11 @@ void FileListView::AddFolderFromDialog() {
     PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&bi);
     if (root) CoTaskMemFree(root);
     if (!picked) return;
-    wchar_t path[MAX_PATH]{};
-    const bool ok = SHGetPathFromIDListW(picked, path);
+    const std::wstring path = IdListPath(picked);
     CoTaskMemFree(picked);
-    if (!ok) return;
+    if (path.empty()) return;
     lastFolder_ = path;
-    if (!lastFolder_.empty()) AddFolderContents(lastFolder_);
+    AddFolderContents(lastFolder_);
 }
 
 }  // namespace corvana

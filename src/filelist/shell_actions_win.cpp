@@ -19,11 +19,12 @@
 namespace corvana {
 
 bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::wstring apiPath = FileApiPath(path);
+    const DWORD attributes = GetFileAttributesW(apiPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     // A link: what it points to decides (a dangling link names nothing).
-    const UniqueFileHandle target(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+    const UniqueFileHandle target(CreateFileW(apiPath.c_str(), FILE_READ_ATTRIBUTES,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};

@@ -55,6 +55,9 @@ std::optional<std::wstring> PickFolderWithItemDialog(HWND owner, const std::wstr
     Check(result->GetDisplayName(SIGDN_FILESYSPATH, &path));
     std::wstring chosen(path);
     CoTaskMemFree(path);
+    // The dialog only lets existing folders through; one that is not there is the chosen folder's
+    // path cut short by the shell (Wine's stops at MAX_PATH), and using it would make a new folder.
+    if (!DirectoryExists(chosen)) throw AppError(L"The chosen folder's path could not be read whole: " + chosen);
     return chosen;
 }
 
@@ -77,8 +80,7 @@ bool PickFolderClassic(HWND owner, std::wstring& lastFolder) {
     info.lParam = lastFolder.empty() ? 0 : reinterpret_cast<LPARAM>(lastFolder.c_str());
     UniquePidl chosen(SHBrowseForFolderW(&info));
     if (!chosen) return false;
-    wchar_t path[MAX_PATH]{};
-    lastFolder = SHGetPathFromIDListW(chosen.get(), path) ? path : L"";
+    lastFolder = IdListPath(chosen.get());
     return true;
 }
 

@@ -31,13 +31,20 @@ std::wstring AbsolutePath(const std::wstring& path) {
     return full;
 }
 
+std::wstring FileApiPath(const std::wstring& path) {
+    if (path.empty()) return path;
+    // A short relative path can still lead somewhere long below a deep current folder.
+    const std::wstring full = AbsolutePath(path);
+    return full.size() < kPlainPathLimit ? path : ExtendedLengthPath(full);
+}
+
 bool FileExists(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
+    const DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
+    const DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -79,6 +86,15 @@ std::wstring ShellFolderPath(int csidl) {
     std::wstring result(path);
     while (result.size() > 3 && result.back() == L'\\') result.pop_back();
     return result;
+}
+
+std::wstring IdListPath(PCIDLIST_ABSOLUTE item) {
+    // Not SHGetPathFromIDListW: its buffer of MAX_PATH characters cannot hold a longer path.
+    wchar_t* name = nullptr;
+    if (FAILED(SHGetNameFromIDList(item, SIGDN_FILESYSPATH, &name)) || !name) return L"";
+    std::wstring path(name);
+    CoTaskMemFree(name);
+    return path;
 }
 
 RECT CenteredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shtypes.h>
 
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ std::wstring ModulePath(HMODULE module = nullptr);
 
 // The path made absolute against the current folder; unchanged when it cannot be.
 std::wstring AbsolutePath(const std::wstring& path);
+
+// The path as the file functions take it at any length: unchanged while it is short, else absolute
+// and in the extended-length form. For handing to the system only; the user sees the plain path.
+std::wstring FileApiPath(const std::wstring& path);
 
 bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);  // a folder
@@ -30,6 +35,8 @@ std::wstring GetWindowTextString(HWND hwnd);
 std::wstring WindowsFolderProgram(const wchar_t* name);
 std::wstring SystemFolderProgram(const wchar_t* name);
 std::wstring ShellFolderPath(int csidl);  // SHGetFolderPathW, empty when the shell has none
+// The file-system path of a shell item, whole at any length; empty when it has none.
+std::wstring IdListPath(PCIDLIST_ABSOLUTE item);
 
 enum class Centring { OnScreen, OverOwner };
 // The outer rectangle of a window whose client area has the given size at the given DPI: centred
@@ -38,6 +45,8 @@ enum class Centring { OnScreen, OverOwner };
 RECT CenteredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
                         UINT dpi, Centring centring = Centring::OnScreen);
 
-inline int ScaleForDpi(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
+inline int ScaleForDpi(int value, UINT dpi) {
+    return MulDiv(value, static_cast<int>(dpi), 96);
+}
 
 }  // namespace corvana

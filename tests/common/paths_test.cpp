@@ -57,5 +57,31 @@ INSTANTIATE_TEST_SUITE_P(Paths, DrivePartTest,
                                          DriveCase{"Relative", L"music\\rock", L""}, DriveCase{"Empty", L"", L""}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct ExtendedCase {
+    const char* name;
+    std::wstring path;
+    std::wstring extended;
+};
+
+class ExtendedLengthPathTest : public testing::TestWithParam<ExtendedCase> {};
+
+TEST_P(ExtendedLengthPathTest, PrefixesOnlyAbsolutePaths) {
+    EXPECT_EQ(ExtendedLengthPath(GetParam().path), GetParam().extended);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ExtendedLengthPathTest,
+    testing::Values(ExtendedCase{"Drive", L"C:\\Music\\a b.mp3", L"\\\\?\\C:\\Music\\a b.mp3"},
+                    ExtendedCase{"LowerCaseDriveRoot", L"d:\\", L"\\\\?\\d:\\"},
+                    ExtendedCase{"Share", L"\\\\server\\share\\x.wav", L"\\\\?\\UNC\\server\\share\\x.wav"},
+                    ExtendedCase{"AlreadyExtended", L"\\\\?\\C:\\x.wav", L"\\\\?\\C:\\x.wav"},
+                    ExtendedCase{"AlreadyExtendedShare", L"\\\\?\\UNC\\s\\t\\x", L"\\\\?\\UNC\\s\\t\\x"},
+                    ExtendedCase{"Device", L"\\\\.\\COM1", L"\\\\.\\COM1"},
+                    ExtendedCase{"ServerWithoutShare", L"\\\\server", L"\\\\server"},
+                    ExtendedCase{"DriveRelative", L"C:music\\x.mp3", L"C:music\\x.mp3"},
+                    ExtendedCase{"RootRelative", L"\\music\\x.mp3", L"\\music\\x.mp3"},
+                    ExtendedCase{"Relative", L"music\\x.mp3", L"music\\x.mp3"}, ExtendedCase{"Empty", L"", L""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace corvana

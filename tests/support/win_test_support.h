@@ -34,6 +34,14 @@ std::wstring BuiltFFmpeg();   // ffmpeg.exe beside it
 // Copies the built program into a folder; returns the copy's path.
 std::wstring CopyProgramTo(const std::wstring& folder);
 
+// A path of exactly `length` characters below base that ends in `ending`, in folders of at most a
+// hundred characters (longer names than file systems allow would fail for that reason alone).
+// With makeFolders, base and every folder on the way are created; the last part never is.
+std::wstring DeepPath(const std::wstring& base, size_t length, const std::wstring& ending, bool makeFolders = true);
+// Every file and folder below the folder, at any depth.
+std::vector<std::wstring> EntriesBelow(const std::wstring& folder);
+
+// These take paths of any length.
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool PathExists(const std::wstring& path);

@@ -43,9 +43,45 @@ std::wstring CopyProgramTo(const std::wstring& folder) {
     return target;
 }
 
+// The tests' own way to reach long paths, independent of the program's: the extended form of an
+// absolute path once it is too long for the plain one.
+static std::wstring AnyLength(const std::wstring& path) {
+    return path.size() >= 248 && path.rfind(L"\\\\", 0) != 0 ? L"\\\\?\\" + path : path;
+}
+
+std::wstring DeepPath(const std::wstring& base, size_t length, const std::wstring& ending, bool makeFolders) {
+    std::wstring path = base;
+    if (makeFolders) CreateDirectoryW(AnyLength(path).c_str(), nullptr);
+    for (int n = 1; length > path.size() + 101; ++n) {
+        std::wstring part = L"Folder " + std::to_wstring(n) + L" \u00E9";
+        part.resize(60, L'd');
+        path += L"\\" + part;
+        if (makeFolders) CreateDirectoryW(AnyLength(path).c_str(), nullptr);
+    }
+    path += L"\\";
+    path.resize(length - ending.size(), L'n');
+    return path + ending;
+}
+
+std::vector<std::wstring> EntriesBelow(const std::wstring& folder) {
+    std::vector<std::wstring> entries;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(AnyLength(folder + L"\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        entries.push_back(folder + L"\\" + name);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            for (auto& below : EntriesBelow(entries.back())) entries.push_back(std::move(below));
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return entries;
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(AnyLength(path).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char buffer[65536];
@@ -56,18 +92,20 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE h = CreateFileW(AnyLength(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     if (h == INVALID_HANDLE_VALUE) return;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
 }
 
-bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::wstring& path) {
+    return GetFileAttributesW(AnyLength(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    HANDLE find = FindFirstFileW(AnyLength(path + L"\\*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = fd.cFileName;
@@ -76,14 +114,14 @@ void RemoveTree(const std::wstring& path) {
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
+                SetFileAttributesW(AnyLength(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(AnyLength(child).c_str());
             }
         } while (FindNextFileW(find, &fd));
         FindClose(find);
     }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(path.c_str());
+    SetFileAttributesW(AnyLength(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(AnyLength(path).c_str());
 }
 
 static std::wstring Folder(int csidl) {
