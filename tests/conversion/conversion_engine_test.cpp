@@ -86,6 +86,12 @@ protected:
             if (e.kind == EngineEvent::Kind::Finished) r[e.id] = e.result.word;
         return r;
     }
+    std::map<uint64_t, std::vector<std::wstring>> Logs() const {
+        std::map<uint64_t, std::vector<std::wstring>> r;
+        for (const auto& e : events)
+            if (e.kind == EngineEvent::Kind::Finished) r[e.id] = e.result.log;
+        return r;
+    }
     std::map<uint64_t, std::wstring> Outputs() const {
         std::map<uint64_t, std::wstring> r;
         for (const auto& e : events)
@@ -265,11 +271,9 @@ TEST_F(Engine, AJobWithoutSignsOfLifeIsEndedAsAnError) {
     engine.Start(ids, planner, 2);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
-    for (const auto& e : events)
-        if (e.kind == EngineEvent::Kind::Finished && e.id == 1)
-            EXPECT_EQ(e.result.log.back(),
-                      L"FFmpeg stopped responding: it printed nothing and its output did not grow for 300 "
-                      L"milliseconds, so it was ended.");
+    EXPECT_EQ(Logs()[1].back(),
+              L"FFmpeg stopped responding: it printed nothing and its output did not grow for 300 milliseconds, so it "
+              L"was ended.");
     EXPECT_FALSE(events.back().stopped);
     EXPECT_TRUE(NoTemporaryFiles());
 }
@@ -282,10 +286,8 @@ TEST_F(Engine, AJobWhoseThreadCannotStartFailsAndTheRunEnds) {
     engine.Start(ids, planner, 1);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"Error"}}));
-    for (const auto& e : events)
-        if (e.kind == EngineEvent::Kind::Finished)
-            EXPECT_EQ(e.result.log.back().rfind(L"The conversion could not be started: no thread", 0), 0u)
-                << e.result.log.back();
+    for (const auto& [id, log] : Logs())
+        EXPECT_EQ(log.back().rfind(L"The conversion could not be started: no thread", 0), 0u) << log.back();
     EXPECT_EQ(engine.RunningJobs(), 0u);
     EXPECT_EQ(engine.FinishedJobs(), 2u);
     EXPECT_TRUE(ffmpeg.Commands().empty());
@@ -296,9 +298,7 @@ TEST_F(Engine, AJobThatThrowsFailsAloneAndLeavesNoFile) {
     engine.Start(ids, planner, 1);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
-    for (const auto& e : events)
-        if (e.kind == EngineEvent::Kind::Finished && e.id == 1)
-            EXPECT_EQ(e.result.log, std::vector<std::wstring>{L"The conversion broke off: out of memory"});
+    EXPECT_EQ(Logs()[1], std::vector<std::wstring>{L"The conversion broke off: out of memory"});
     EXPECT_TRUE(NoTemporaryFiles());
 }
 
