@@ -1,6 +1,6 @@
 // The settings file: whatever bytes it holds, reading never fails badly, and a store read, written
 // and read again is the same store (so a save never changes what the next start reads).
-#include "app/settings_store.h"
+#include "common/settings_store.h"
 #include "fuzz_input.h"
 
 using namespace corvana;

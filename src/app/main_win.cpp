@@ -1,6 +1,5 @@
 #include "app/main_win.h"
 
-#include "app/settings_file_win.h"
 #include "app/version_record_win.h"
 #include "common/app_error.h"
 #include "conversion/conversion_run_win.h"
@@ -11,11 +10,20 @@
 #include "resource.h"
 #include "win/images_win.h"
 #include "win/message_dialog_win.h"
+#include "win/settings_file_win.h"
 #include "win/system_win.h"
 
 namespace corvana {
 
 namespace {
+
+static_assert(CMD_SimultaneousLast - CMD_SimultaneousFirst + 1 == std::size(kSimultaneousChoices),
+              "one \"Simultaneous Conversions\" item per choice");
+
+// The number of jobs of a "Simultaneous Conversions" item after "Automatic".
+unsigned SimultaneousChoice(int command) {
+    return kSimultaneousChoices[command - CMD_SimultaneousFirst];
+}
 
 constexpr UINT WM_APP_STARTUP_ERROR = WM_APP + 1;
 constexpr int kSplitterWidth = 5;
@@ -249,7 +257,6 @@ void MainWindow::OnSplitterDrag(int clientX) {
 // Start-up
 
 void MainWindow::OnCreate() {
-    DragAcceptFiles(hwnd_, TRUE);
     files_->AcceptDrops();
 
     // The version record names the program, its maker and its version.

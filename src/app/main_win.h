@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/program_info.h"
-#include "app/settings_file_win.h"
+#include "common/program_info.h"
 #include "filelist/file_list_view_win.h"
 #include "maker/check_win.h"
 #include "options/output_options_win.h"
+#include "win/command_ids.h"
 #include "win/controls_win.h"
 #include "win/handles_win.h"
+#include "win/settings_file_win.h"
 #include "win/window_base_win.h"
 
 namespace corvana {

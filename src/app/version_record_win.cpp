@@ -46,12 +46,8 @@ VersionRecord ReadVersionRecord(const std::wstring& fileName) {
 
     VersionRecord data;
     const std::pair<const wchar_t*, std::wstring*> fields[] = {
-        {L"\\CompanyName", &data.CompanyName},       {L"\\FileDescription", &data.FileDescription},
-        {L"\\FileVersion", &data.FileVersion},       {L"\\InternalName", &data.InternalName},
-        {L"\\LegalCopyright", &data.LegalCopyright}, {L"\\LegalTrademarks", &data.LegalTrademarks},
-        {L"\\OriginalFileName", &data.OriginalFileName}, {L"\\ProductName", &data.ProductName},
-        {L"\\ProductVersion", &data.ProductVersion}, {L"\\Comments", &data.Comments},
-        {L"\\PrivateBuild", &data.PrivateBuild},     {L"\\SpecialBuild", &data.SpecialBuild},
+        {L"\\CompanyName", &data.CompanyName},
+        {L"\\ProductName", &data.ProductName},
     };
     for (const auto& [name, field] : fields) {
         const std::wstring query = std::wstring(L"\\StringFileInfo\\") + key + name;

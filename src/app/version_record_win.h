@@ -5,9 +5,9 @@
 
 namespace corvana {
 
+// The two names start-up takes from it (the record holds more, which the program never reads).
 struct VersionRecord {
-    std::wstring CompanyName, FileDescription, FileVersion, InternalName, LegalCopyright, LegalTrademarks,
-        OriginalFileName, ProductName, ProductVersion, Comments, PrivateBuild, SpecialBuild;
+    std::wstring CompanyName, ProductName;
 };
 
 // Raises the system's last error when the file has no readable version record.

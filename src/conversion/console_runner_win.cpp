@@ -143,15 +143,6 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
     return run;
 }
 
-ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
-                             const std::wstring& workDir) {
-    std::string output;
-    ConsoleRun run =
-        RunProcess(application, commandLine, workDir, [&](std::string_view bytes) { output.append(bytes); });
-    run.output = std::move(output);
-    return run;
-}
-
 ConsoleProcessRunner::ConsoleProcessRunner(std::wstring programFolder) : programFolder_(std::move(programFolder)) {}
 
 ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine,
@@ -171,7 +162,7 @@ ProcessRunner::Outcome ConsoleProcessRunner::Run(const std::wstring& commandLine
 }
 
 std::wstring ConsoleProcessRunner::Decode(std::string_view bytes) const {
-    return RedecodeAsUtf8(bytes);
+    return DecodeConsoleOutput(bytes);
 }
 
 bool ConsoleProcessRunner::IsRunning(uint32_t processId) const {
@@ -191,25 +182,8 @@ std::wstring AnsiToWide(std::string_view bytes) {
     return text;
 }
 
-std::wstring RedecodeAsUtf8(std::string_view bytes) {
+std::wstring DecodeConsoleOutput(std::string_view bytes) {
     return DecodeConsoleBytes(bytes, AnsiToWide);
-}
-
-bool ForceDirectories(std::wstring folder) {
-    if (folder.empty()) throw AppError(L"Unable to create directory");
-    // Walk up to the first folder that exists, then create the missing ones top down.
-    std::vector<std::wstring> missing;
-    for (;;) {
-        while (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':') folder.pop_back();
-        if (folder.empty() || DirectoryExists(folder)) break;
-        const std::wstring parent = FolderPart(folder);
-        missing.push_back(folder);
-        if (parent.empty() || parent == folder || (parent.size() <= 3 && parent.back() == L':')) break;
-        folder = parent;
-    }
-    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-        if (!CreateDirectoryW(FileApiPath(*it).c_str(), nullptr) && !DirectoryExists(*it)) return false;
-    return true;
 }
 
 namespace {

@@ -22,12 +22,11 @@ std::wstring FindProgram(const std::wstring& name, const std::wstring& firstFold
 struct ConsoleRun {
     std::optional<uint32_t> exitStatus;  // empty when the program could not be started
     DWORD startError = 0;
-    std::string output;  // every byte it wrote, in order
 };
 
 // Starts application with commandLine in workDir (hidden window, one pipe for standard output and
 // standard error, another for standard input) and hands each piece of its output to onOutput as
-// it arrives; returns once it has ended and the pipe holds nothing more (output stays empty).
+// it arrives; returns once it has ended and the pipe holds nothing more.
 // Once shouldEnd (when given) says yes, the program gets "q" on its standard input and, when it
 // has not ended two seconds later, is ended outright; shouldEnd is asked between any two reads,
 // so a program that floods its output is ended as soon as one that is quiet. Every program
@@ -35,13 +34,6 @@ struct ConsoleRun {
 ConsoleRun RunProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& workDir,
                       const std::function<void(std::string_view)>& onOutput,
                       const std::function<bool()>& shouldEnd = nullptr);
-
-// Starts application with commandLine in workDir (hidden window, inherited standard input, one
-// pipe for standard output and standard error), reads the pipe while it runs and returns once it
-// has ended and the pipe holds nothing more. The pipe's end of data is not waited for: Wine
-// reports it about a second after the child has gone.
-ConsoleRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
-                             const std::wstring& workDir);
 
 // The jobs' process runner: the program named first in a command line is found beside this
 // program, then along the search path, and runs in this program's folder.
@@ -74,10 +66,6 @@ std::wstring AnsiToWide(std::string_view bytes);
 
 // Console output as text: strict UTF-8 when the bytes are valid UTF-8 (FFmpeg writes file names
 // that way), else the ANSI code page.
-std::wstring RedecodeAsUtf8(std::string_view bytes);
-
-// Creates a folder with its missing parents. An empty text raises "Unable to create directory";
-// otherwise returns whether the folder is there afterwards.
-bool ForceDirectories(std::wstring folder);
+std::wstring DecodeConsoleOutput(std::string_view bytes);
 
 }  // namespace corvana

@@ -62,18 +62,18 @@ void ConversionEngine::Start(std::vector<uint64_t> rows, JobPlanner& planner, un
     finished_ = 0;
     tidiedFolders_.clear();
     // Started (or at once ended) jobs are reported through TakeEvents like every other change.
-    Post(Report{0, std::nullopt, std::nullopt});
+    AskToLookAtTheQueue();
 }
 
 void ConversionEngine::Add(uint64_t row) {
     if (!running_ || stopping_) return;
     queue_.push_back(row);
-    Post(Report{0, std::nullopt, std::nullopt});
+    AskToLookAtTheQueue();
 }
 
 void ConversionEngine::SetConcurrency(unsigned concurrency) {
     concurrency_ = EffectiveConcurrency(concurrency);
-    if (running_) Post(Report{0, std::nullopt, std::nullopt});
+    if (running_) AskToLookAtTheQueue();
 }
 
 void ConversionEngine::Stop() {
@@ -81,7 +81,7 @@ void ConversionEngine::Stop() {
     stopping_ = true;
     queue_.clear();
     for (auto& [id, job] : jobs_) job->stop = true;
-    Post(Report{0, std::nullopt, std::nullopt});
+    AskToLookAtTheQueue();
 }
 
 void ConversionEngine::Post(Report report) {
@@ -93,6 +93,11 @@ void ConversionEngine::Post(Report report) {
     }
     // One wake for a batch of reports: the owner takes them all at once.
     if (first && wake_) wake_();
+}
+
+// A report of no job: it only makes the owner call TakeEvents, which starts what may start.
+void ConversionEngine::AskToLookAtTheQueue() {
+    Post(Report{0, std::nullopt, std::nullopt});
 }
 
 bool ConversionEngine::NameTaken(const std::wstring& path) const {
@@ -117,6 +122,7 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
     while (!stopping_ && jobs_.size() < concurrency_ && !queue_.empty()) {
         const uint64_t id = queue_.front();
         queue_.pop_front();
+        if (jobs_.count(id)) continue;  // queued again while its job runs: that job converts it
         std::optional<PlannedJob> plan = planner_->Plan(id);
         if (!plan) continue;  // the row was removed before its job started
 
@@ -137,7 +143,7 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
         }
         if (!failure.empty()) {
             ++finished_;
-            JobResult result{kResultError, L"", {failure}};
+            JobResult result{JobOutcome::Failed, L"", {failure}};
             events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
             continue;
         }
@@ -165,7 +171,7 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
                     });
                 } catch (const std::exception& e) {
                     if (files_.FileExists(raw->ticket.temporary)) files_.Delete(raw->ticket.temporary);
-                    result = {kResultError, L"", {L"The conversion broke off: " + WidenMessage(e.what())}};
+                    result = {JobOutcome::Failed, L"", {L"The conversion broke off: " + WidenMessage(e.what())}};
                 }
                 Post(Report{raw->ticket.id, std::nullopt, std::move(result)});
             });
@@ -173,7 +179,7 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
             // No thread, no job: the row fails at once and the run goes on without it.
             jobs_.erase(id);
             ++finished_;
-            JobResult result{kResultError, L"", {L"The conversion could not be started: " + WidenMessage(e.what())}};
+            JobResult result{JobOutcome::Failed, L"", {L"The conversion could not be started: " + WidenMessage(e.what())}};
             events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
         }
     }
@@ -211,6 +217,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
         StartJobs(events);
         if (jobs_.empty() && queue_.empty()) {
             running_ = false;
+            planner_ = nullptr;  // the owner may let it go now
             events.push_back(EngineEvent{EngineEvent::Kind::RunEnded, 0, L"", std::nullopt, {}, stopping_});
             stopping_ = false;
         }

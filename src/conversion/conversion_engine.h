@@ -3,8 +3,10 @@
 //
 // The engine belongs to one thread, its owner (the window's thread): every method is called
 // there. Jobs run on their own threads and only leave reports; the engine calls `wake` (from any
-// thread) when reports are waiting, and the owner then calls TakeEvents, which handles them,
-// starts the next jobs and returns what the owner should show, in order.
+// thread, a job's included) when reports are waiting, and the owner then calls TakeEvents, which
+// handles them, starts the next jobs and returns what the owner should show, in order. `wake`
+// must return at once and never wait for the owner (posting a message does): a job that calls
+// it may be the one the owner is waiting for.
 #pragma once
 
 #include <atomic>
@@ -112,13 +114,14 @@ private:
         std::thread thread;
     };
     struct Report {
-        uint64_t id;                 // 0: no job's report, only a call to look at the queue again
+        uint64_t id;                 // 0: no job's report (AskToLookAtTheQueue)
         std::optional<int> percent;  // a progress report when result is empty
         std::optional<JobResult> result;
     };
 
     void StartJobs(std::vector<EngineEvent>& events);
     void Post(Report report);
+    void AskToLookAtTheQueue();
     bool NameTaken(const std::wstring& path) const;
     void RemoveStaleTemporaries(const std::wstring& folder);
 

@@ -5,6 +5,15 @@
 
 namespace corvana {
 
+const wchar_t* OutcomeText(JobOutcome outcome) {
+    switch (outcome) {
+        case JobOutcome::Converted: return L"OK";
+        case JobOutcome::Failed: return L"Error";
+        case JobOutcome::Stopped: return L"Stopped";
+    }
+    return L"Error";
+}
+
 namespace {
 
 // Tells a working FFmpeg from a hung one by its signs of life: what it prints, and its output
@@ -100,11 +109,10 @@ std::optional<std::wstring> GiveFinalName(const JobTicket& ticket, JobFiles& fil
 JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files, const std::atomic<bool>& stop,
                  const std::function<void(int)>& onPercent) {
     JobResult result;
-    result.word = kResultError;
     const auto decode = [&](std::string_view b) { return runner.Decode(b); };
     const auto stopped = [&] {
         if (files.FileExists(ticket.temporary)) files.Delete(ticket.temporary);
-        result.word = kResultStopped;
+        result.outcome = JobOutcome::Stopped;
         return result;
     };
     if (stop) return stopped();
@@ -173,7 +181,7 @@ JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files
         files.Delete(ticket.temporary);
         return result;
     }
-    result.word = kResultOK;
+    result.outcome = JobOutcome::Converted;
     return result;
 }
 

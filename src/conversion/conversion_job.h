@@ -17,7 +17,10 @@
 
 namespace corvana {
 
-inline constexpr const wchar_t* kResultStopped = L"Stopped";
+// How a job ended.
+enum class JobOutcome { Converted, Failed, Stopped };
+// What a row and the status bar say for it: "OK", "Error", "Stopped".
+const wchar_t* OutcomeText(JobOutcome outcome);
 
 // Starts console programs and hands back what they write.
 class ProcessRunner {
@@ -78,7 +81,7 @@ struct JobTicket {
 };
 
 struct JobResult {
-    std::wstring word;              // "OK", "Error" or "Stopped"
+    JobOutcome outcome = JobOutcome::Failed;
     std::wstring output;            // the finished file's name (another one when the planned name was taken meanwhile)
     std::vector<std::wstring> log;  // FFmpeg's output, then lines of our own saying why it failed
 };

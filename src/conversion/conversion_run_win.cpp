@@ -4,7 +4,6 @@
 
 #include <windowsx.h>
 
-#include "app/commands.h"
 #include "common/app_error.h"
 #include "common/temporary_output.h"
 #include "conversion/console_text.h"
@@ -13,6 +12,7 @@
 #include "options/output_options_win.h"
 #include "resource.h"
 #include "win/application_win.h"
+#include "win/command_ids.h"
 #include "win/details_dialog_win.h"
 #include "win/gdi_win.h"
 #include "win/images_win.h"
@@ -208,10 +208,10 @@ void ConversionSession::Show(const EngineEvent& event) {
             ShowRowText(event.id, event.percent ? std::to_wstring(*event.percent) + L"%" : L"Converting");
             break;
         case EngineEvent::Kind::Finished:
-            ShowRowText(event.id, event.result.word);
+            ShowRowText(event.id, OutcomeText(event.result.outcome));
             ShowProgress();
-            if (commandLineRun_) commandLineOk_ = event.result.word == kResultOK;
-            if (event.result.word == kResultError && parts_.showErrorDetails())
+            if (commandLineRun_) commandLineOk_ = event.result.outcome == JobOutcome::Converted;
+            if (event.result.outcome == JobOutcome::Failed && parts_.showErrorDetails())
                 pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
             break;
         case EngineEvent::Kind::RunEnded: EndRun(event.stopped); break;
@@ -238,12 +238,12 @@ void ConversionSession::EndRun(bool stopped) {
             parts_.endProgram();
         } else {
             // The program stays open; closing it then tells a script that the conversion failed.
-            parts_.status.SetText(stopped ? kResultStopped : kResultError);
+            parts_.status.SetText(OutcomeText(stopped ? JobOutcome::Stopped : JobOutcome::Failed));
         }
         return;
     }
     if (stopped) {
-        parts_.status.SetText(kResultStopped);
+        parts_.status.SetText(OutcomeText(JobOutcome::Stopped));
     } else {
         parts_.status.SetText(L"Completed");
         MessageBeep(0);

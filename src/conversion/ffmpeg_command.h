@@ -13,9 +13,6 @@
 
 namespace corvana {
 
-inline constexpr const wchar_t* kResultOK = L"OK";
-inline constexpr const wchar_t* kResultError = L"Error";
-
 // What FFmpeg says about the source's first audio stream.
 struct SourceAudio {
     int sampleRate = 0;

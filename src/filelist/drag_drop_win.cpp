@@ -13,8 +13,6 @@ namespace corvana {
 
 namespace {
 
-using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT message, DWORD flag);
-
 constexpr UINT kCopyGlobalData = 0x0049;  // how the system hands drop data between processes
 
 // A path of any length: a longer path cut to a fixed buffer could name another, existing folder.
@@ -27,23 +25,13 @@ std::wstring DroppedPath(HDROP drop, UINT index) {
     return path;
 }
 
-// Lets drops from the file manager through when this program runs with higher rights. The
-// filter function exists from Windows Vista on, so it is looked up at run time.
-void AllowDragDrop(HWND window, bool enable) {
-    const HMODULE user32 = LoadLibraryW(L"user32.dll");
-    if (!user32) return;
-    const auto change = reinterpret_cast<ChangeWindowMessageFilterProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
-    if (!change) return;
-    DragAcceptFiles(window, enable);
-    change(WM_DROPFILES, MSGFLT_ADD);
-    change(kCopyGlobalData, MSGFLT_ADD);
-}
-
 }  // namespace
 
 void FileListView::AcceptDrops() {
-    corvana::AllowDragDrop(owner_, true);
+    DragAcceptFiles(owner_, TRUE);
+    // Lets drops from the file manager through also when this program runs with higher rights.
+    ChangeWindowMessageFilter(WM_DROPFILES, MSGFLT_ADD);
+    ChangeWindowMessageFilter(kCopyGlobalData, MSGFLT_ADD);
 }
 
 void FileListView::OnDropFiles(HDROP drop) {

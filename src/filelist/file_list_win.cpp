@@ -3,25 +3,21 @@
 #include "filelist/file_list_view_win.h"
 
 #include <windowsx.h>
-#include "win/message_dialog_win.h"
 
 #include <cderr.h>
 #include <commdlg.h>
-#include <shlobj.h>
-#include <versionhelpers.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <set>
 #include <tuple>
 
-#include "app/commands.h"
 #include "filelist/supported_files.h"
 #include "win/application_win.h"
+#include "win/command_ids.h"
+#include "win/folder_picker_win.h"
 #include "win/handles_win.h"
+#include "win/message_dialog_win.h"
 #include "win/system_win.h"
-
-using Microsoft::WRL::ComPtr;
 
 namespace corvana {
 
@@ -273,71 +269,11 @@ void FileListView::AddFilesFromDialog() {
     for (const auto& file : files) AddFile(file);
 }
 
-namespace {
-
-int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
-    if (msg == BFFM_INITIALIZED && data) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
-    return 0;
-}
-
-}  // namespace
-
 void FileListView::AddFolderFromDialog() {
-    ComPtr<IFileOpenDialog> dialog;
-    if (IsWindowsVistaOrGreater() &&
-        SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
-        dialog->SetTitle(L"Select folder:");
-        dialog->SetOkButtonLabel(L"Select");
-        FILEOPENDIALOGOPTIONS options = 0;
-        dialog->GetOptions(&options);
-        dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_ALLOWMULTISELECT | FOS_PATHMUSTEXIST);
-        if (!lastFolder_.empty()) {
-            ComPtr<IShellItem> start;
-            // SetFolder, not SetDefaultFolder: the dialog would open at a folder it remembers of its
-            // own and so ignore the last folder after its first use.
-            if (SUCCEEDED(SHCreateItemFromParsingName(lastFolder_.c_str(), nullptr, IID_PPV_ARGS(&start))))
-                dialog->SetFolder(start.Get());
-            dialog->SetFileName(lastFolder_.c_str());
-        }
-        if (FAILED(dialog->Show(owner_))) return;
-        ComPtr<IShellItemArray> chosen;
-        if (FAILED(dialog->GetResults(&chosen))) return;
-        DWORD count = 0;
-        chosen->GetCount(&count);
-        std::vector<std::wstring> folders;
-        for (DWORD i = 0; i < count; ++i) {
-            ComPtr<IShellItem> item;
-            wchar_t* path = nullptr;
-            if (SUCCEEDED(chosen->GetItemAt(i, &item)) && SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-                folders.emplace_back(path);
-                CoTaskMemFree(path);
-            }
-        }
-        if (folders.empty()) return;
-        lastFolder_ = folders.front();
-        for (const auto& folder : folders) AddFolderContents(folder);
-        return;
-    }
-
-    // Systems before version 6: the classic browse dialog.
-    BROWSEINFOW bi{};
-    bi.hwndOwner = owner_;
-    bi.lpszTitle = L"Select folder:";
-    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    bi.lpfn = BrowseCallback;
-    bi.lParam = lastFolder_.empty() ? 0 : reinterpret_cast<LPARAM>(lastFolder_.c_str());
-    PIDLIST_ABSOLUTE root = nullptr;
-    const std::wstring drive = DrivePart(lastFolder_);
-    if (!drive.empty()) SHParseDisplayName(WithTrailingBackslash(drive).c_str(), nullptr, &root, 0, nullptr);
-    bi.pidlRoot = root;
-    PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&bi);
-    if (root) CoTaskMemFree(root);
-    if (!picked) return;
-    const std::wstring path = IdListPath(picked);
-    CoTaskMemFree(picked);
-    if (path.empty()) return;
-    lastFolder_ = path;
-    AddFolderContents(lastFolder_);
+    const std::vector<std::wstring> folders = PickFolders(owner_, lastFolder_, true);
+    if (folders.empty()) return;
+    lastFolder_ = folders.front();
+    for (const auto& folder : folders) AddFolderContents(folder);
 }
 
 }  // namespace corvana

@@ -474,7 +474,4 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return DefaultProc(msg, wp, lp);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The main window's commands that open the box and the help page.
-
 }  // namespace corvana

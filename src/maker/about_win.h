@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/program_info.h"
+#include "common/program_info.h"
 #include "maker/about.h"
 #include "win/handles_win.h"
 #include "win/system_win.h"

@@ -44,7 +44,9 @@ public:
     // nothing to tell.
     static void Start(std::shared_ptr<UpdateCheckState> state) noexcept;
 
+    // The thread's body: marks the check as not done, then runs it.
     void Execute() noexcept;
+    // One whole check against the maker's service; sets UpdateCheckDone once the results are in.
     void CheckNow() noexcept;
 
 private:

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/program_info.h"
+#include "common/program_info.h"
 #include "maker/feedback.h"
 #include "win/handles_win.h"
 #include "win/window_base_win.h"

@@ -1,17 +1,15 @@
 #include "options/output_options_win.h"
 
 #include <shlobj.h>
-#include <versionhelpers.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "app/commands.h"
 #include "common/text.h"
-#include "conversion/console_runner_win.h"
 #include "options/audiosettings_win.h"
-#include "options/folder_picker_win.h"
 #include "resource.h"
+#include "win/command_ids.h"
+#include "win/folder_picker_win.h"
 #include "win/images_win.h"
 #include "win/system_win.h"
 
@@ -210,14 +208,10 @@ void OutputOptions::OnUseSourceFolderClick() {
 }
 
 void OutputOptions::ChangeTargetFolder() {
-    if (!IsWindowsVistaOrGreater()) {
-        if (PickFolderClassic(window_, lastFolder_) && !lastFolder_.empty()) SetTargetFolder(lastFolder_);
-        return;
-    }
-    if (const auto chosen = PickFolderWithItemDialog(window_, lastFolder_)) {
-        lastFolder_ = *chosen;
-        SetTargetFolder(lastFolder_);
-    }
+    const std::vector<std::wstring> chosen = PickFolders(window_, lastFolder_, false);
+    if (chosen.empty()) return;
+    lastFolder_ = chosen.front();
+    SetTargetFolder(lastFolder_);
 }
 
 void OutputOptions::SetTargetFolder(const std::wstring& folder) {

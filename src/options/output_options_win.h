@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file_win.h"
 #include "win/controls_win.h"
 #include "win/handles_win.h"
+#include "win/settings_file_win.h"
 
 namespace corvana {
 

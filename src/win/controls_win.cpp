@@ -51,7 +51,6 @@ void ProgressBar::SetPosition(size_t done) {
 }
 
 void ProgressBar::Hide() {
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~PBS_MARQUEE);
     ShowWindow(hwnd_, SW_HIDE);
 }
 

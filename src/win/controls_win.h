@@ -34,7 +34,7 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Hidden until a run starts; counts finished jobs.
+// Hidden until a run starts; shows how many of its jobs have finished.
 class ProgressBar {
 public:
     void Create(HWND parent, int id);

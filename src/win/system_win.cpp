@@ -1,6 +1,7 @@
 #include "win/system_win.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <shlobj.h>
 
@@ -48,6 +49,23 @@ bool DirectoryExists(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ForceDirectories(std::wstring folder) {
+    if (folder.empty()) throw AppError(L"Unable to create directory");
+    // Walk up to the first folder that exists, then create the missing ones top down.
+    std::vector<std::wstring> missing;
+    for (;;) {
+        while (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':') folder.pop_back();
+        if (folder.empty() || DirectoryExists(folder)) break;
+        const std::wstring parent = FolderPart(folder);
+        missing.push_back(folder);
+        if (parent.empty() || parent == folder || (parent.size() <= 3 && parent.back() == L':')) break;
+        folder = parent;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        if (!CreateDirectoryW(FileApiPath(*it).c_str(), nullptr) && !DirectoryExists(*it)) return false;
+    return true;
+}
+
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -86,15 +104,6 @@ std::wstring ShellFolderPath(int csidl) {
     std::wstring result(path);
     while (result.size() > 3 && result.back() == L'\\') result.pop_back();
     return result;
-}
-
-std::wstring IdListPath(PCIDLIST_ABSOLUTE item) {
-    // Not SHGetPathFromIDListW: its buffer of MAX_PATH characters cannot hold a longer path.
-    wchar_t* name = nullptr;
-    if (FAILED(SHGetNameFromIDList(item, SIGDN_FILESYSPATH, &name)) || !name) return L"";
-    std::wstring path(name);
-    CoTaskMemFree(name);
-    return path;
 }
 
 RECT CenteredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,

@@ -22,6 +22,9 @@ std::wstring FileApiPath(const std::wstring& path);
 
 bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);  // a folder
+// Creates a folder with its missing parents. An empty text raises "Unable to create directory";
+// otherwise returns whether the folder is there afterwards.
+bool ForceDirectories(std::wstring folder);
 
 // The system's text for an error code, without the trailing line break.
 std::wstring SystemErrorText(DWORD code);
@@ -35,8 +38,6 @@ std::wstring GetWindowTextString(HWND hwnd);
 std::wstring WindowsFolderProgram(const wchar_t* name);
 std::wstring SystemFolderProgram(const wchar_t* name);
 std::wstring ShellFolderPath(int csidl);  // SHGetFolderPathW, empty when the shell has none
-// The file-system path of a shell item, whole at any length; empty when it has none.
-std::wstring IdListPath(PCIDLIST_ABSOLUTE item);
 
 enum class Centring { OnScreen, OverOwner };
 // The outer rectangle of a window whose client area has the given size at the given DPI: centred

@@ -324,10 +324,6 @@ TEST(VersionRecord, ReadFromTheBuiltProgram) {
     const VersionRecord v = ReadVersionRecord(BuiltProgram());
     EXPECT_EQ(v.CompanyName, L"KALDERN");
     EXPECT_EQ(v.ProductName, L"Corvana");
-    EXPECT_EQ(v.FileVersion, L"1.7.0.0");
-    EXPECT_EQ(v.ProductVersion, L"1.7.0.0");
-    EXPECT_EQ(v.OriginalFileName, L"Corvana.exe");
-    EXPECT_EQ(v.PrivateBuild, L"");
     EXPECT_EQ(ReadAppVersion(BuiltProgram()), L"1.7");
 }
 

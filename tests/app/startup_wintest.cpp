@@ -1,8 +1,8 @@
 #include <windowsx.h>
 
-#include "app/settings_file_win.h"
 #include "common/text.h"
 #include "support/app_fixture.h"
+#include "win/settings_file_win.h"
 
 namespace corvana::test {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "conversion/console_runner_win.h"
+#include "support/conversion_support.h"
 #include "support/win_test_support.h"
 
 namespace corvana::test {
@@ -28,7 +29,7 @@ TEST(BundledFFmpeg, IsTheProgramsArchitectureAndSaysWhichSourceItWasBuiltFrom) {
     EXPECT_EQ(type, programType);
     EXPECT_EQ(type, sizeof(void*) == 8 ? DWORD{SCS_64BIT_BINARY} : DWORD{SCS_32BIT_BINARY});
 
-    const ConsoleRun version = RunConsoleProgram(ffmpeg, L"ffmpeg.exe -version", folder);
+    const CapturedRun version = RunConsoleProgram(ffmpeg, L"ffmpeg.exe -version", folder);
     ASSERT_EQ(version.exitStatus, 0u) << version.output;
     // "ffmpeg version 5.1.9-0+deb12u1 Copyright ...": the upstream version and Debian's revision,
     // the same the licence file names as the source.
@@ -46,7 +47,7 @@ TEST(BundledFFmpeg, IsTheProgramsArchitectureAndSaysWhichSourceItWasBuiltFrom) {
 
 TEST(BundledFFmpeg, IsUnderTheLesserGplWhoseTextGoesWithIt) {
     const std::wstring folder = PortableFolder();
-    const ConsoleRun licence = RunConsoleProgram(folder + L"\\ffmpeg.exe", L"ffmpeg.exe -hide_banner -L", folder);
+    const CapturedRun licence = RunConsoleProgram(folder + L"\\ffmpeg.exe", L"ffmpeg.exe -hide_banner -L", folder);
     ASSERT_EQ(licence.exitStatus, 0u) << licence.output;
     EXPECT_NE(licence.output.find("GNU Lesser General Public"), std::string::npos) << licence.output;
     const std::string text = ReadFileBytes(folder + L"\\ffmpeg-license.txt");

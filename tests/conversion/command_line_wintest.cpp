@@ -172,23 +172,25 @@ TEST_P(CommandLineEnding, OnlyAConvertedFileEndsWithZero) {
     EXPECT_TRUE(PumpUntil([&] { return TemporaryOutputsIn(work.Path()).empty(); }, 10000));
 }
 
+constexpr const wchar_t* kToneToOut = L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"";
+
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineEnding,
     testing::Values(Ending{"NoArguments", L"", false, Ending::Close, 0},
-                    Ending{"Converted", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", false,
+                    Ending{"Converted", kToneToOut, false,
                            Ending::Wait, 0},
                     Ending{"Failed", L"-input \"{work}\\noise.mp3\" -output \"{work}\\out.mp3\"", false,
                            Ending::Close, 1},
                     Ending{"MissingInput", L"-input \"{work}\\none.wav\" -output \"{work}\\out.mp3\"", false,
                            Ending::Close, 1},
                     Ending{"InvalidArguments", L"\"{work}\\notes.txt\" -bogus", false, Ending::Close, 1},
-                    Ending{"Stopped", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", true,
+                    Ending{"Stopped", kToneToOut, true,
                            Ending::StopThenClose, 1},
-                    Ending{"ClosedDuringTheJob", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", true,
+                    Ending{"ClosedDuringTheJob", kToneToOut, true,
                            Ending::Close, 1},
-                    Ending{"ExitDuringTheJob", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"", true,
+                    Ending{"ExitDuringTheJob", kToneToOut, true,
                            Ending::Exit, 1},
-                    Ending{"SessionEndsDuringTheJob", L"-input \"{work}\\tone.wav\" -output \"{work}\\out.mp3\"",
+                    Ending{"SessionEndsDuringTheJob", kToneToOut,
                            true, Ending::EndSession, 1}),
     [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 

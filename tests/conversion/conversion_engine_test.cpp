@@ -83,7 +83,7 @@ protected:
     std::map<uint64_t, std::wstring> Results() const {
         std::map<uint64_t, std::wstring> r;
         for (const auto& e : events)
-            if (e.kind == EngineEvent::Kind::Finished) r[e.id] = e.result.word;
+            if (e.kind == EngineEvent::Kind::Finished) r[e.id] = OutcomeText(e.result.outcome);
         return r;
     }
     std::map<uint64_t, std::vector<std::wstring>> Logs() const {
@@ -349,7 +349,7 @@ TEST_F(Job, WritesATemporaryFileAndNamesItWhenWhole) {
     EXPECT_EQ(ticket.temporary, L"C:\\out\\~t1.part.mp3");
     std::vector<int> percents;
     const JobResult result = RunJob(ticket, ffmpeg, files, stop, [&](int p) { percents.push_back(p); });
-    EXPECT_EQ(result.word, L"OK");
+    EXPECT_EQ(result.outcome, JobOutcome::Converted);
     EXPECT_EQ(result.output, L"C:\\out\\song.mp3");
     EXPECT_EQ(files.Read(L"C:\\out\\song.mp3"), "converted C:\\in\\song.flac");
     EXPECT_FALSE(files.FileExists(ticket.temporary));
@@ -362,7 +362,7 @@ TEST_F(Job, TheSourceUnderAnotherSpellingIsRefusedAndKept) {
     JobTicket ticket = Ticket(L"C:\\in\\song.mp3", L"C:\\IN\\SONG.MP3");
     ticket.replaceExisting = true;
     const JobResult result = RunJob(ticket, ffmpeg, files, stop);
-    EXPECT_EQ(result.word, L"Error");
+    EXPECT_EQ(result.outcome, JobOutcome::Failed);
     EXPECT_EQ(result.log, std::vector<std::wstring>{
                               L"The output C:\\IN\\SONG.MP3 is the source file itself; it was left as it is."});
     EXPECT_EQ(files.Read(L"C:\\in\\song.mp3"), "source bytes");
@@ -375,9 +375,9 @@ TEST_F(Job, TheCommandLineReplacesItsOutputOnlyOnSuccess) {
     files.Put(L"C:\\out\\x.mp3", "old");
     JobTicket bad = Ticket(L"C:\\in\\bad.wav", L"C:\\out\\x.mp3");
     bad.replaceExisting = true;
-    EXPECT_EQ(RunJob(bad, ffmpeg, files, stop).word, L"Error");
+    EXPECT_EQ(RunJob(bad, ffmpeg, files, stop).outcome, JobOutcome::Failed);
     EXPECT_EQ(files.Read(L"C:\\out\\x.mp3"), "old");
-    EXPECT_EQ(RunJob(good, ffmpeg, files, stop).word, L"OK");
+    EXPECT_EQ(RunJob(good, ffmpeg, files, stop).outcome, JobOutcome::Converted);
     EXPECT_EQ(files.Read(L"C:\\out\\x.mp3"), "converted C:\\in\\good.wav");
 }
 
@@ -395,7 +395,7 @@ TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
     } intruder(files);
     intruder.files = &files;
     const JobResult result = RunJob(ticket, intruder, files, stop);
-    EXPECT_EQ(result.word, L"OK");
+    EXPECT_EQ(result.outcome, JobOutcome::Converted);
     EXPECT_EQ(result.output, L"C:\\out\\a (2).mp3");
     EXPECT_EQ(files.Read(L"C:\\out\\a.mp3"), "someone else's");
     EXPECT_EQ(files.Read(L"C:\\out\\a (2).mp3"), "converted C:\\in\\a.wav");
@@ -404,7 +404,7 @@ TEST_F(Job, ANameTakenMeanwhileIsNotReplaced) {
 TEST_F(Job, NormalisingLearnsTheSourceRateFirst) {
     JobTicket ticket = Ticket(L"C:\\in\\n.wav", L"C:\\out\\n.flac");
     ticket.normalize = true;
-    EXPECT_EQ(RunJob(ticket, ffmpeg, files, stop).word, L"OK");
+    EXPECT_EQ(RunJob(ticket, ffmpeg, files, stop).outcome, JobOutcome::Converted);
     EXPECT_EQ(ffmpeg.Commands(),
               (std::vector<std::wstring>{
                   L"ffmpeg.exe -hide_banner -nostdin -i \"C:\\in\\n.wav\"",

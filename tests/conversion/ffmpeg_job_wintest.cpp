@@ -52,7 +52,7 @@ TEST_F(FFmpegJob, ConvertsTheFileItsNameSays) {
         ASSERT_TRUE(MoveFileW(made.c_str(), source.c_str())) << i;
         const std::string before = ReadFileBytes(source);
         const std::wstring output = work / (BaseName(names[i]) + L" out.mp3");
-        EXPECT_EQ(ConvertNow(source, output).word, L"OK") << i;
+        EXPECT_EQ(ConvertNow(source, output).outcome, JobOutcome::Converted) << i;
         EXPECT_TRUE(DecodesCleanly(output)) << i;
         EXPECT_EQ(ReadFileBytes(source), before) << i;
     }
@@ -69,7 +69,7 @@ TEST_F(FFmpegJob, AFailureAfterSomeOutputIsAnError) {
     WriteFileBytes(source, bytes);
     const std::wstring output = work / L"out.wav";
     const JobResult result = ConvertNow(source, output, L"-xerror");
-    EXPECT_EQ(result.word, L"Error");
+    EXPECT_EQ(result.outcome, JobOutcome::Failed);
     EXPECT_FALSE(PathExists(output)) << "the job's own partial file is removed";
     ASSERT_FALSE(result.log.empty());
     EXPECT_EQ(result.log.back(), L"FFmpeg ended with exit status 1.");
@@ -77,7 +77,7 @@ TEST_F(FFmpegJob, AFailureAfterSomeOutputIsAnError) {
     // A file that was there before the job is the user's: a failure never touches it.
     const std::wstring existing = work / L"existing.wav";
     WriteFileBytes(existing, "the user's own file");
-    EXPECT_EQ(ConvertNow(source, existing, L"-xerror").word, L"Error");
+    EXPECT_EQ(ConvertNow(source, existing, L"-xerror").outcome, JobOutcome::Failed);
     EXPECT_EQ(ReadFileBytes(existing), "the user's own file");
     EXPECT_TRUE(TemporaryOutputsIn(work.Path()).empty());
 }
@@ -108,7 +108,7 @@ TEST_F(FFmpegJob, BadInputsEndInErrorWithALogThatSaysWhy) {
     };
     for (const auto& c : cases) {
         const JobResult result = ConvertNow(c.source, c.output, c.parameters);
-        EXPECT_EQ(result.word, L"Error") << c.source << L" -> " << c.output;
+        EXPECT_EQ(result.outcome, JobOutcome::Failed) << c.source << L" -> " << c.output;
         EXPECT_FALSE(result.log.empty()) << c.source;
         EXPECT_FALSE(FileExists(c.output) && c.output != work / L"good.wav") << c.output;
     }
@@ -136,10 +136,10 @@ TEST_F(FFmpegJob, FoundOnTheSearchPathWhenNotBesideTheProgramElseSaysSo) {
         const JobResult result = test::ConvertNow(bare.Path(), work / L"a.wav", work / L"a.mp3");
         SCOPED_TRACE(testing::PrintToString(c.path));
         if (c.found) {
-            EXPECT_EQ(result.word, L"OK");
+            EXPECT_EQ(result.outcome, JobOutcome::Converted);
             EXPECT_TRUE(DecodesCleanly(work / L"a.mp3"));
         } else {
-            EXPECT_EQ(result.word, L"Error");
+            EXPECT_EQ(result.outcome, JobOutcome::Failed);
             EXPECT_EQ(result.log, std::vector<std::wstring>{L"ffmpeg.exe was not found beside the program (" +
                                                             bare.Path() + L") or on the search path."});
             EXPECT_FALSE(PathExists(work / L"a.mp3"));

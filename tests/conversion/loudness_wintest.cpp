@@ -23,9 +23,9 @@ protected:
         return path;
     }
     std::optional<int> RateOf(const std::wstring& path) {
-        const ConsoleRun run = RunConsoleProgram(BuiltFFmpeg(), L"ffmpeg.exe -hide_banner -i \"" + path + L"\"",
+        const CapturedRun run = RunConsoleProgram(BuiltFFmpeg(), L"ffmpeg.exe -hide_banner -i \"" + path + L"\"",
                                                  folder.Path());
-        const auto stream = FirstAudioStream(SplitLines(RedecodeAsUtf8(run.output)));
+        const auto stream = FirstAudioStream(SplitLines(DecodeConsoleOutput(run.output)));
         return stream ? std::optional<int>(stream->sampleRate) : std::nullopt;
     }
 };
@@ -41,7 +41,7 @@ TEST_F(Normalisation, KeepsTheSourceRateWhereTheFormatCarriesIt) {
             if (format_ == L"opus" || (format_ == L"mp3" && rate > 48000)) expected = 48000;
             const std::wstring output = folder / (L"out " + std::to_wstring(rate) + L"." + format_);
             SCOPED_TRACE(testing::PrintToString(output));
-            ASSERT_EQ(ConvertNow(source, output, L"", true).word, L"OK");
+            ASSERT_EQ(ConvertNow(source, output, L"", true).outcome, JobOutcome::Converted);
             EXPECT_EQ(RateOf(output), expected);
         }
     }
@@ -51,15 +51,15 @@ TEST_F(Normalisation, TheUsersRateWins) {
     const std::wstring source = Source(44100);
     for (const wchar_t* format : {L"flac", L"wav"}) {
         const std::wstring output = folder / (std::wstring(L"user.") + format);
-        ASSERT_EQ(ConvertNow(source, output, L"-ar 22100", true).word, L"OK");
+        ASSERT_EQ(ConvertNow(source, output, L"-ar 22100", true).outcome, JobOutcome::Converted);
         EXPECT_EQ(RateOf(output), 22100);
     }
 }
 
 TEST_F(Normalisation, FlacStaysCloseToTheUnnormalisedSize) {
     const std::wstring source = Source(44100, 3);
-    ASSERT_EQ(ConvertNow(source, folder / L"normalised.flac", L"", true).word, L"OK");
-    ASSERT_EQ(ConvertNow(source, folder / L"plain.flac").word, L"OK");
+    ASSERT_EQ(ConvertNow(source, folder / L"normalised.flac", L"", true).outcome, JobOutcome::Converted);
+    ASSERT_EQ(ConvertNow(source, folder / L"plain.flac").outcome, JobOutcome::Converted);
     const int64_t normalised = WindowsJobFiles().FileSize(folder / L"normalised.flac");
     const int64_t plain = WindowsJobFiles().FileSize(folder / L"plain.flac");
     EXPECT_EQ(RateOf(folder / L"normalised.flac"), 44100);

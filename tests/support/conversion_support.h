@@ -2,6 +2,7 @@
 // sample audio made by it, and a main window whose copy of the program has ffmpeg.exe beside it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "conversion/conversion_job.h"
@@ -18,6 +19,14 @@ unsigned long RunBuiltFFmpeg(const std::wstring& arguments, const std::wstring& 
 // Writes a sine tone of the given length into the file: a WAV file made directly, any other format
 // (by its extension) converted from one by ffmpeg.exe.
 void MakeTone(const std::wstring& path, double seconds = 0.5, int sampleRate = 44100, int channels = 1);
+
+// A console program run to its end with everything it wrote (standard output and error).
+struct CapturedRun {
+    std::optional<uint32_t> exitStatus;  // empty when it could not be started
+    std::string output;
+};
+CapturedRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
+                              const std::wstring& workDir);
 
 // True when FFmpeg reads the whole file back without an error.
 bool DecodesCleanly(const std::wstring& path);

@@ -17,8 +17,17 @@ void PlaceFFmpegBeside(const std::wstring& folder) {
         CopyFileW(BuiltFFmpeg().c_str(), target.c_str(), FALSE);
 }
 
+CapturedRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
+                              const std::wstring& workDir) {
+    CapturedRun captured;
+    captured.exitStatus =
+        RunProcess(application, commandLine, workDir, [&](std::string_view bytes) { captured.output.append(bytes); })
+            .exitStatus;
+    return captured;
+}
+
 unsigned long RunBuiltFFmpeg(const std::wstring& arguments, const std::wstring& folder) {
-    const ConsoleRun run = RunConsoleProgram(BuiltFFmpeg(), L"ffmpeg.exe " + arguments, folder);
+    const CapturedRun run = RunConsoleProgram(BuiltFFmpeg(), L"ffmpeg.exe " + arguments, folder);
     return run.exitStatus ? *run.exitStatus : 0xFFFFFFFFul;
 }
 

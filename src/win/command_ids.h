@@ -2,10 +2,6 @@
 // whose controls and menus it holds.
 #pragma once
 
-#include <iterator>
-
-#include "conversion/conversion_engine.h"
-
 namespace corvana {
 
 // Control identifiers (also how another process or a test finds a control).
@@ -55,13 +51,8 @@ enum CommandId : int {
     CMD_ToolHelp,
     // "Simultaneous Conversions": "Automatic", then one item per number of jobs.
     CMD_SimultaneousAutomatic = 1100,
-    CMD_SimultaneousFirst,  // 1, 2, 3, 4, 6, 8, 12, 16 in order
-    CMD_SimultaneousLast = CMD_SimultaneousFirst + std::size(kSimultaneousChoices) - 1,
+    CMD_SimultaneousFirst,  // one item per choice of the conversion engine, in its order
+    CMD_SimultaneousLast = CMD_SimultaneousFirst + 7,
 };
-
-// The number of jobs of a "Simultaneous Conversions" item after "Automatic".
-inline unsigned SimultaneousChoice(int command) {
-    return kSimultaneousChoices[command - CMD_SimultaneousFirst];
-}
 
 }  // namespace corvana

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings_store.h"
 #include "common/app_error.h"
+#include "common/settings_store.h"
 
 namespace corvana {
 

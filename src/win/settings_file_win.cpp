@@ -1,4 +1,4 @@
-#include "app/settings_file_win.h"
+#include "win/settings_file_win.h"
 
 #include <windows.h>
 #include <shlobj.h>
