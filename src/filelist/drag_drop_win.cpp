@@ -41,18 +41,13 @@ void FileListView::OnDropFiles(HDROP drop) {
     // A drop is one change of the list: its rows are shown together at the end instead of the
     // list view being updated for each file. In sorted mode they are sorted in then, to the same
     // places one-by-one insertion would give, and the selection stays with its rows.
-    std::vector<uint64_t> selectedIds;
-    if (rows_.IsSorted())
-        for (int i = -1; (i = ListView_GetNextItem(list_, i, LVNI_SELECTED)) != -1;)
-            selectedIds.push_back(rows_.At(static_cast<size_t>(i)).id);
+    const std::vector<uint64_t> selectedIds = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
     rows_.BeginBatch();
     ScopeExit show([&] {
         rows_.EndBatch();
         if (!selectedIds.empty()) ClearSelection();
         Refresh();
-        for (uint64_t id : selectedIds)
-            if (const auto row = rows_.PositionOf(id))
-                ListView_SetItemState(list_, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
+        if (!selectedIds.empty()) SelectIds(selectedIds);
     });
     for (UINT i = 0; i < count; ++i) {
         // One item that fails does not stop the others, and says nothing.

@@ -89,6 +89,12 @@ private:
     void Sort();
     // Removes every row whose caption equals one of the paths exactly, in one pass.
     void RemoveItemsByPath(const std::vector<std::wstring>& paths);
+    // The control keeps its selection by position; a change that moves rows carries it over by
+    // row id: the selected rows' ids before the change (but those at the sorted positions in
+    // `leaving`), then after it those rows selected again, and no other.
+    std::vector<size_t> SelectedRows() const;
+    std::vector<uint64_t> SelectedIds(const std::vector<size_t>& leaving = {}) const;
+    void SelectIds(const std::vector<uint64_t>& ids);
 
     HWND owner_;
     std::wstring& lastFolder_;

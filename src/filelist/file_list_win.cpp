@@ -21,41 +21,6 @@
 
 namespace corvana {
 
-namespace {
-
-std::vector<int> SelectedPositions(HWND list) {
-    std::vector<int> selected;
-    for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) != -1;) selected.push_back(i);
-    return selected;
-}
-
-void Select(HWND list, const std::vector<int>& positions) {
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    for (int p : positions) ListView_SetItemState(list, p, LVIS_SELECTED, LVIS_SELECTED);
-}
-
-// The selection follows its rows when rows are placed in the middle of the list (sorted mode).
-class KeepSelection {
-public:
-    KeepSelection(HWND list, const FileListModel& model) : list_(list), model_(model) {
-        for (int p : SelectedPositions(list)) ids_.push_back(model.At(static_cast<size_t>(p)).id);
-    }
-    void Restore() const {
-        if (ids_.empty()) return;
-        std::vector<int> positions;
-        for (uint64_t id : ids_)
-            if (const auto p = model_.PositionOf(id)) positions.push_back(static_cast<int>(*p));
-        Select(list_, positions);
-    }
-
-private:
-    HWND list_;
-    const FileListModel& model_;
-    std::vector<uint64_t> ids_;
-};
-
-}  // namespace
-
 FileListView::FileListView(HWND owner, std::wstring& lastFolder, Callbacks callbacks)
     : owner_(owner), lastFolder_(lastFolder), callbacks_(std::move(callbacks)) {}
 
@@ -140,10 +105,10 @@ void FileListView::AddFile(const std::wstring& path) {
             ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     } else {
         if (rows_.Contains(path)) return;
-        const KeepSelection selection(list_, rows_);
+        const std::vector<uint64_t> selected = SelectedIds();
         added = rows_.Add(path);
         Refresh();
-        selection.Restore();
+        if (!selected.empty()) SelectIds(selected);
     }
     // A row added during a run is converted in it.
     if (added && callbacks_.rowAdded) callbacks_.rowAdded(rows_.At(*added).id);
@@ -212,15 +177,14 @@ void FileListView::AddFolderContents(const std::wstring& folder) {
 
     {
         SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-        const bool keep = rows_.IsSorted();
-        std::optional<KeepSelection> selection;
-        if (keep) selection.emplace(list_, rows_);
+        // In sorted mode the new rows go in between: the selection stays with its rows.
+        const std::vector<uint64_t> selected = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
         rows_.BeginBatch();
         rows_.Reserve(scanList_.size());
         ScopeExit resume([&] {
             rows_.EndBatch();
             Refresh();
-            if (selection) selection->Restore();
+            if (!selected.empty()) SelectIds(selected);
             SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(list_, nullptr, TRUE);
         });

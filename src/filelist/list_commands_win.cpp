@@ -9,13 +9,6 @@ namespace corvana {
 
 namespace {
 
-std::vector<size_t> SelectedRows(HWND list) {
-    std::vector<size_t> rows;
-    rows.reserve(ListView_GetSelectedCount(list));
-    for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) != -1;) rows.push_back(static_cast<size_t>(i));
-    return rows;
-}
-
 int FocusedRow(HWND list) {
     return ListView_GetNextItem(list, -1, LVNI_FOCUSED);
 }
@@ -45,9 +38,35 @@ private:
 
 }  // namespace
 
+std::vector<size_t> FileListView::SelectedRows() const {
+    std::vector<size_t> rows;
+    rows.reserve(ListView_GetSelectedCount(list_));
+    for (int i = -1; (i = ListView_GetNextItem(list_, i, LVNI_SELECTED)) != -1;) rows.push_back(static_cast<size_t>(i));
+    return rows;
+}
+
+std::vector<uint64_t> FileListView::SelectedIds(const std::vector<size_t>& leaving) const {
+    std::vector<uint64_t> ids;
+    for (size_t row : SelectedRows())
+        if (row < rows_.Count() && !std::binary_search(leaving.begin(), leaving.end(), row))
+            ids.push_back(rows_.At(row).id);
+    return ids;
+}
+
+void FileListView::SelectIds(const std::vector<uint64_t>& ids) {
+    std::vector<size_t> rows;
+    rows.reserve(ids.size());
+    for (uint64_t id : ids)
+        if (const auto row = rows_.PositionOf(id)) rows.push_back(*row);
+    // First to last: the cheap order for the control's selection ranges.
+    std::sort(rows.begin(), rows.end());
+    ClearSelection();
+    for (size_t row : rows) ListView_SetItemState(list_, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+}
+
 std::vector<std::wstring> FileListView::SelectedCaptions() const {
     std::vector<std::wstring> captions;
-    for (size_t row : SelectedRows(list_))
+    for (size_t row : SelectedRows())
         if (row < rows_.Count()) captions.push_back(rows_.At(row).caption);
     return captions;
 }
@@ -57,9 +76,8 @@ void FileListView::Sort() {
     // all rows selected there is nothing to carry (Select All and then a sort stays cheap).
     const size_t count = rows_.Count();
     const size_t selectedCount = ListView_GetSelectedCount(list_);
-    std::vector<uint64_t> selectedIds;
-    if (selectedCount != 0 && selectedCount != count)
-        for (size_t row : SelectedRows(list_)) selectedIds.push_back(rows_.At(row).id);
+    const std::vector<uint64_t> selectedIds =
+        selectedCount != 0 && selectedCount != count ? SelectedIds() : std::vector<uint64_t>{};
     const int focused = FocusedRow(list_);
     const std::optional<uint64_t> focusedId = focused >= 0 && static_cast<size_t>(focused) < count
                                                   ? std::optional(rows_.At(static_cast<size_t>(focused)).id)
@@ -68,15 +86,7 @@ void FileListView::Sort() {
     rows_.SetSortOrder(ListOrder(sortedColumn_, descending_));
 
     SuspendRedraw redraw(list_);
-    if (!selectedIds.empty()) {
-        std::vector<size_t> rows;
-        rows.reserve(selectedIds.size());
-        for (uint64_t id : selectedIds)
-            if (const auto row = rows_.PositionOf(id)) rows.push_back(*row);
-        std::sort(rows.begin(), rows.end());
-        ClearSelection();
-        for (size_t row : rows) ListView_SetItemState(list_, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
-    }
+    if (!selectedIds.empty()) SelectIds(selectedIds);
     if (focusedId) SetFocusedRow(list_, rows_.PositionOf(*focusedId));
     Refresh();
 }
@@ -116,7 +126,7 @@ void FileListView::RemoveSelected() {
         rows.resize(count);
         for (size_t i = 0; i < count; ++i) rows[i] = i;
     } else {
-        rows = SelectedRows(list_);
+        rows = SelectedRows();
     }
     // The focus stays on its row when that row stays.
     const int focused = FocusedRow(list_);
@@ -141,17 +151,12 @@ void FileListView::RemoveItemsByPath(const std::vector<std::wstring>& paths) {
     for (size_t i = 0; i < rows_.Count(); ++i)
         if (gone.count(rows_.At(i).caption)) rows.push_back(i);
     if (rows.empty()) return;
-    // The selection is kept by position in the control: carry it over the removal.
-    std::vector<uint64_t> selectedIds;
-    for (size_t row : SelectedRows(list_))
-        if (!std::binary_search(rows.begin(), rows.end(), row)) selectedIds.push_back(rows_.At(row).id);
+    const std::vector<uint64_t> selectedIds = SelectedIds(rows);
     SuspendRedraw redraw(list_);
     ClearSelection();
     rows_.RemovePositions(std::move(rows));
     Refresh();
-    for (uint64_t id : selectedIds)
-        if (const auto row = rows_.PositionOf(id))
-            ListView_SetItemState(list_, static_cast<int>(*row), LVIS_SELECTED, LVIS_SELECTED);
+    SelectIds(selectedIds);
 }
 
 void FileListView::ClearSelection() {
@@ -160,7 +165,7 @@ void FileListView::ClearSelection() {
     // A few rows one by one, first to last (the cheap order for the control's ranges).
     constexpr UINT kOneByOne = 64;
     if (selected <= kOneByOne) {
-        for (size_t row : SelectedRows(list_)) ListView_SetItemState(list_, static_cast<int>(row), 0, LVIS_SELECTED);
+        for (size_t row : SelectedRows()) ListView_SetItemState(list_, static_cast<int>(row), 0, LVIS_SELECTED);
         return;
     }
     // Many: the control's own way of unselecting every row splits its selection ranges one row at
