@@ -9,6 +9,15 @@
 #include "conversion/ffmpeg_command.h"
 #include "support/fake_conversion.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace corvana::test {
 namespace {
 
@@ -55,12 +64,20 @@ protected:
     std::vector<EngineEvent> events;
     uint64_t lastId = 0;
 
-    std::vector<uint64_t> AddRows(std::initializer_list<const wchar_t*> names) {
+    // A source in "C:\in" and what FFmpeg does with it.
+    struct Row {
+        Row(const wchar_t* name, FakeBehaviour behaviour = FakeBehaviour::Converts)
+            : name(name), behaviour(behaviour) {}
+        const wchar_t* name;
+        FakeBehaviour behaviour;
+    };
+    std::vector<uint64_t> AddRows(std::initializer_list<Row> rows) {
         std::vector<uint64_t> ids;
-        for (const wchar_t* name : names) {
+        for (const Row& row : rows) {
             const uint64_t id = ++lastId;
-            planner.rows[id] = std::wstring(L"C:\\in\\") + name;
+            planner.rows[id] = std::wstring(L"C:\\in\\") + row.name;
             files.Put(planner.rows[id], "source");
+            ffmpeg.SetBehaviour(planner.rows[id], row.behaviour);
             ids.push_back(id);
         }
         return ids;
@@ -112,20 +129,22 @@ protected:
 };
 
 TEST_F(Engine, NamesAreReservedInListOrderCountingRunningJobs) {
-    files.Put(L"C:\\out\\gate b.mp3", "the user's");
+    files.Put(L"C:\\out\\b.mp3", "the user's");
     // Four jobs held at once; the fifth waits for a slot. Names ignore the letter case.
-    const auto ids = AddRows({L"gate a.wav", L"gate a.flac", L"GATE A.ogg", L"gate b.wav", L"gate a.mp3"});
+    constexpr auto gate = FakeBehaviour::WaitsForGate;
+    const auto ids =
+        AddRows({{L"a.wav", gate}, {L"a.flac", gate}, {L"A.ogg", gate}, {L"b.wav", gate}, {L"a.mp3", gate}});
     engine.Start(ids, planner, 4);
     ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 4; }));
     ASSERT_TRUE(ffmpeg.WaitForRunning(4));
     ffmpeg.OpenGate();
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(Outputs(), (std::map<uint64_t, std::wstring>{{1, L"C:\\out\\gate a.mp3"},
-                                                           {2, L"C:\\out\\gate a (2).mp3"},
-                                                           {3, L"C:\\out\\GATE A (3).mp3"},
-                                                           {4, L"C:\\out\\gate b (2).mp3"},
-                                                           {5, L"C:\\out\\gate a (4).mp3"}}));
-    EXPECT_EQ(files.Read(L"C:\\out\\gate b.mp3"), "the user's");
+    EXPECT_EQ(Outputs(), (std::map<uint64_t, std::wstring>{{1, L"C:\\out\\a.mp3"},
+                                                           {2, L"C:\\out\\a (2).mp3"},
+                                                           {3, L"C:\\out\\A (3).mp3"},
+                                                           {4, L"C:\\out\\b (2).mp3"},
+                                                           {5, L"C:\\out\\a (4).mp3"}}));
+    EXPECT_EQ(files.Read(L"C:\\out\\b.mp3"), "the user's");
     EXPECT_TRUE(NoTemporaryFiles());
     EXPECT_EQ(ffmpeg.Peak(), 4);
 }
@@ -147,10 +166,10 @@ TEST_F(Engine, OneAtATimeRunsInListOrder) {
 }
 
 TEST_F(Engine, RowsRemovedBeforeTheirJobAreSkippedAndAddedRowsJoinTheRun) {
-    const auto ids = AddRows({L"gate 1.wav", L"2.wav", L"3.wav"});
+    const auto ids = AddRows({{L"1.wav", FakeBehaviour::WaitsForGate}, L"2.wav", L"3.wav"});
     engine.Start(ids, planner, 1);
     ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 1; }));
-    planner.rows.erase(2);  // removed while "gate 1" runs
+    planner.rows.erase(2);  // removed while the first job waits
     const auto added = AddRows({L"4.wav"});
     engine.Add(added[0]);
     ffmpeg.OpenGate();
@@ -162,7 +181,10 @@ TEST_F(Engine, RowsRemovedBeforeTheirJobAreSkippedAndAddedRowsJoinTheRun) {
 // Stop reaches jobs in every state: running (tidy quit or deaf to it), waiting for a slot, and
 // planned but blocked; none leaves a file, and nothing after it starts.
 TEST_F(Engine, StopEndsRunningJobsDropsTheQueueAndLeavesNoFile) {
-    const auto ids = AddRows({L"hang.wav", L"deaf.wav", L"gate.wav", L"later.wav"});
+    const auto ids = AddRows({{L"a.wav", FakeBehaviour::HangsUntilStopped},
+                              {L"b.wav", FakeBehaviour::IgnoresQuit},
+                              {L"c.wav", FakeBehaviour::WaitsForGate},
+                              L"later.wav"});
     engine.Start(ids, planner, 3);
     ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 3; }));
     ASSERT_TRUE(ffmpeg.WaitForRunning(3));
@@ -191,7 +213,7 @@ TEST_F(Engine, StopBeforeAnyReportEndsTheRunAtOnce) {
 }
 
 TEST_F(Engine, FailuresEndInErrorWithTheReason) {
-    const auto ids = AddRows({L"bad.wav", L"empty.wav", L"fine.wav"});
+    const auto ids = AddRows({{L"a.wav", FakeBehaviour::Fails}, {L"b.wav", FakeBehaviour::WritesEmpty}, L"fine.wav"});
     files.AddFolder(L"C:\\out\\fine.mp3");  // a folder has the output's name
     engine.Start(ids, planner, 2);
     ASSERT_TRUE(RunToEnd());
@@ -265,9 +287,9 @@ TEST(TemporaryOutputName, OnlyTheProgramsOwnPatternNamesAnOwner) {
 
 TEST_F(Engine, AJobWithoutSignsOfLifeIsEndedAsAnError) {
     engine.SetHungJobLimit(std::chrono::milliseconds(300));
-    // "hang" prints once and writes once, then nothing; "quiet" prints nothing for longer than
-    // the limit but its file keeps growing, and finishes.
-    const auto ids = AddRows({L"hang.wav", L"quiet.wav"});
+    // The first prints once and writes once, then nothing; the second prints nothing for longer
+    // than the limit but its file keeps growing, and finishes.
+    const auto ids = AddRows({{L"a.wav", FakeBehaviour::HangsUntilStopped}, {L"b.wav", FakeBehaviour::GrowsQuietly}});
     engine.Start(ids, planner, 2);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
@@ -294,7 +316,7 @@ TEST_F(Engine, AJobWhoseThreadCannotStartFailsAndTheRunEnds) {
 }
 
 TEST_F(Engine, AJobThatThrowsFailsAloneAndLeavesNoFile) {
-    const auto ids = AddRows({L"throw.wav", L"fine.wav"});
+    const auto ids = AddRows({{L"a.wav", FakeBehaviour::Throws}, L"fine.wav"});
     engine.Start(ids, planner, 1);
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
@@ -304,7 +326,8 @@ TEST_F(Engine, AJobThatThrowsFailsAloneAndLeavesNoFile) {
 
 // For the end of a Windows session: returns once every job has ended and removed its file.
 TEST_F(Engine, StopAndWaitLeavesNoTemporaryFileBehind) {
-    const auto ids = AddRows({L"hang.wav", L"deaf.wav", L"later.wav"});
+    const auto ids =
+        AddRows({{L"a.wav", FakeBehaviour::HangsUntilStopped}, {L"b.wav", FakeBehaviour::IgnoresQuit}, L"later.wav"});
     engine.Start(ids, planner, 2);
     ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 2; }));
     ASSERT_TRUE(ffmpeg.WaitForRunning(2));
@@ -316,9 +339,20 @@ TEST_F(Engine, StopAndWaitLeavesNoTemporaryFileBehind) {
     EXPECT_TRUE(events.back().stopped);
 }
 
+// The logical processors as the system itself counts them, not as the standard library does.
+unsigned LogicalProcessors() {
+#ifdef _WIN32
+    return GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+#else
+    return static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN));
+#endif
+}
+
 TEST(EffectiveConcurrency, AutomaticIsOnePerProcessor) {
     EXPECT_EQ(EffectiveConcurrency(3), 3u);
-    EXPECT_EQ(EffectiveConcurrency(0), std::max(1u, std::thread::hardware_concurrency()));
+    const unsigned processors = LogicalProcessors();
+    ASSERT_GT(processors, 0u);
+    EXPECT_EQ(EffectiveConcurrency(0), processors);
 }
 
 TEST(StoredConcurrency, OnlyTheMenusNumbersCount) {
@@ -375,6 +409,7 @@ TEST_F(Job, TheCommandLineReplacesItsOutputOnlyOnSuccess) {
     files.Put(L"C:\\out\\x.mp3", "old");
     JobTicket bad = Ticket(L"C:\\in\\bad.wav", L"C:\\out\\x.mp3");
     bad.replaceExisting = true;
+    ffmpeg.SetBehaviour(bad.source, FakeBehaviour::Fails);
     EXPECT_EQ(RunJob(bad, ffmpeg, files, stop).outcome, JobOutcome::Failed);
     EXPECT_EQ(files.Read(L"C:\\out\\x.mp3"), "old");
     EXPECT_EQ(RunJob(good, ffmpeg, files, stop).outcome, JobOutcome::Converted);

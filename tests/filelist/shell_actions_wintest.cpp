@@ -158,21 +158,22 @@ TEST_F(ShellActions, ShowInExplorerOpensAWindowForEachExistingFile) {
 // Windows; Wine 8 has no properties sheet for a file and shows its "Error" box instead, so only
 // that one window per file is checked here, not its content.
 TEST_F(ShellActions, PropertiesAsksTheShellOnlyForExistingFiles) {
-    const std::wstring a = Make(L"a.mp3"), c = Make(L"c.mp3");
+    const std::wstring a = Make(L"a.mp3"), c = Make(L"c.mp3"), e = Make(L"e.mp3");
     CreateDirectoryW((work / L"d.mp3").c_str(), nullptr);
     DialogWatcher watcher([](const DialogSnapshot& d) {
         PostMessageW(d.hwnd, WM_COMMAND, IDCANCEL, 0);
         PostMessageW(d.hwnd, WM_CLOSE, 0, 0);
     });
     Start();
-    AddAndSelect({a, work / L"b.mp3", c, work / L"d.mp3"});
+    AddAndSelect({a, work / L"b.mp3", c, work / L"d.mp3", e});
     form->RunCommand(CMD_Properties);
-    PumpFor(1500);
-    EXPECT_EQ(watcher.Count(), 2u);
-    SelectCaptions(form->Files().Handle(), {work / L"b.mp3", work / L"d.mp3"});
+    EXPECT_TRUE(PumpUntil([&] { return watcher.Count() >= 3; }, 20000));
+    // The items go in list order, so once the file after the missing one and the folder has its
+    // window, theirs would have come before it.
+    SelectCaptions(form->Files().Handle(), {work / L"b.mp3", work / L"d.mp3", e});
     form->RunCommand(CMD_Properties);
-    PumpFor(1000);
-    EXPECT_EQ(watcher.Count(), 2u) << "a missing file and a folder only beep";
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() >= 4; }, 20000));
+    EXPECT_EQ(watcher.Count(), 4u) << "a missing file and a folder only beep";
 }
 
 }  // namespace

@@ -37,28 +37,19 @@ TEST(OpenDialogFilter, ListsTheTypesInTheDialogsOrder) {
               L"*.mp2;*.wv;*.mp4;*.mkv;*.avi;*.mpg;*.mpeg;*.mov;*.wmv;*.flv;*.f4v|All Files|*.*");
 }
 
-// The open dialog offers what scans and drops take, and Opus besides.
+// The open dialog offers what scans and drops take, and Opus besides. The types are written out
+// here rather than read from the program's own table, so that a type dropped from scans, or Opus
+// taken by them, shows.
 TEST(IsSupportedFile, TakesEveryTypeTheOpenDialogOffersButOpus) {
-    const std::wstring filter = OpenDialogFilter();
-    const std::wstring head = L"Supported Files|", tail = L"|All Files|*.*";
-    ASSERT_EQ(filter.rfind(head, 0), 0u);
-    ASSERT_EQ(filter.substr(filter.size() - tail.size()), tail);
-    const std::wstring patterns = filter.substr(head.size(), filter.size() - head.size() - tail.size());
-    size_t offered = 0;
-    for (size_t at = 0; at <= patterns.size();) {
-        size_t end = patterns.find(L';', at);
-        if (end == std::wstring::npos) end = patterns.size();
-        const std::wstring pattern = patterns.substr(at, end - at);
-        ASSERT_EQ(pattern.rfind(L"*.", 0), 0u) << pattern;
-        const std::wstring extension = pattern.substr(2);
+    const std::wstring offered[] = {L"mp3", L"wav",  L"m4a",  L"wma",  L"flac", L"webm", L"aiff", L"aac",
+                                    L"ogg", L"opus", L"ac3",  L"eac3", L"mp2",  L"wv",   L"mp4",  L"mkv",
+                                    L"avi", L"mpg",  L"mpeg", L"mov",  L"wmv",  L"flv",  L"f4v"};
+    for (const std::wstring& extension : offered) {
         std::wstring upper;
         for (wchar_t c : extension) upper += static_cast<wchar_t>(c >= L'a' && c <= L'z' ? c - 32 : c);
         EXPECT_EQ(IsSupportedFile(L"x." + extension), extension != L"opus") << extension;
         EXPECT_EQ(IsSupportedFile(L"x." + upper), extension != L"opus") << upper;
-        ++offered;
-        at = end + 1;
     }
-    EXPECT_GE(offered, 14u) << "every output format can also be read";
 }
 
 }  // namespace

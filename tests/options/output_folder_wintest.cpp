@@ -232,13 +232,19 @@ TEST_P(ShowInExplorerUncreatable, CreatesNothingAndReportsNothing) {
     const std::set<HWND> before = OtherProcessesWindows();
     MessageBoxWatcher watcher;
     Show(text);
-    // Long enough for a file manager to show its window, which takes about a second here.
-    PumpFor(1500);
     EXPECT_EQ(watcher.Count(), 0u);
+    // A folder that can be shown, asked for next: once its window is up, a window for the text
+    // before it would have come too.
+    Show(base / L"Shown Next");
+    HWND shownNext = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (shownNext = FindExplorerWindow(L"Shown Next")) != nullptr; }, 15000));
     std::vector<std::wstring> opened;
     for (HWND hwnd : OtherProcessesWindows())
-        if (!before.count(hwnd)) opened.push_back(ControlText(hwnd));
+        if (!before.count(hwnd) && hwnd != shownNext) opened.push_back(ControlText(hwnd));
+    PostMessageW(shownNext, WM_CLOSE, 0, 0);
+    PumpUntil([&] { return !IsWindow(shownNext); }, 5000);
     EXPECT_TRUE(opened.empty()) << testing::PrintToString(opened);
+    EXPECT_EQ(watcher.Count(), 0u);
     EXPECT_FALSE(DirectoryExists(text));
     EXPECT_EQ(ReadFileBytes(base / L"file.txt"), "x");
 }

@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,8 +138,9 @@ private:
         while (!stop_) {
             for (HWND dialog : WindowsOf(GetCurrentProcessId(), L"#32770")) {
                 if (std::find(handled.begin(), handled.end(), dialog) != handled.end()) continue;
-                // Let the dialog finish setting itself up on its own thread first.
-                Sleep(150);
+                // One that never gets ready is looked at again on the next round; the test waiting
+                // for it fails on its own time limit.
+                if (!WaitUntilReady(dialog)) continue;
                 if (!filter_.empty() && ControlText(dialog) != filter_) continue;
                 handled.push_back(dialog);
                 DialogSnapshot snapshot = Snapshot(dialog);
@@ -148,6 +152,56 @@ private:
             }
             Sleep(30);
         }
+    }
+
+    // A dialog has finished setting itself up once its thread's message loop has taken a message
+    // posted after the dialog appeared: what the dialog queued for itself meanwhile came first.
+    // A hook on that thread sees the message taken.
+    bool WaitUntilReady(HWND dialog) {
+        const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+        const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, SeeMarkerTaken, nullptr, thread);
+        if (!hook) return false;
+        Markers& markers = TakenMarkers();
+        const LPARAM ticket = ++markers.lastTicket;
+        bool ready = false;
+        if (PostMessageW(dialog, MarkerMessage(), 0, ticket)) {
+            const DWORD start = GetTickCount();
+            std::unique_lock lock(markers.mutex);
+            while (!stop_ && IsWindow(dialog) && GetTickCount() - start < 10000) {
+                if (markers.taken.erase(ticket)) {
+                    ready = true;
+                    break;
+                }
+                markers.changed.wait_for(lock, std::chrono::milliseconds(50));
+            }
+        }
+        UnhookWindowsHookEx(hook);
+        return ready;
+    }
+    // Shared by every watcher, since each hook on a thread sees every watcher's markers.
+    struct Markers {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::set<LPARAM> taken;
+        std::atomic<LPARAM> lastTicket{0};
+    };
+    static Markers& TakenMarkers() {
+        static Markers markers;
+        return markers;
+    }
+    static UINT MarkerMessage() {
+        static const UINT message = RegisterWindowMessageW(L"Corvana test: dialog watcher marker");
+        return message;
+    }
+    static LRESULT CALLBACK SeeMarkerTaken(int code, WPARAM removal, LPARAM lp) {
+        const MSG& msg = *reinterpret_cast<const MSG*>(lp);
+        if (code == HC_ACTION && removal == PM_REMOVE && msg.message == MarkerMessage()) {
+            Markers& markers = TakenMarkers();
+            std::lock_guard lock(markers.mutex);
+            markers.taken.insert(msg.lParam);
+            markers.changed.notify_all();
+        }
+        return CallNextHookEx(nullptr, code, removal, lp);
     }
 
     Action action_;

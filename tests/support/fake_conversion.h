@@ -101,17 +101,31 @@ private:
     std::vector<std::wstring> created_;
 };
 
+// What the stand-in FFmpeg does with one source.
+enum class FakeBehaviour {
+    Converts,           // writes the output and ends with exit status 0
+    Fails,              // reports invalid data and ends with exit status 1, writing nothing
+    WritesEmpty,        // writes an empty output and ends with exit status 0
+    HangsUntilStopped,  // writes part of its output, then runs until stopped and quits tidily with
+                        // exit status 0, as FFmpeg does on "q" (or when it is taken for hung)
+    IgnoresQuit,        // as HangsUntilStopped, but deaf to "q": it is ended outright (exit status 1)
+    WaitsForGate,       // waits until the test opens the gate, then converts
+    GrowsQuietly,       // prints nothing for 800 ms while its output grows, then converts
+    Throws,             // writes part of its output and throws, as a broken runner might
+};
+
 // An "FFmpeg" over MemoryFiles. A command's input and output are its first and last quoted
-// texts. By the input's name: "bad" fails with exit status 1 and no file; "empty" writes an empty
-// file; "hang" writes part of its output and runs until stopped, then quits tidily with exit
-// status 0, as FFmpeg does on "q" (or when it is taken for hung); "deaf" ignores "q" and is
-// ended outright; "quiet" prints nothing for 800 ms while its output grows, then converts;
-// "throw" writes part of its output and throws, as a broken runner might; "gate" waits until
-// the test opens the gate. Every other input converts. Probes (no output) describe a 44.1 kHz
-// stream.
+// texts; what it does is the behaviour the test set for the input, Converts unless set. Probes
+// (no output) describe a 44.1 kHz stream.
 class FakeFFmpeg : public ProcessRunner {
 public:
     explicit FakeFFmpeg(MemoryFiles& files) : files_(files) {}
+
+    // Sources compare ignoring ASCII case, as the files do.
+    void SetBehaviour(const std::wstring& source, FakeBehaviour behaviour) {
+        std::lock_guard lock(m_);
+        behaviours_[AsciiLowerCase(source)] = behaviour;
+    }
 
     Outcome Run(const std::wstring& commandLine, const std::function<void(std::string_view)>& onOutput,
                 const std::function<bool()>& shouldEnd) override {
@@ -121,11 +135,14 @@ public:
             quoted.push_back(commandLine.substr(i + 1, end - i - 1));
             i = end + 1;
         }
+        FakeBehaviour behaviour = FakeBehaviour::Converts;
         {
             std::lock_guard lock(m_);
             commands_.push_back(commandLine);
             ++running_;
             peak_ = std::max(peak_, running_);
+            const auto it = behaviours_.find(AsciiLowerCase(quoted.front()));
+            if (it != behaviours_.end()) behaviour = it->second;
         }
         struct Leave {
             FakeFFmpeg* self;
@@ -143,32 +160,31 @@ public:
         }
         const std::wstring& output = quoted.back();
         onOutput("Input #0, wav, from 'x':\n  Duration: 00:00:10.00, bitrate: 1411 kb/s\n");
-        if (AsciiLowerCase(input).find(L"gate") != std::wstring::npos) {
-            std::unique_lock lock(m_);
-            while (!gateOpen_ && !shouldEnd()) changed_.wait_for(lock, std::chrono::milliseconds(1));
-        }
-        if (input.find(L"hang") != std::wstring::npos || input.find(L"deaf") != std::wstring::npos) {
-            files_.Put(output, "partial");
-            onOutput("size=1kB time=00:00:05.00 bitrate=1kbits/s\r");
-            while (!shouldEnd()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return {input.find(L"deaf") != std::wstring::npos ? 1u : 0u, L""};
-        }
-        if (input.find(L"quiet") != std::wstring::npos) {
-            for (int i = 1; i <= 40 && !shouldEnd(); ++i) {
-                files_.Put(output, std::string(static_cast<size_t>(i), 'q'));
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        switch (behaviour) {
+            case FakeBehaviour::WaitsForGate: {
+                std::unique_lock lock(m_);
+                while (!gateOpen_ && !shouldEnd()) changed_.wait_for(lock, std::chrono::milliseconds(1));
+                break;
             }
-        }
-        if (input.find(L"throw") != std::wstring::npos) {
-            files_.Put(output, "partial");
-            throw std::runtime_error("out of memory");
-        }
-        if (input.find(L"bad") != std::wstring::npos) {
-            onOutput("x: Invalid data found when processing input\n");
-            return {1, L""};
+            case FakeBehaviour::HangsUntilStopped:
+            case FakeBehaviour::IgnoresQuit:
+                files_.Put(output, "partial");
+                onOutput("size=1kB time=00:00:05.00 bitrate=1kbits/s\r");
+                while (!shouldEnd()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return {behaviour == FakeBehaviour::IgnoresQuit ? 1u : 0u, L""};
+            case FakeBehaviour::GrowsQuietly:
+                for (int i = 1; i <= 40 && !shouldEnd(); ++i) {
+                    files_.Put(output, std::string(static_cast<size_t>(i), 'q'));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
+                break;
+            case FakeBehaviour::Throws: files_.Put(output, "partial"); throw std::runtime_error("out of memory");
+            case FakeBehaviour::Fails: onOutput("x: Invalid data found when processing input\n"); return {1, L""};
+            case FakeBehaviour::Converts:
+            case FakeBehaviour::WritesEmpty: break;
         }
         onOutput("size=1kB time=00:00:05.00 bitrate=1kbits/s\r");
-        files_.Put(output, input.find(L"empty") != std::wstring::npos ? "" : "converted " + EncodeUtf8(input));
+        files_.Put(output, behaviour == FakeBehaviour::WritesEmpty ? "" : "converted " + EncodeUtf8(input));
         onOutput("size=2kB time=00:00:10.00 bitrate=1kbits/s\n");
         return {0, L""};
     }
@@ -209,6 +225,7 @@ private:
     std::vector<std::wstring> commands_;
     int running_ = 0, peak_ = 0;
     bool gateOpen_ = false;
+    std::map<std::wstring, FakeBehaviour> behaviours_;
     std::set<uint32_t> runningProcesses_;
 };
 
