@@ -49,7 +49,9 @@ void AppendItem(HMENU menu, int command, const wchar_t* text, UINT extraFlags = 
     AppendMenuW(menu, MF_STRING | extraFlags, static_cast<UINT_PTR>(command), text);
 }
 
-void AppendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+void AppendSeparator(HMENU menu) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+}
 
 }  // namespace
 
@@ -164,8 +166,8 @@ void MainWindow::OnDpiChanged() {
     ListView_SetImageList(files_->Handle(), smallImages_.get(), LVSIL_SMALL);
 
     const int large = Scale(64);
-    largeImages_.reset(CreateImageList(
-        {IDI_ADD_VIDEO, IDI_ADD_FOLDER, IDI_ENVELOPE_LETTER, IDI_SIGN_INFO, IDI_SIGN_QUESTION}, large));
+    largeImages_.reset(
+        CreateImageList({IDI_ADD_VIDEO, IDI_ADD_FOLDER, IDI_ENVELOPE_LETTER, IDI_SIGN_INFO, IDI_SIGN_QUESTION}, large));
     SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(largeImages_.get()));
     SendMessageW(toolBar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(large, large));
     SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(71), Scale(84)));
@@ -419,11 +421,10 @@ void MainWindow::ToggleShowErrorDetails() {
 
 void MainWindow::ResetToDefaults() {
     // During a run the one question also says that the running conversions are stopped.
-    const bool yes =
-        conversion_->Running()
-            ? ConfirmStopRunning(L"Conversions are still running. Stop them and restart Corvana?")
-            : ShowMessageDialog(L"Restart Application?", MessageKind::Confirmation, MessageButtons::YesNo,
-                                L"Confirmation", {L"Yes", L"No"}, hwnd_) == IDYES;
+    const bool yes = conversion_->Running()
+                         ? ConfirmStopRunning(L"Conversions are still running. Stop them and restart Corvana?")
+                         : ShowMessageDialog(L"Restart Application?", MessageKind::Confirmation, MessageButtons::YesNo,
+                                             L"Confirmation", {L"Yes", L"No"}, hwnd_) == IDYES;
     if (!yes) return;
     // From here on the file belongs to the new instance. A conversion run in progress is stopped
     // first, as at any exit, and an option changed meanwhile must not put the old settings back
@@ -537,20 +538,19 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             const std::wstring text = std::exchange(startupError_, L"");
             if (!text.empty()) Application::ShowErrorText(text);
             return 0;
-    }
-    case WM_CLOSE: RequestExit(); return 0;
-    // Logging off or shutting down asks nothing: Windows ends the program once this returns, so
-    // the run is stopped here and its temporary files go first.
-    case WM_QUERYENDSESSION: return TRUE;
-    case WM_ENDSESSION:
-        if (wp) {
-            conversion_->EndSession();
-            EndProgram();
         }
-        return 0;
-    case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;
-    default:
-        break;
+        case WM_CLOSE: RequestExit(); return 0;
+        // Logging off or shutting down asks nothing: Windows ends the program once this returns, so
+        // the run is stopped here and its temporary files go first.
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION:
+            if (wp) {
+                conversion_->EndSession();
+                EndProgram();
+            }
+            return 0;
+        case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;
+        default: break;
     }
     return DefaultProc(msg, wp, lp);
 }

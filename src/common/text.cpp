@@ -57,7 +57,9 @@ std::optional<std::wstring> DecodeUtf8(std::string_view bytes) {
     return out;
 }
 
-bool IsValidUtf8(std::string_view bytes) { return DecodeUtf8(bytes).has_value(); }
+bool IsValidUtf8(std::string_view bytes) {
+    return DecodeUtf8(bytes).has_value();
+}
 
 std::string EncodeUtf8(std::wstring_view text) {
     std::string out;
@@ -103,8 +105,12 @@ std::wstring TrimControl(std::wstring_view text) {
     return std::wstring(text.substr(begin, end - begin));
 }
 
-wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+wchar_t AsciiUpper(wchar_t c) {
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+}
+wchar_t AsciiLower(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+}
 
 std::wstring AsciiLowerCase(std::wstring_view text) {
     std::wstring out(text);

@@ -229,8 +229,8 @@ void WindowsJobFiles::Delete(const std::wstring& path) {
 std::vector<std::wstring> WindowsJobFiles::FileNamesIn(const std::wstring& folder) const {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    UniqueFindHandle find(FindFirstFileExW(FileApiPath(WithTrailingBackslash(folder) + L"*").c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFindHandle find(FindFirstFileExW(FileApiPath(WithTrailingBackslash(folder) + L"*").c_str(), FindExInfoBasic,
+                                           &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return names;
     do
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);

@@ -150,8 +150,8 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
         RemoveStaleTemporaries(FolderOf(plan->output));
         // Names are reserved in queue order, counting those that running jobs hold.
         ticket.output = plan->replaceExisting
-                          ? plan->output
-                          : UniqueOutputName(plan->output, [this](const std::wstring& p) { return NameTaken(p); });
+                            ? plan->output
+                            : UniqueOutputName(plan->output, [this](const std::wstring& p) { return NameTaken(p); });
         ++jobCounter_;
         for (unsigned n = 0;; ++n) {
             ticket.temporary = TemporaryOutputPath(
@@ -179,7 +179,8 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
             // No thread, no job: the row fails at once and the run goes on without it.
             jobs_.erase(id);
             ++finished_;
-            JobResult result{JobOutcome::Failed, L"", {L"The conversion could not be started: " + WidenMessage(e.what())}};
+            JobResult result{
+                JobOutcome::Failed, L"", {L"The conversion could not be started: " + WidenMessage(e.what())}};
             events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
         }
     }
@@ -209,8 +210,8 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
         ++finished_;
         JobResult result = std::move(*report.result);
         // A job that had already given its file its name when Stop came is done, not stopped.
-        events.push_back(
-            EngineEvent{EngineEvent::Kind::Finished, report.id, it->second->ticket.source, std::nullopt, result, false});
+        events.push_back(EngineEvent{EngineEvent::Kind::Finished, report.id, it->second->ticket.source, std::nullopt,
+                                     result, false});
         jobs_.erase(it);
     }
     if (running_) {

@@ -92,7 +92,8 @@ std::optional<SourceAudio> FirstAudioStream(const std::vector<std::wstring>& ffm
         const size_t layoutEnd = layout == std::wstring::npos ? layout : line.find(L", ", layout + 2);
         if (layoutEnd != std::wstring::npos) {
             size_t end = layoutEnd + 2;
-            while (end < line.size() && ((line[end] >= L'a' && line[end] <= L'z') || (line[end] >= L'0' && line[end] <= L'9')))
+            while (end < line.size() &&
+                   ((line[end] >= L'a' && line[end] <= L'z') || (line[end] >= L'0' && line[end] <= L'9')))
                 ++end;
             const std::wstring_view format = std::wstring_view(line).substr(layoutEnd + 2, end - layoutEnd - 2);
             for (auto known : kSampleFormats)

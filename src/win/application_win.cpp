@@ -34,7 +34,9 @@ void SetMainWindow(HWND hwnd, HACCEL accelerators) {
     g_accelerators = accelerators;
 }
 
-HWND MainWindow() { return g_main; }
+HWND MainWindow() {
+    return g_main;
+}
 
 void Run() {
     MSG msg;
@@ -69,13 +71,17 @@ std::wstring ExceptionText(const std::exception& e) {
     return text ? *text : L"Unknown failure";
 }
 
-void ShowException(const std::exception& e) { ShowErrorText(ExceptionText(e)); }
+void ShowException(const std::exception& e) {
+    ShowErrorText(ExceptionText(e));
+}
 
 void SetBusyCursor(bool busy) {
     g_busy = busy;
     SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
 }
 
-bool IsBusyCursor() { return g_busy; }
+bool IsBusyCursor() {
+    return g_busy;
+}
 
 }  // namespace corvana::Application

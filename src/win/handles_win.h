@@ -48,19 +48,39 @@ private:
     T h_ = Invalid();
 };
 
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void CloseFindHandle(HANDLE h) { ::FindClose(h); }
-inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
-inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
-inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
+inline void CloseKernelHandle(HANDLE h) {
+    ::CloseHandle(h);
+}
+inline void CloseFindHandle(HANDLE h) {
+    ::FindClose(h);
+}
+inline void CloseRegKey(HKEY h) {
+    ::RegCloseKey(h);
+}
+inline void DestroyWindowHandle(HWND h) {
+    ::DestroyWindow(h);
+}
+inline void DeleteGdiObject(HGDIOBJ h) {
+    ::DeleteObject(h);
+}
 inline void DeleteMemoryDC(HDC h) {
     ::DeleteDC(h);
 }
-inline void DestroyImageList(HIMAGELIST h) { ::ImageList_Destroy(h); }
-inline void DestroyMenuHandle(HMENU h) { ::DestroyMenu(h); }
-inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
-inline void FinishDrop(HDROP h) { ::DragFinish(h); }
-inline void DestroyAccelerators(HACCEL h) { ::DestroyAcceleratorTable(h); }
+inline void DestroyImageList(HIMAGELIST h) {
+    ::ImageList_Destroy(h);
+}
+inline void DestroyMenuHandle(HMENU h) {
+    ::DestroyMenu(h);
+}
+inline void DestroyIconHandle(HICON h) {
+    ::DestroyIcon(h);
+}
+inline void FinishDrop(HDROP h) {
+    ::DragFinish(h);
+}
+inline void DestroyAccelerators(HACCEL h) {
+    ::DestroyAcceleratorTable(h);
+}
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFileHandle = UniqueHandle<HANDLE, CloseKernelHandle, -1>;

@@ -77,8 +77,8 @@ void SaveSettingsFile(const std::wstring& path, const IniStore& store) {
         tempPath = path + L".new";
     }
     {
-        UniqueFileHandle h(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle h(
+            CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h) fail(GetLastError());
         DWORD written = 0;
         const BOOL ok = WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

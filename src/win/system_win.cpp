@@ -68,9 +68,9 @@ bool ForceDirectories(std::wstring folder) {
 
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring result = n ? std::wstring(text, n) : L"System error " + std::to_wstring(code);
     if (text) LocalFree(text);
     while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
@@ -78,7 +78,9 @@ std::wstring SystemErrorText(DWORD code) {
     return result;
 }
 
-void RaiseLastError() { throw AppError(SystemErrorText(GetLastError())); }
+void RaiseLastError() {
+    throw AppError(SystemErrorText(GetLastError()));
+}
 
 std::wstring GetWindowTextString(HWND hwnd) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');

@@ -50,7 +50,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirTextsAndInitialStates) {
     EXPECT_EQ(form->StatusText(), L"");
     EXPECT_EQ(ListView_GetItemCount(form->Files().Handle()), 0);
 
-    const std::vector<std::wstring> formats = {L"MP3", L"WAV", L"M4A", L"WMA",  L"FLAC", L"WEBM", L"AIFF",
+    const std::vector<std::wstring> formats = {L"MP3", L"WAV", L"M4A",  L"WMA", L"FLAC", L"WEBM", L"AIFF",
                                                L"AAC", L"OGG", L"OPUS", L"AC3", L"EAC3", L"MP2",  L"WV"};
     ASSERT_EQ(ComboBox_GetCount(form->Options().FormatBox()), static_cast<int>(formats.size()));
     for (int i = 0; i < ComboBox_GetCount(form->Options().FormatBox()); ++i) {

@@ -9,7 +9,9 @@ namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
 
-std::string DefaultFile() { return kBom + "[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) + "\r\n\r\n"; }
+std::string DefaultFile() {
+    return kBom + "[Settings]\r\nDestination=" + EncodeUtf8(DesktopFolder()) + "\r\n\r\n";
+}
 
 using Startup = AppFixture;
 
@@ -54,25 +56,26 @@ TEST_P(StoredSettings, ReachTheirControls) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, StoredSettings,
-    testing::Values(
-        StoredCase{"AllOn",
-                   kBom + "[Settings]\r\nDestination=C:\\Out\r\nRememberAudioSettings=ON\r\n"
-                          "FFmpegParameters=-ac 1\r\nShowErrorDetails=ON\r\nUseSourceFolder=ON\r\n\r\n",
-                   L"C:\\Out", L"-ac 1", true, true, true, ""},
-        StoredCase{"LowerCaseOnCountsAsOff",
-                   kBom + "[settings]\r\ndestination=C:\\Out\r\nrememberaudiosettings=on\r\n"
-                          "ffmpegparameters=-ac 1\r\nshowerrordetails=on\r\nusesourcefolder=on\r\n\r\n",
-                   L"C:\\Out", L"", false, false, false, ""},
-        StoredCase{"StoredParametersIgnoredWithoutRemember",
-                   kBom + "[Settings]\r\nDestination=C:\\Out\r\nRememberAudioSettings=OFF\r\n"
-                          "FFmpegParameters=-ar 22050\r\n\r\n",
-                   L"C:\\Out", L"", false, false, false, ""},
-        StoredCase{"RememberWithoutParameters", kBom + "[Settings]\r\nDestination=X\r\nRememberAudioSettings=ON\r\n\r\n",
-                   L"X", L"", true, false, false, ""},
-        StoredCase{"EmptyDestinationWritesNothing", "[Settings]\nDestination=\n; note\n", L"", L"", false, false,
-                   false, ""},
-        StoredCase{"UseSourceFolderIsWrittenBack", "[Settings]\nUseSourceFolder=ON\nDestination=Y\n", L"Y", L"",
-                   false, false, true, kBom + "[Settings]\r\nUseSourceFolder=ON\r\nDestination=Y\r\n\r\n"}),
+    testing::Values(StoredCase{"AllOn",
+                               kBom + "[Settings]\r\nDestination=C:\\Out\r\nRememberAudioSettings=ON\r\n"
+                                      "FFmpegParameters=-ac 1\r\nShowErrorDetails=ON\r\nUseSourceFolder=ON\r\n\r\n",
+                               L"C:\\Out", L"-ac 1", true, true, true, ""},
+                    StoredCase{"LowerCaseOnCountsAsOff",
+                               kBom + "[settings]\r\ndestination=C:\\Out\r\nrememberaudiosettings=on\r\n"
+                                      "ffmpegparameters=-ac 1\r\nshowerrordetails=on\r\nusesourcefolder=on\r\n\r\n",
+                               L"C:\\Out", L"", false, false, false, ""},
+                    StoredCase{"StoredParametersIgnoredWithoutRemember",
+                               kBom + "[Settings]\r\nDestination=C:\\Out\r\nRememberAudioSettings=OFF\r\n"
+                                      "FFmpegParameters=-ar 22050\r\n\r\n",
+                               L"C:\\Out", L"", false, false, false, ""},
+                    StoredCase{"RememberWithoutParameters",
+                               kBom + "[Settings]\r\nDestination=X\r\nRememberAudioSettings=ON\r\n\r\n", L"X", L"",
+                               true, false, false, ""},
+                    StoredCase{"EmptyDestinationWritesNothing", "[Settings]\nDestination=\n; note\n", L"", L"", false,
+                               false, false, ""},
+                    StoredCase{"UseSourceFolderIsWrittenBack", "[Settings]\nUseSourceFolder=ON\nDestination=Y\n", L"Y",
+                               L"", false, false, true,
+                               kBom + "[Settings]\r\nUseSourceFolder=ON\r\nDestination=Y\r\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadFileCase {

@@ -33,8 +33,7 @@ TEST_P(SettingsStoreLoad, ReadsAndRewrites) {
 INSTANTIATE_TEST_SUITE_P(
     Files, SettingsStoreLoad,
     testing::Values(
-        LoadCase{"Empty", "", L"<default>", L"", kBom},
-        LoadCase{"OnlyBom", kBom, L"<default>", L"", kBom},
+        LoadCase{"Empty", "", L"<default>", L"", kBom}, LoadCase{"OnlyBom", kBom, L"<default>", L"", kBom},
         LoadCase{"Plain", kBom + "[Settings]\r\nDestination=C:\\Out\r\n\r\n", L"C:\\Out", L"",
                  kBom + "[Settings]\r\nDestination=C:\\Out\r\n\r\n"},
         LoadCase{"NoBomGetsOne", "[Settings]\nDestination=D:\\x\n", L"D:\\x", L"",
@@ -47,8 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kBom + "[Settings]\r\nRememberAudioSettings=on\r\n\r\n"},
         LoadCase{"CommentsAndBlankLinesDropped", "; comment\r\n\r\n[Settings]\r\n;x=1\r\n\r\nDestination=C:\\\r\n",
                  L"C:\\", L"", kBom + "[Settings]\r\nDestination=C:\\\r\n\r\n"},
-        LoadCase{"UnknownKeysAndSectionsKept", "[Other]\r\nA=1\r\n[Settings]\r\nFoo=bar\r\nDestination=X\r\n",
-                 L"X", L"", kBom + "[Other]\r\nA=1\r\n\r\n[Settings]\r\nFoo=bar\r\nDestination=X\r\n\r\n"},
+        LoadCase{"UnknownKeysAndSectionsKept", "[Other]\r\nA=1\r\n[Settings]\r\nFoo=bar\r\nDestination=X\r\n", L"X",
+                 L"", kBom + "[Other]\r\nA=1\r\n\r\n[Settings]\r\nFoo=bar\r\nDestination=X\r\n\r\n"},
         LoadCase{"LinesBeforeFirstSectionIgnored", "Destination=nope\r\n[Settings]\r\n", L"<default>", L"",
                  kBom + "[Settings]\r\n\r\n"},
         LoadCase{"KeyWithoutEqualsReadsAsDefault", "[Settings]\r\nDestination\r\n", L"<default>", L"",
@@ -57,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                  kBom + "[Settings]\r\nDestination=\r\n\r\n"},
         LoadCase{"SplitAtFirstEquals", "[Settings]\r\nDestination=a=b\r\n", L"a=b", L"",
                  kBom + "[Settings]\r\nDestination=a=b\r\n\r\n"},
-        LoadCase{"SectionSeenAgainContinues", "[Settings]\r\nA=1\r\n[Other]\r\n[SETTINGS]\r\nDestination=Y\r\n",
-                 L"Y", L"", kBom + "[Settings]\r\nA=1\r\nDestination=Y\r\n\r\n[Other]\r\n\r\n"},
+        LoadCase{"SectionSeenAgainContinues", "[Settings]\r\nA=1\r\n[Other]\r\n[SETTINGS]\r\nDestination=Y\r\n", L"Y",
+                 L"", kBom + "[Settings]\r\nA=1\r\nDestination=Y\r\n\r\n[Other]\r\n\r\n"},
         LoadCase{"CrOnlyLineBreaks", "[Settings]\rDestination=Z\r", L"Z", L"",
                  kBom + "[Settings]\r\nDestination=Z\r\n\r\n"},
         LoadCase{"NonAsciiUtf8", "[Settings]\r\nDestination=C:\\M\xC3\xBCzik\r\n", L"C:\\M\u00FCzik", L"",
@@ -68,10 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsStore, RefusesBytesThatAreNotUtf8) {
     const std::string cases[] = {
         "[Settings]\r\nDestination=C:\\M\xFCzik\r\n",  // an 8-bit code page
-        std::string("\x00\x01\xFF\xFE\x80", 5),          // binary
-        "\xC0\xAF",                                     // overlong slash
-        "\xED\xA0\x80",                                 // surrogate
-        "[S]\r\nA=\xE2\x82",                            // cut sequence at the end
+        std::string("\x00\x01\xFF\xFE\x80", 5),        // binary
+        "\xC0\xAF",                                    // overlong slash
+        "\xED\xA0\x80",                                // surrogate
+        "[S]\r\nA=\xE2\x82",                           // cut sequence at the end
     };
     for (const auto& bytes : cases) {
         IniStore store;

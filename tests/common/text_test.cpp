@@ -32,9 +32,9 @@ TEST(ErrorBox, FullStopAppendedAfterCodesAboveTheFullStop) {
     } cases[] = {
         {L"Unable to create directory", L"Unable to create directory."},
         {L"Done.", L"Done."},
-        {L"Really!", L"Really!"},          // '!' is below '.'
-        {L"path\\", L"path\\."},           // backslash is above
-        {L"(x)", L"(x)"},                  // ')' is below
+        {L"Really!", L"Really!"},         // '!' is below '.'
+        {L"path\\", L"path\\."},          // backslash is above
+        {L"(x)", L"(x)"},                 // ')' is below
         {L"M\u00FCzik", L"M\u00FCzik."},  // non-ASCII letters are above
         {L"", L""},
     };

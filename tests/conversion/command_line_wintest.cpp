@@ -176,22 +176,15 @@ constexpr const wchar_t* kToneToOut = L"-input \"{work}\\tone.wav\" -output \"{w
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineEnding,
-    testing::Values(Ending{"NoArguments", L"", false, Ending::Close, 0},
-                    Ending{"Converted", kToneToOut, false,
-                           Ending::Wait, 0},
-                    Ending{"Failed", L"-input \"{work}\\noise.mp3\" -output \"{work}\\out.mp3\"", false,
-                           Ending::Close, 1},
-                    Ending{"MissingInput", L"-input \"{work}\\none.wav\" -output \"{work}\\out.mp3\"", false,
-                           Ending::Close, 1},
-                    Ending{"InvalidArguments", L"\"{work}\\notes.txt\" -bogus", false, Ending::Close, 1},
-                    Ending{"Stopped", kToneToOut, true,
-                           Ending::StopThenClose, 1},
-                    Ending{"ClosedDuringTheJob", kToneToOut, true,
-                           Ending::Close, 1},
-                    Ending{"ExitDuringTheJob", kToneToOut, true,
-                           Ending::Exit, 1},
-                    Ending{"SessionEndsDuringTheJob", kToneToOut,
-                           true, Ending::EndSession, 1}),
+    testing::Values(
+        Ending{"NoArguments", L"", false, Ending::Close, 0}, Ending{"Converted", kToneToOut, false, Ending::Wait, 0},
+        Ending{"Failed", L"-input \"{work}\\noise.mp3\" -output \"{work}\\out.mp3\"", false, Ending::Close, 1},
+        Ending{"MissingInput", L"-input \"{work}\\none.wav\" -output \"{work}\\out.mp3\"", false, Ending::Close, 1},
+        Ending{"InvalidArguments", L"\"{work}\\notes.txt\" -bogus", false, Ending::Close, 1},
+        Ending{"Stopped", kToneToOut, true, Ending::StopThenClose, 1},
+        Ending{"ClosedDuringTheJob", kToneToOut, true, Ending::Close, 1},
+        Ending{"ExitDuringTheJob", kToneToOut, true, Ending::Exit, 1},
+        Ending{"SessionEndsDuringTheJob", kToneToOut, true, Ending::EndSession, 1}),
     [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 // A program that was killed mid-run could not remove its temporary file; the next run into that

@@ -251,7 +251,7 @@ TEST_F(Engine, StaleTemporaryFilesOfEndedProcessesAreRemoved) {
                                           L"C:\\out\\~Corvana-4000000000-9.part"};
     const std::vector<std::wstring> kept{L"C:\\out\\~Corvana-222-1.part.mp3",  // another instance runs
                                          L"C:\\out\\~Corvana-111-1.part.mp3.txt", L"C:\\out\\~Corvana-111.part.mp3",
-                                         L"C:\\out\\Corvana-111-1.part.mp3", L"C:\\out\\~Corvana-111-1.mp3",
+                                         L"C:\\out\\Corvana-111-1.part.mp3",      L"C:\\out\\~Corvana-111-1.mp3",
                                          L"C:\\other\\~Corvana-111-1.part.mp3"};
     for (const auto& path : stale) files.Put(path, "partial");
     for (const auto& path : kept) files.Put(path, "keep");

@@ -53,9 +53,9 @@ TEST(FFmpegCommandLine, ParametersThatSetTheRate) {
     struct {
         const wchar_t* parameters;
         bool sets;
-    } cases[] = {{L"-ar 22100", true},        {L"-ac 1 -ar 48000", true}, {L"\t-ar:a 8000", true},
-                 {L"", false},                {L"-b:a 128k", false},      {L"-ac 1 -arate 5", false},
-                 {L"-metadata title=-ar", false}, {L"x-ar 5", false}};
+    } cases[] = {
+        {L"-ar 22100", true},  {L"-ac 1 -ar 48000", true}, {L"\t-ar:a 8000", true},         {L"", false},
+        {L"-b:a 128k", false}, {L"-ac 1 -arate 5", false}, {L"-metadata title=-ar", false}, {L"x-ar 5", false}};
     for (const auto& c : cases) EXPECT_EQ(SetsSampleRate(c.parameters), c.sets) << c.parameters;
 }
 
@@ -69,11 +69,14 @@ TEST(FFmpegLog, FirstAudioStreamsRateAndSampleFormat) {
           L"  Duration: 00:00:03.00, start: 0.000000, bitrate: 246 kb/s",
           L"    Stream #0:0: Audio: flac, 96000 Hz, stereo, s32 (24 bit)",
           L"    Stream #0:1: Audio: mp3, 44100 Hz, mono, fltp, 64 kb/s"},
-         96000, L"s32"},
+         96000,
+         L"s32"},
         {{L"    Stream #0:0(und): Video: h264 (High), yuv420p, 1280x720, 25 fps",
           L"    Stream #0:1(eng): Audio: aac (LC) (mp4a / 0x6134706D), 22050 Hz, mono, fltp, 69 kb/s (default)"},
-         22050, L"fltp"},
-        {{L"    Stream #0:0: Audio: pcm_s16le ([1][0][0][0] / 0x0001), 44100 Hz, 1 channels, s16, 705 kb/s"}, 44100,
+         22050,
+         L"fltp"},
+        {{L"    Stream #0:0: Audio: pcm_s16le ([1][0][0][0] / 0x0001), 44100 Hz, 1 channels, s16, 705 kb/s"},
+         44100,
          L"s16"},
         {{L"    Stream #0:0: Audio: opus, 48000 Hz, 5.1(side), fltp"}, 48000, L"fltp"},
         {{L"    Stream #0:0: Audio: wmapro, 44100 Hz, stereo, unknownfmt"}, 44100, L""},

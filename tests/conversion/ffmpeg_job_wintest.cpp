@@ -266,7 +266,7 @@ TEST_F(FFmpegJob, AFullDiskFailsTheRowAndLeavesNothing) {
     Start();
     form->SetMenuChecked(CMD_ShowErrorDetails, true);
     TempFolder work(L"full");
-    MakeTone(work / L"big.wav", 20.0);    // 1.7 MB as WAV: more than the disk holds
+    MakeTone(work / L"big.wav", 20.0);  // 1.7 MB as WAV: more than the disk holds
     MakeTone(work / L"small.wav", 0.5);
     form->Files().AddFile(work / L"big.wav");
     form->Files().AddFile(work / L"small.wav");

@@ -23,8 +23,8 @@ protected:
         return path;
     }
     std::optional<int> RateOf(const std::wstring& path) {
-        const CapturedRun run = RunConsoleProgram(BuiltFFmpeg(), L"ffmpeg.exe -hide_banner -i \"" + path + L"\"",
-                                                 folder.Path());
+        const CapturedRun run =
+            RunConsoleProgram(BuiltFFmpeg(), L"ffmpeg.exe -hide_banner -i \"" + path + L"\"", folder.Path());
         const auto stream = FirstAudioStream(SplitLines(DecodeConsoleOutput(run.output)));
         return stream ? std::optional<int>(stream->sampleRate) : std::nullopt;
     }

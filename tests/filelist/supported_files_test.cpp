@@ -16,20 +16,17 @@ TEST_P(IsSupportedFileTest, LooksAtTheExtensionOnly) {
     EXPECT_EQ(IsSupportedFile(GetParam().name), GetParam().supported) << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IsSupportedFileTest,
-                         testing::Values(TypeCase{L"SONG.MP3", true}, TypeCase{L"C:\\a.b\\x.Flac", true},
-                                         TypeCase{L"x.mp3.bak", false}, TypeCase{L"mp3", false}, TypeCase{L"x.", false},
-                                         TypeCase{L"C:\\music.mp3\\x", false}, TypeCase{L".mp3", true},
-                                         TypeCase{L"C:\\d\\.wav", true}, TypeCase{L"C:x.wv", true},
-                                         TypeCase{L"C:.mp3x", false}, TypeCase{L"b.opus", false},
-                                         TypeCase{L"c.txt", false}, TypeCase{L"clip.MPEG", true},
-                                         TypeCase{L"a.EAC3", true}, TypeCase{L"a.webm", true}, TypeCase{L"a.f4v", true},
-                                         TypeCase{L"a.aiff", true}, TypeCase{L"a.aif", false},
-                                         TypeCase{L"\u00C9t\u00E9.M4A", true},
-                                         TypeCase{L"a.m\u0130\u0070\u0033", false}, TypeCase{L"", false},
-                                         TypeCase{L"D:\\out\\~Corvana-216-1.part.mp3", false},
-                                         TypeCase{L"~Corvana-216-1-2.part.flac", false},
-                                         TypeCase{L"~Corvana-216.part.mp3", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IsSupportedFileTest,
+    testing::Values(TypeCase{L"SONG.MP3", true}, TypeCase{L"C:\\a.b\\x.Flac", true}, TypeCase{L"x.mp3.bak", false},
+                    TypeCase{L"mp3", false}, TypeCase{L"x.", false}, TypeCase{L"C:\\music.mp3\\x", false},
+                    TypeCase{L".mp3", true}, TypeCase{L"C:\\d\\.wav", true}, TypeCase{L"C:x.wv", true},
+                    TypeCase{L"C:.mp3x", false}, TypeCase{L"b.opus", false}, TypeCase{L"c.txt", false},
+                    TypeCase{L"clip.MPEG", true}, TypeCase{L"a.EAC3", true}, TypeCase{L"a.webm", true},
+                    TypeCase{L"a.f4v", true}, TypeCase{L"a.aiff", true}, TypeCase{L"a.aif", false},
+                    TypeCase{L"\u00C9t\u00E9.M4A", true}, TypeCase{L"a.m\u0130\u0070\u0033", false},
+                    TypeCase{L"", false}, TypeCase{L"D:\\out\\~Corvana-216-1.part.mp3", false},
+                    TypeCase{L"~Corvana-216-1-2.part.flac", false}, TypeCase{L"~Corvana-216.part.mp3", true}));
 
 TEST(OpenDialogFilter, ListsTheTypesInTheDialogsOrder) {
     EXPECT_EQ(OpenDialogFilter(),

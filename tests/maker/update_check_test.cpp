@@ -109,9 +109,7 @@ public:
         if (it == values.end() || it->second == kNotAString) return std::nullopt;
         return it->second;
     }
-    void WriteString(std::wstring_view name, std::wstring_view value) override {
-        values[std::wstring(name)] = value;
-    }
+    void WriteString(std::wstring_view name, std::wstring_view value) override { values[std::wstring(name)] = value; }
     std::wstring Value(const wchar_t* name) const {
         const auto it = values.find(name);
         return it == values.end() ? L"<missing>" : it->second;

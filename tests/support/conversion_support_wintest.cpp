@@ -20,9 +20,9 @@ void PlaceFFmpegBeside(const std::wstring& folder) {
 CapturedRun RunConsoleProgram(const std::wstring& application, const std::wstring& commandLine,
                               const std::wstring& workDir) {
     CapturedRun captured;
-    captured.exitStatus =
-        RunProcess(application, commandLine, workDir, [&](std::string_view bytes) { captured.output.append(bytes); })
-            .exitStatus;
+    captured.exitStatus = RunProcess(application, commandLine, workDir, [&](std::string_view bytes) {
+                              captured.output.append(bytes);
+                          }).exitStatus;
     return captured;
 }
 

@@ -30,12 +30,22 @@ TempFolder::TempFolder(const std::wstring& hint) {
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
-std::wstring BuildDir() { return LinuxToWindowsPath(CORVANA_BUILD_DIR); }
-std::wstring SourceDir() { return LinuxToWindowsPath(CORVANA_SOURCE_DIR); }
-std::wstring BuiltProgram() { return BuildDir() + L"\\Corvana.exe"; }
-std::wstring BuiltFFmpeg() { return BuildDir() + L"\\ffmpeg.exe"; }
+std::wstring BuildDir() {
+    return LinuxToWindowsPath(CORVANA_BUILD_DIR);
+}
+std::wstring SourceDir() {
+    return LinuxToWindowsPath(CORVANA_SOURCE_DIR);
+}
+std::wstring BuiltProgram() {
+    return BuildDir() + L"\\Corvana.exe";
+}
+std::wstring BuiltFFmpeg() {
+    return BuildDir() + L"\\ffmpeg.exe";
+}
 
 std::wstring CopyProgramTo(const std::wstring& folder) {
     const std::wstring target = folder + L"\\Corvana.exe";
@@ -130,8 +140,12 @@ static std::wstring Folder(int csidl) {
     return path;
 }
 
-std::wstring DesktopFolder() { return Folder(CSIDL_DESKTOP); }
-std::wstring AppDataFolder() { return Folder(CSIDL_APPDATA); }
+std::wstring DesktopFolder() {
+    return Folder(CSIDL_DESKTOP);
+}
+std::wstring AppDataFolder() {
+    return Folder(CSIDL_APPDATA);
+}
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -147,7 +161,9 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
 
 ProgramProcess::ProgramProcess(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\"";
