@@ -11,7 +11,7 @@ mkdir -p "$deps"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
-packages=(cmake ninja-build g++ pkg-config make nasm nsis
+packages=(cmake ninja-build g++ pkg-config make nasm nsis clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick librsvg2-bin
   googletest libpcre2-dev dpkg-dev bzip2 xz-utils curl python3)

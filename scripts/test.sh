@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration (native, 64-bit and 32-bit Windows, with
-# the benchmarks) and runs every test: the portable core natively (ASan + UBSan), then the core
-# and the Windows-side tests of both architectures under Wine on a virtual display. Extra
+# the benchmarks) and runs every test: the sources' format, the portable core natively (ASan +
+# UBSan), then the core and the Windows-side tests of both architectures under Wine on a virtual display. Extra
 # arguments go to every ctest run (for example -R core).
 # On a machine that cannot run 32-bit programs (or with CORVANA_NO_32BIT=1), what needs one is
 # skipped, each with a line saying so, and counted as skipped by ctest.
@@ -13,6 +13,14 @@ cd "$root"
 scripts/setup.sh
 . scripts/wine-env.sh
 
+# Every suite runs even when one before it fails; the run fails if any did.
+status=0
+
+# One format for the whole tree (.clang-format); what differs is shown and fails the run.
+echo "test: checking the format"
+find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format --dry-run --Werror ||
+    status=1
+
 jobs=$(nproc)
 for preset in native win64 win32; do
     echo "test: building $preset"
@@ -21,8 +29,6 @@ for preset in native win64 win32; do
     [ "$preset" = native ] || corvana_quietly cmake --build --preset "$preset" --target package
 done
 
-# Every suite runs even when one before it fails; the run fails if any did.
-status=0
 ctest --preset native "$@" || status=1
 
 if [ "$CORVANA_RUNS_32BIT" = no ]; then
