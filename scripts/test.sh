@@ -18,7 +18,7 @@ status=0
 
 # One format for the whole tree (.clang-format); what differs is shown and fails the run.
 echo "test: checking the format"
-find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format --dry-run --Werror ||
+find src tests bench fuzz resources \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format --dry-run --Werror ||
     status=1
 
 jobs=$(nproc)
