@@ -45,14 +45,6 @@ constexpr ToolButtonInfo kToolButtons[] = {
     {CMD_ToolHelp, L"Help", L"Online help", 4},
 };
 
-void AppendItem(HMENU menu, int command, const wchar_t* text, UINT extraFlags = 0) {
-    AppendMenuW(menu, MF_STRING | extraFlags, static_cast<UINT_PTR>(command), text);
-}
-
-void AppendSeparator(HMENU menu) {
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-}
-
 }  // namespace
 
 MainWindow::MainWindow(std::wstring programPath, std::wstring commandLine) : commandLine_(std::move(commandLine)) {
@@ -86,33 +78,32 @@ void MainWindow::Show(int showCommand) {
 
 void MainWindow::CreateMenus() {
     HMENU file = CreatePopupMenu();
-    AppendItem(file, CMD_Clear, L"&Clear");
-    AppendSeparator(file);
-    AppendItem(file, CMD_AddFiles, L"Add &Files...");
-    AppendItem(file, CMD_AddFolder, L"Add F&older...");
-    AppendSeparator(file);
-    AppendItem(file, CMD_Exit, L"E&xit");
+    AppendMenuItems(file, {{CMD_Clear, L"&Clear"},
+                           kMenuSeparator,
+                           {CMD_AddFiles, L"Add &Files..."},
+                           {CMD_AddFolder, L"Add F&older..."},
+                           kMenuSeparator,
+                           {CMD_Exit, L"E&xit"}});
 
     HMENU simultaneous = CreatePopupMenu();
-    AppendItem(simultaneous, CMD_SimultaneousAutomatic, L"&Automatic");
+    AppendMenuItems(simultaneous, {{CMD_SimultaneousAutomatic, L"&Automatic"}});
     for (int i = CMD_SimultaneousFirst; i <= CMD_SimultaneousLast; ++i) {
         const std::wstring text = std::to_wstring(SimultaneousChoice(i));
-        AppendItem(simultaneous, i, text.c_str());
+        AppendMenuItems(simultaneous, {{i, text.c_str()}});
     }
 
     HMENU settings = CreatePopupMenu();
-    AppendItem(settings, CMD_ShowErrorDetails, L"Show Error &Details");
+    AppendMenuItems(settings, {{CMD_ShowErrorDetails, L"Show Error &Details"}});
     AppendMenuW(settings, MF_POPUP, reinterpret_cast<UINT_PTR>(simultaneous), L"&Simultaneous Conversions");
-    AppendSeparator(settings);
-    AppendItem(settings, CMD_ResetToDefaults, L"&Reset to Defaults...");
+    AppendMenuItems(settings, {kMenuSeparator, {CMD_ResetToDefaults, L"&Reset to Defaults..."}});
 
     HMENU help = CreatePopupMenu();
-    AppendItem(help, CMD_OnlineHelp, L"Online &Help\tF1");
-    AppendSeparator(help);
-    AppendItem(help, CMD_UpdateNotifications, L"&Update Notifications", MF_CHECKED | MF_GRAYED);
-    AppendSeparator(help);
-    AppendItem(help, CMD_SendFeedback, L"Send &Feedback...");
-    AppendItem(help, CMD_About, L"&About...");
+    AppendMenuItems(help, {{CMD_OnlineHelp, L"Online &Help\tF1"},
+                           kMenuSeparator,
+                           {CMD_UpdateNotifications, L"&Update Notifications", MF_CHECKED | MF_GRAYED},
+                           kMenuSeparator,
+                           {CMD_SendFeedback, L"Send &Feedback..."},
+                           {CMD_About, L"&About..."}});
 
     mainMenu_ = CreateMenu();
     AppendMenuW(mainMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");

@@ -92,8 +92,7 @@ void ConversionSession::CreateControls() {
 void ConversionSession::OnDpiChanged(UINT dpi, HFONT font) {
     SetControlFont(convertButton_, font);
     convertImages_.reset(CreateButtonImageList(IDI_TICK_BUTTON, ScaleForDpi(16, dpi)));
-    BUTTON_IMAGELIST images{convertImages_.get(), {ScaleForDpi(5, dpi), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageW(convertButton_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    SetButtonPicture(convertButton_, convertImages_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, ScaleForDpi(5, dpi));
 }
 
 bool ConversionSession::OnCommand(HWND control, int code) {

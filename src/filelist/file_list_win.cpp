@@ -14,6 +14,7 @@
 #include "filelist/supported_files.h"
 #include "win/application_win.h"
 #include "win/command_ids.h"
+#include "win/controls_win.h"
 #include "win/folder_picker_win.h"
 #include "win/handles_win.h"
 #include "win/message_dialog_win.h"
@@ -43,19 +44,16 @@ void FileListView::Create(int controlId) {
     col.cx = 71;
     ListView_InsertColumn(list_, 1, &col);
 
-    const auto AppendItem = [this](int command, const wchar_t* text) {
-        AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(command), text);
-    };
     menu_ = CreatePopupMenu();
-    AppendItem(CMD_Open, L"&Open");
-    AppendItem(CMD_ShowFileInExplorer, L"Show in &Explorer");
-    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendItem(CMD_RemoveFromList, L"&Remove from List\tDel");
-    AppendItem(CMD_SendToRecycleBin, L"Send to Recycle &Bin");
-    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendItem(CMD_SelectAll, L"Select &All\tCtrl+A");
-    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendItem(CMD_Properties, L"&Properties");
+    AppendMenuItems(menu_, {{CMD_Open, L"&Open"},
+                            {CMD_ShowFileInExplorer, L"Show in &Explorer"},
+                            kMenuSeparator,
+                            {CMD_RemoveFromList, L"&Remove from List\tDel"},
+                            {CMD_SendToRecycleBin, L"Send to Recycle &Bin"},
+                            kMenuSeparator,
+                            {CMD_SelectAll, L"Select &All\tCtrl+A"},
+                            kMenuSeparator,
+                            {CMD_Properties, L"&Properties"}});
     SetMenuDefaultItem(menu_, CMD_Open, FALSE);
 }
 

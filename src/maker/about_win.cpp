@@ -409,22 +409,14 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 {picturePanel, WC_BUTTONW, MakerHost, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kHomeLinkId});
             SetWindowPos(picturePanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             infoMenu = CreatePopupMenu();
-            AppendMenuW(infoMenu, MF_STRING, CMD_Acknowledgements, L"Acknowledgements...");
-            AppendMenuW(infoMenu, MF_STRING, CMD_UninstallHelp, L"How to uninstall...");
-            AppendMenuW(infoMenu, MF_STRING, CMD_License, L"License...");
+            AppendMenuItems(infoMenu, {{CMD_Acknowledgements, L"Acknowledgements..."},
+                                       {CMD_UninstallHelp, L"How to uninstall..."},
+                                       {CMD_License, L"License..."}});
 
-            homeLinkHint =
-                CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                                0, 0, hwnd_, nullptr, instance, nullptr);
+            homeLinkHint = CreateHintWindow(hwnd_);
             static std::wstring homePage;
             homePage = std::wstring(L"http://") + MakerHost + L"/";
-            TTTOOLINFOW ti{};
-            ti.cbSize = sizeof(ti);
-            ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            ti.hwnd = picturePanel;
-            ti.uId = reinterpret_cast<UINT_PTR>(homeLink);
-            ti.lpszText = homePage.data();
-            SendMessageW(homeLinkHint, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+            AddHint(homeLinkHint, picturePanel, homeLink, homePage.c_str());
 
             OnDpiChanged();
             Layout();

@@ -161,8 +161,7 @@ void AudioSettingsDialog::Layout() {
     MoveWindow(saveButton, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
                TRUE);
     saveImage_.reset(CreateButtonImageList(IDI_SAVE, Scale(16)));
-    BUTTON_IMAGELIST bil{saveImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageW(saveButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+    SetButtonPicture(saveButton, saveImage_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, Scale(5));
 }
 
 void AudioSettingsDialog::OnCreate() {

@@ -20,9 +20,9 @@ namespace {
 constexpr const wchar_t* kFormats[] = {L"MP3", L"WAV", L"M4A",  L"WMA", L"FLAC", L"WEBM", L"AIFF",
                                        L"AAC", L"OGG", L"OPUS", L"AC3", L"EAC3", L"MP2",  L"WV"};
 
-UniqueHmenu MakeMenu(std::initializer_list<std::pair<int, const wchar_t*>> items) {
+UniqueHmenu MakeMenu(std::initializer_list<MenuItem> items) {
     UniqueHmenu menu(CreatePopupMenu());
-    for (const auto& [command, text] : items) AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(command), text);
+    AppendMenuItems(menu.get(), items);
     return menu;
 }
 

@@ -58,18 +58,11 @@ void SplitButton::Create(HWND parent, int id, const wchar_t* hint, HWND hints) {
     // With BS_ICON the button draws its picture without the text.
     hwnd_ = CreateControl({parent, WC_BUTTONW, hint, WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON | BS_ICON, id});
     hints_ = hints;
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = parent;
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    ti.lpszText = const_cast<wchar_t*>(hint);
-    SendMessageW(hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    AddHint(hints, parent, hwnd_, hint);
 }
 
 void SplitButton::SetImages(HIMAGELIST images) {
-    BUTTON_IMAGELIST list{images, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_CENTER};
-    SendMessageW(hwnd_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+    SetButtonPicture(hwnd_, images, BUTTON_IMAGELIST_ALIGN_CENTER);
 }
 
 int MenuWidth(HMENU menu, HWND window) {
@@ -156,6 +149,30 @@ LRESULT CALLBACK Splitter::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_
 HWND CreateHintWindow(HWND owner) {
     return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
                            owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void AddHint(HWND hints, HWND parent, HWND control, const wchar_t* hint) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = parent;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = const_cast<wchar_t*>(hint);
+    SendMessageW(hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void SetButtonPicture(HWND button, HIMAGELIST images, UINT alignment, int margin) {
+    BUTTON_IMAGELIST list{images, {margin, 0, 0, 0}, alignment};
+    SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
+}
+
+void AppendMenuItems(HMENU menu, std::initializer_list<MenuItem> items) {
+    for (const MenuItem& item : items) {
+        if (item.command == 0)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING | item.flags, static_cast<UINT_PTR>(item.command), item.text);
+    }
 }
 
 }  // namespace corvana

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace corvana {
@@ -82,5 +83,21 @@ private:
 
 // A tooltip window for hints of controls that name no tool themselves.
 HWND CreateHintWindow(HWND owner);
+// Shows `hint` over `control` (a child of `parent`) in the hint window.
+void AddHint(HWND hints, HWND parent, HWND control, const wchar_t* hint);
+
+// Puts a picture on a push button: left of its text with `margin` pixels before it, or centred
+// on a button that shows only its picture.
+void SetButtonPicture(HWND button, HIMAGELIST images, UINT alignment, int margin = 0);
+
+// One item of a menu built from a list: a command and its text (with flags such as MF_CHECKED),
+// or a separator (command 0).
+struct MenuItem {
+    int command = 0;
+    const wchar_t* text = nullptr;
+    UINT flags = 0;
+};
+inline constexpr MenuItem kMenuSeparator{};
+void AppendMenuItems(HMENU menu, std::initializer_list<MenuItem> items);
 
 }  // namespace corvana
