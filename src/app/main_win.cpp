@@ -484,8 +484,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                                         [this](uint64_t id) { conversion_->RowAdded(id); }});
             options_ = std::make_unique<OutputOptions>(hwnd_, settings_, lastFolder_);
             conversion_ = std::make_unique<ConversionSession>(ConversionSession::Parts{
-                hwnd_, FolderOf(program_.path), *files_, *options_, statusBar_, [this] { Layout(); },
-                [this] { EndProgram(); }, [this] { return IsMenuChecked(CMD_ShowErrorDetails); }});
+                hwnd_, FolderOf(program_.path), files_->Rows(),
+                [this](std::optional<size_t> position) { files_->RedrawRows(position); },
+                [this](const std::wstring& path) { files_->AddFile(path); },
+                [this](const std::wstring& folder) { files_->AddFolderContents(folder); },
+                [this] { return options_->Current(); }, statusBar_, [this] { Layout(); }, [this] { EndProgram(); },
+                [this] { return IsMenuChecked(CMD_ShowErrorDetails); }});
             updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);
             CreateMenus();
             CreateControls();

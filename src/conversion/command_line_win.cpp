@@ -4,7 +4,6 @@
 #include "conversion/console_runner_win.h"
 #include "conversion/conversion_run_win.h"
 #include "conversion/ffmpeg_command.h"
-#include "filelist/file_list_view_win.h"
 #include "filelist/supported_files.h"
 #include "win/application_win.h"
 #include "win/system_win.h"
@@ -21,7 +20,7 @@ void ConversionSession::HandleCommandLine(const std::wstring& commandLine) {
         exitStatus_ = 1;
         parts_.status.SetText(L"Processing " + cut.input + L"...");
         Application::ProcessMessages();
-        parts_.files.AddFile(cut.input);
+        parts_.addFile(cut.input);
         // Relative paths mean the current folder at start, for the test, the folder and FFmpeg.
         const std::wstring input = AbsolutePath(cut.input), output = AbsolutePath(cut.output);
         if (!FileExists(input)) {
@@ -35,12 +34,12 @@ void ConversionSession::HandleCommandLine(const std::wstring& commandLine) {
 
     for (const auto& argument : arguments) {
         if (DirectoryExists(argument)) {
-            parts_.files.AddFolderContents(argument);
+            parts_.addFolderContents(argument);
         } else if (IsSupportedFile(argument)) {
-            parts_.files.AddFile(argument);
+            parts_.addFile(argument);
         }
     }
-    if (parts_.files.Rows().Empty()) {
+    if (parts_.rows.Empty()) {
         exitStatus_ = 1;
         MessageBeep(0);
         parts_.status.SetText(L"Invalid Command Line Arguments!");

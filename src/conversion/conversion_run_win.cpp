@@ -8,8 +8,6 @@
 #include "common/temporary_output.h"
 #include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"
-#include "filelist/file_list_view_win.h"
-#include "options/output_options_win.h"
 #include "resource.h"
 #include "win/application_win.h"
 #include "win/command_ids.h"
@@ -25,11 +23,12 @@ namespace corvana {
 // parameters and normalisation are read then, so a change applies to the jobs that follow.
 class ConversionSession::ListPlanner : public JobPlanner {
 public:
-    ListPlanner(const FileListView& files, const OutputOptions& options) : files_(files), options_(options) {}
+    ListPlanner(const FileListModel& rows, std::function<OutputChoice()> currentChoice)
+        : rows_(rows), currentChoice_(std::move(currentChoice)) {}
     std::optional<PlannedJob> Plan(uint64_t id) override {
-        const FileItem* row = files_.Rows().Find(id);
+        const FileItem* row = rows_.Find(id);
         if (!row) return std::nullopt;
-        const OutputChoice choice = options_.Current();
+        const OutputChoice choice = currentChoice_();
         PlannedJob job;
         // Made absolute once, so that the existence test, the naming, the folder and FFmpeg all
         // mean the same file.
@@ -47,16 +46,16 @@ public:
     }
 
 private:
-    const FileListView& files_;
-    const OutputOptions& options_;
+    const FileListModel& rows_;
+    std::function<OutputChoice()> currentChoice_;
 };
 
 class ConversionSession::CommandLinePlanner : public JobPlanner {
 public:
-    CommandLinePlanner(const OutputOptions& options, std::wstring input, std::wstring output)
-        : options_(options), input_(std::move(input)), output_(std::move(output)) {}
+    CommandLinePlanner(std::function<OutputChoice()> currentChoice, std::wstring input, std::wstring output)
+        : currentChoice_(std::move(currentChoice)), input_(std::move(input)), output_(std::move(output)) {}
     std::optional<PlannedJob> Plan(uint64_t) override {
-        const OutputChoice choice = options_.Current();
+        const OutputChoice choice = currentChoice_();
         PlannedJob job;
         job.source = input_;
         job.output = output_;
@@ -68,7 +67,7 @@ public:
     }
 
 private:
-    const OutputOptions& options_;
+    std::function<OutputChoice()> currentChoice_;
     std::wstring input_, output_;
 };
 
@@ -115,21 +114,21 @@ void ConversionSession::OnConvert() {
         }
         return;
     }
-    FileListModel& list = parts_.files.Rows();
+    FileListModel& list = parts_.rows;
     if (list.Empty()) {
         ShowMessage(L"Please add files!", MessageKind::Warning, L"WARNING", parts_.window);
         return;
     }
-    const OutputChoice choice = parts_.options.Current();
+    const OutputChoice choice = parts_.currentChoice();
     if (!choice.useSourceFolder && choice.targetFolder.empty()) throw AppError(L"Unable to create directory");
 
     list.ClearResults();
-    InvalidateRect(parts_.files.Handle(), nullptr, FALSE);
+    parts_.redrawRows(std::nullopt);
     std::vector<uint64_t> rows;
     rows.reserve(list.Count());
     for (size_t i = 0; i < list.Count(); ++i) rows.push_back(list.At(i).id);
     commandLineRun_ = false;
-    planner_ = std::make_unique<ListPlanner>(parts_.files, parts_.options);
+    planner_ = std::make_unique<ListPlanner>(parts_.rows, parts_.currentChoice);
     StartRun(std::move(rows), *planner_, list.Count());
 }
 
@@ -137,7 +136,7 @@ void ConversionSession::ConvertCommandLine(const std::wstring& input, const std:
     if (engine_.Running()) return;
     commandLineRun_ = true;
     commandLineOk_ = false;
-    planner_ = std::make_unique<CommandLinePlanner>(parts_.options, input, output);
+    planner_ = std::make_unique<CommandLinePlanner>(parts_.currentChoice, input, output);
     // The job is no row's: the command line's run shows its outcome in the status bar only.
     StartRun({1}, *planner_, 1);
 }
@@ -186,9 +185,8 @@ void ConversionSession::OnEngineReports() {
 }
 
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
-    if (commandLineRun_ || !parts_.files.Rows().SetResult(id, text)) return;
-    if (const auto position = parts_.files.Rows().PositionOf(id))
-        ListView_RedrawItems(parts_.files.Handle(), static_cast<int>(*position), static_cast<int>(*position));
+    if (commandLineRun_ || !parts_.rows.SetResult(id, text)) return;
+    if (const auto position = parts_.rows.PositionOf(id)) parts_.redrawRows(*position);
 }
 
 void ConversionSession::ShowProgress() {

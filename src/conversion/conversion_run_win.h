@@ -13,24 +13,27 @@
 
 #include "conversion/console_runner_win.h"
 #include "conversion/conversion_engine.h"
+#include "filelist/file_list_model.h"
+#include "options/output_choice.h"
 #include "win/controls_win.h"
 #include "win/handles_win.h"
 
 namespace corvana {
-
-class FileListView;
-class OutputOptions;
 
 // Posted to the main window when the engine has reports waiting.
 inline constexpr UINT WM_APP_CONVERSION = WM_APP + 10;
 
 class ConversionSession {
 public:
+    // What a run needs of the window and its other parts.
     struct Parts {
         HWND window = nullptr;       // the engine's reports are posted to it; it owns the boxes
         std::wstring programFolder;  // where ffmpeg.exe is looked for first
-        FileListView& files;
-        const OutputOptions& options;
+        FileListModel& rows;         // the list's rows, which a run converts and marks
+        std::function<void(std::optional<size_t>)> redrawRows;  // a row's position, or every row
+        // The command line's files and folders go into the list through these.
+        std::function<void(const std::wstring&)> addFile, addFolderContents;
+        std::function<OutputChoice()> currentChoice;  // the output options of this moment
         StatusBar& status;
         std::function<void()> layout;            // the progress bar came or went
         std::function<void()> endProgram;        // the program is to end

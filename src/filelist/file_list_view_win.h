@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
     const FileListModel& Rows() const { return rows_; }
     // Tells the control the number of rows and repaints it.
     void Refresh();
+    // Repaints the row at a position, or every row, after their results changed.
+    void RedrawRows(std::optional<size_t> position);
 
     // ---- Adding ----
     // Appends a row for the path unless a row has exactly that caption.

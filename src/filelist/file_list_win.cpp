@@ -79,6 +79,13 @@ void FileListView::Refresh() {
     InvalidateRect(list_, nullptr, FALSE);
 }
 
+void FileListView::RedrawRows(std::optional<size_t> position) {
+    if (position)
+        ListView_RedrawItems(list_, static_cast<int>(*position), static_cast<int>(*position));
+    else
+        InvalidateRect(list_, nullptr, FALSE);
+}
+
 LRESULT FileListView::ItemData(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.Count()) return 0;

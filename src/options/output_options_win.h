@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "options/output_choice.h"
 #include "win/controls_win.h"
 #include "win/handles_win.h"
 #include "win/settings_file_win.h"
@@ -22,15 +23,6 @@ class AudioSettingsDialog;
 // Deletes an "Audio Settings" window; defined beside it so this header needs only its name.
 struct AudioSettingsDeleter {
     void operator()(AudioSettingsDialog* dialog) const;
-};
-
-// What a job is made with, read when the job starts.
-struct OutputChoice {
-    std::wstring format;  // as the list shows it ("MP3", ...)
-    bool normalize = false;
-    bool useSourceFolder = false;
-    std::wstring targetFolder;  // as typed
-    std::wstring parameters;    // the saved FFmpeg parameters
 };
 
 class OutputOptions {
