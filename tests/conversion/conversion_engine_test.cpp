@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -286,7 +287,7 @@ TEST(TemporaryOutputName, OnlyTheProgramsOwnPatternNamesAnOwner) {
 }
 
 TEST_F(Engine, AJobWithoutSignsOfLifeIsEndedAsAnError) {
-    engine.SetHungJobLimit(std::chrono::milliseconds(300));
+    engine.SetHungJobLimit(std::chrono::seconds(1));
     // The first prints once and writes once, then nothing; the second prints nothing for longer
     // than the limit but its file keeps growing, and finishes.
     const auto ids = AddRows({{L"a.wav", FakeBehaviour::HangsUntilStopped}, {L"b.wav", FakeBehaviour::GrowsQuietly}});
@@ -294,8 +295,8 @@ TEST_F(Engine, AJobWithoutSignsOfLifeIsEndedAsAnError) {
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Error"}, {2, L"OK"}}));
     EXPECT_EQ(Logs()[1].back(),
-              L"FFmpeg stopped responding: it printed nothing and its output did not grow for 300 milliseconds, so it "
-              L"was ended.");
+              L"FFmpeg stopped responding: it printed nothing and its output did not grow for 1 second, so it was "
+              L"ended.");
     EXPECT_FALSE(events.back().stopped);
     EXPECT_TRUE(NoTemporaryFiles());
 }
@@ -330,8 +331,16 @@ TEST_F(Engine, StopAndWaitLeavesNoTemporaryFileBehind) {
         AddRows({{L"a.wav", FakeBehaviour::HangsUntilStopped}, {L"b.wav", FakeBehaviour::IgnoresQuit}, L"later.wav"});
     engine.Start(ids, planner, 2);
     ASSERT_TRUE(Pump([&] { return engine.RunningJobs() == 2; }));
-    ASSERT_TRUE(ffmpeg.WaitForRunning(2));
-    ASSERT_FALSE(NoTemporaryFiles());
+    // Until both jobs have written part of their output.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto temporaryFiles = [&] {
+        const auto names = files.Names();
+        return std::count_if(names.begin(), names.end(),
+                             [](const std::wstring& n) { return n.find(L"~T-") != std::wstring::npos; });
+    };
+    while (temporaryFiles() < 2 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(temporaryFiles(), 2);
     engine.StopAndWait();
     EXPECT_TRUE(NoTemporaryFiles());
     ASSERT_TRUE(RunToEnd());

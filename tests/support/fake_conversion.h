@@ -110,7 +110,7 @@ enum class FakeBehaviour {
                         // exit status 0, as FFmpeg does on "q" (or when it is taken for hung)
     IgnoresQuit,        // as HangsUntilStopped, but deaf to "q": it is ended outright (exit status 1)
     WaitsForGate,       // waits until the test opens the gate, then converts
-    GrowsQuietly,       // prints nothing for 800 ms while its output grows, then converts
+    GrowsQuietly,       // prints nothing for 3 s while its output grows, then converts
     Throws,             // writes part of its output and throws, as a broken runner might
 };
 
@@ -173,9 +173,9 @@ public:
                 while (!shouldEnd()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 return {behaviour == FakeBehaviour::IgnoresQuit ? 1u : 0u, L""};
             case FakeBehaviour::GrowsQuietly:
-                for (int i = 1; i <= 40 && !shouldEnd(); ++i) {
+                for (int i = 1; i <= 60 && !shouldEnd(); ++i) {
                     files_.Put(output, std::string(static_cast<size_t>(i), 'q'));
-                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 }
                 break;
             case FakeBehaviour::Throws: files_.Put(output, "partial"); throw std::runtime_error("out of memory");
