@@ -29,8 +29,9 @@ std::wstring TemporaryOutputPath(std::wstring_view output, std::wstring_view tok
 }
 
 std::optional<uint32_t> TemporaryOutputOwner(std::wstring_view name) {
-    const std::wstring file = FileNamePart(name);
-    std::wstring_view rest = file;
+    // Asked for every file a folder scan meets: it looks at the name in place.
+    const size_t separator = name.find_last_of(L"\\:");
+    std::wstring_view rest = separator == std::wstring_view::npos ? name : name.substr(separator + 1);
     if (!rest.starts_with(kMark)) return std::nullopt;
     rest.remove_prefix(kMark.size());
     const auto process = TakeNumber(rest);

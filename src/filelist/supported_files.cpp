@@ -12,11 +12,11 @@ bool IsSupportedFile(std::wstring_view name) {
     }();
     const size_t dot = name.rfind(L'.');
     if (dot == std::wstring_view::npos || dot < start) return false;
-    // A job's file that is not whole yet (this or another instance's) is never a source.
-    if (TemporaryOutputOwner(name)) return false;
     const std::wstring_view extension = name.substr(dot + 1);
     for (const auto& type : kFileTypes)
-        if (type.takenFromFolders && EqualsIgnoreAsciiCase(extension, type.extension)) return true;
+        if (type.takenFromFolders && EqualsIgnoreAsciiCase(extension, type.extension))
+            // A job's file that is not whole yet (this or another instance's) is never a source.
+            return !TemporaryOutputOwner(name);
     return false;
 }
 

@@ -34,7 +34,10 @@ std::wstring AbsolutePath(const std::wstring& path) {
 
 std::wstring FileApiPath(const std::wstring& path) {
     if (path.empty()) return path;
-    // A short relative path can still lead somewhere long below a deep current folder.
+    // Most paths are absolute and short, and go as they are without asking the system; a short
+    // relative path can still lead somewhere long below a deep current folder.
+    const bool absolute = path.size() >= 3 && ((path[1] == L':' && path[2] == L'\\') || path.starts_with(L"\\\\"));
+    if (absolute && path.size() < kPlainPathLimit) return path;
     const std::wstring full = AbsolutePath(path);
     return full.size() < kPlainPathLimit ? path : ExtendedLengthPath(full);
 }

@@ -7,6 +7,7 @@
 #include "conversion/ffmpeg_command.h"
 #include "support/conversion_support.h"
 #include "support/dialog_watcher.h"
+#include "support/list_support.h"
 
 namespace corvana::test {
 namespace {
@@ -17,12 +18,7 @@ protected:
 
     void SetTarget(const std::wstring& text) { SetWindowTextW(form->Options().TargetFolderEdit(), text.c_str()); }
     void SetFormat(const wchar_t* format) { ComboBox_SelectString(form->Options().FormatBox(), -1, format); }
-    std::vector<std::wstring> Results() const {
-        std::vector<std::wstring> r;
-        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i)
-            r.push_back(RowText(form->Files().Handle(), i, 1));
-        return r;
-    }
+    std::vector<std::wstring> Results() const { return ListResults(form->Files().Handle()); }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
     void ExpectIdle() const {
         EXPECT_EQ(GetWindowTextString(form->ConvertButton()), L"Convert");

@@ -4,6 +4,7 @@
 
 #include "support/conversion_support.h"
 #include "support/dialog_watcher.h"
+#include "support/list_support.h"
 
 namespace corvana::test {
 namespace {
@@ -61,12 +62,7 @@ TEST_F(ConversionFixture, ALongCommandLineConvertsInAProcessOfItsOwn) {
 class LongTargetFolder : public ConversionFixture, public testing::WithParamInterface<size_t> {
 protected:
     TempFolder work{L"long"};
-    std::vector<std::wstring> Results() const {
-        std::vector<std::wstring> r;
-        for (int i = 0; i < ListView_GetItemCount(form->Files().Handle()); ++i)
-            r.push_back(RowText(form->Files().Handle(), i, 1));
-        return r;
-    }
+    std::vector<std::wstring> Results() const { return ListResults(form->Files().Handle()); }
 };
 
 // A target folder of this length, made with its parents; a source of this length beside a short

@@ -299,15 +299,7 @@ TEST_F(UpdateCheckApp, NoticeLinksToAPlainReplysDownloadOnlyOnTheMakersHost) {
         RECT rc;
         GetWindowRect(notice.linkLabel, &rc);
         const POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-        for (DWORD flags : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) {
-            INPUT input{};
-            input.type = INPUT_MOUSE;
-            input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-            input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-            input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-            SendInput(1, &input, sizeof(input));
-            PumpFor(50);
-        }
+        for (DWORD flags : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) SendMouseAt(flags, at);
         ASSERT_TRUE(PumpUntil([&] { return browser.Text().ends_with('\n'); }, 10000)) << "nothing went to the browser";
         EXPECT_EQ(browser.Text(), c.opened + "\n");
         EXPECT_FALSE(IsWindowVisible(notice.Handle()));

@@ -136,20 +136,11 @@ TEST_F(NewVersionWindow, DraggedByItsHeadlineWithTheRealMouse) {
     GetWindowRect(notice->headlineLabel, &headline);
     GetWindowRect(hwnd, &before);
     const POINT start{(headline.left + headline.right) / 2, (headline.top + headline.bottom) / 2};
-    const auto send = [](DWORD flags, POINT at) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &input, sizeof(input));
-        PumpFor(50);
-    };
-    send(0, start);
-    send(MOUSEEVENTF_LEFTDOWN, start);
-    send(0, {start.x - 20, start.y + 10});
-    send(0, {start.x - 30, start.y + 15});
-    send(MOUSEEVENTF_LEFTUP, {start.x - 30, start.y + 15});
+    SendMouseAt(0, start);
+    SendMouseAt(MOUSEEVENTF_LEFTDOWN, start);
+    SendMouseAt(0, {start.x - 20, start.y + 10});
+    SendMouseAt(0, {start.x - 30, start.y + 15});
+    SendMouseAt(MOUSEEVENTF_LEFTUP, {start.x - 30, start.y + 15});
     ASSERT_TRUE(PumpUntil([&] { return GetWindowRect(hwnd, &after) && after.left != before.left; }, 3000))
         << "the notice did not move";
     EXPECT_NEAR(after.left - before.left, -30, 1);

@@ -20,6 +20,13 @@ inline std::vector<std::wstring> ListCaptions(HWND list) {
     return captions;
 }
 
+// The "Result" column, top to bottom.
+inline std::vector<std::wstring> ListResults(HWND list) {
+    std::vector<std::wstring> results;
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) results.push_back(RowText(list, i, 1));
+    return results;
+}
+
 inline std::vector<int> SelectedPositions(HWND list) {
     std::vector<int> rows;
     for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) != -1;) rows.push_back(i);

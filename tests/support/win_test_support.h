@@ -52,6 +52,9 @@ std::wstring AppDataFolder();
 // Lets window messages run until the condition holds or the time is up.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 void PumpFor(DWORD ms);
+// One event of the real mouse at a point of the screen (a move, with flags such as
+// MOUSEEVENTF_LEFTDOWN), handled before it returns.
+void SendMouseAt(DWORD flags, POINT at);
 
 // A running copy of the program in another process.
 class ProgramProcess {
