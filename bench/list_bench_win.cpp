@@ -57,7 +57,8 @@ void ClickColumn(MainWindow& form, int column) {
     info.hdr.code = LVN_COLUMNCLICK;
     info.iItem = -1;
     info.iSubItem = column;
-    form.Files().OnColumnClick(info);
+    // As the control tells its window of a click on a column's heading.
+    SendMessageW(form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 // As many single clicks with Ctrl would leave it: every second item selected.

@@ -30,21 +30,6 @@ constexpr int kSplitterWidth = 5;
 constexpr int kSplitterMinSize = 30;
 constexpr int kMinimumClientWidth = 360;
 
-struct ToolButtonInfo {
-    int command;
-    const wchar_t* caption;
-    const wchar_t* hint;
-    int image;  // index into the large image list
-};
-constexpr ToolButtonInfo kToolButtons[] = {
-    {CMD_ToolAddFiles, L"Add Files", L"Select audio files", 0},
-    {CMD_ToolAddFolder, L"Add Folder", L"Select audio folders", 1},
-    {0, nullptr, nullptr, -1},  // the separator
-    {CMD_ToolFeedback, L"Feedback", L"Send feedback", 2},
-    {CMD_ToolAbout, L"About", L"Show aboutbox", 3},
-    {CMD_ToolHelp, L"Help", L"Online help", 4},
-};
-
 }  // namespace
 
 MainWindow::MainWindow(std::wstring programPath, std::wstring commandLine) : commandLine_(std::move(commandLine)) {
@@ -116,27 +101,15 @@ void MainWindow::CreateMenus() {
     accelerators_.reset(CreateAcceleratorTableW(&f1, 1));
 }
 
-void MainWindow::CreateToolBar() {
-    toolBar_ = CreateControl({hwnd_, TOOLBARCLASSNAMEW, nullptr,
-                              WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, IDC_ToolBar});
-    SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    for (const auto& b : kToolButtons) {
-        TBBUTTON tb{};
-        if (b.command == 0) {
-            tb.fsStyle = BTNS_SEP;
-        } else {
-            tb.iBitmap = b.image;
-            tb.idCommand = b.command;
-            tb.fsState = TBSTATE_ENABLED;
-            tb.fsStyle = BTNS_BUTTON;
-            tb.iString = reinterpret_cast<INT_PTR>(b.caption);
-        }
-        SendMessageW(toolBar_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
-    }
-}
-
 void MainWindow::CreateControls() {
-    CreateToolBar();
+    toolBar_.Create(hwnd_, IDC_ToolBar,
+                    {{CMD_ToolAddFiles, L"Add Files", L"Select audio files", 0},
+                     {CMD_ToolAddFolder, L"Add Folder", L"Select audio folders", 1},
+                     {},  // a separator
+                     {CMD_ToolFeedback, L"Feedback", L"Send feedback", 2},
+                     {CMD_ToolAbout, L"About", L"Show aboutbox", 3},
+                     {CMD_ToolHelp, L"Help", L"Online help", 4}});
+    toolBar_.onCommand = [this](int command) { RunCommand(command); };
     // Creation order is the tab order: the list, the option panel top to bottom, "Convert".
     files_->Create(IDC_FileList);
     splitter_.Create(hwnd_, IDC_Splitter, [this](int clientX) { OnSplitterDrag(clientX); });
@@ -148,7 +121,7 @@ void MainWindow::CreateControls() {
 void MainWindow::OnDpiChanged() {
     font_ = MakeFont(11);
     convertFont_ = MakeFont(19);
-    for (HWND h : {toolBar_, files_->Handle(), statusBar_.Handle()}) SetControlFont(h, font_.get());
+    for (HWND h : {toolBar_.Handle(), files_->Handle(), statusBar_.Handle()}) SetControlFont(h, font_.get());
     options_->SetFont(font_.get());
     options_->OnDpiChanged(Dpi());
     conversion_->OnDpiChanged(Dpi(), convertFont_.get());
@@ -159,15 +132,15 @@ void MainWindow::OnDpiChanged() {
     const int large = Scale(64);
     largeImages_.reset(
         CreateImageList({IDI_ADD_VIDEO, IDI_ADD_FOLDER, IDI_ENVELOPE_LETTER, IDI_SIGN_INFO, IDI_SIGN_QUESTION}, large));
-    SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(largeImages_.get()));
-    SendMessageW(toolBar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(large, large));
-    SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(71), Scale(84)));
+    SendMessageW(toolBar_.Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(largeImages_.get()));
+    SendMessageW(toolBar_.Handle(), TB_SETBITMAPSIZE, 0, MAKELPARAM(large, large));
+    SendMessageW(toolBar_.Handle(), TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(71), Scale(84)));
     TBBUTTONINFOW sep{};
     sep.cbSize = sizeof(sep);
     sep.dwMask = TBIF_SIZE | TBIF_BYINDEX;
     sep.cx = static_cast<WORD>(Scale(8));
-    SendMessageW(toolBar_, TB_SETBUTTONINFOW, 2, reinterpret_cast<LPARAM>(&sep));
-    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+    SendMessageW(toolBar_.Handle(), TB_SETBUTTONINFOW, 2, reinterpret_cast<LPARAM>(&sep));
+    SendMessageW(toolBar_.Handle(), TB_AUTOSIZE, 0, 0);
 
     menuBitmaps_.clear();
     const int menuSize = GetSystemMetricsForDpi(SM_CXSMICON, Dpi());
@@ -186,14 +159,14 @@ void MainWindow::OnDpiChanged() {
 // Layout: 96-DPI numbers scaled by the window's DPI.
 
 void MainWindow::Layout() {
-    if (!toolBar_) return;
+    if (!toolBar_.Handle()) return;
     RECT client;
     GetClientRect(hwnd_, &client);
     const int width = client.right, height = client.bottom;
 
-    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+    SendMessageW(toolBar_.Handle(), TB_AUTOSIZE, 0, 0);
     RECT tb;
-    GetWindowRect(toolBar_, &tb);
+    GetWindowRect(toolBar_.Handle(), &tb);
     const int top = tb.bottom - tb.top;
 
     int bottom = height;
@@ -223,7 +196,7 @@ void MainWindow::Layout() {
     // The smallest client area that keeps every control whole: the tool bar's width, and the panel's
     // full height between the tool bar and the status and progress bars (which may appear).
     SIZE toolBarSize{};
-    SendMessageW(toolBar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&toolBarSize));
+    SendMessageW(toolBar_.Handle(), TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&toolBarSize));
     minimumClient_ = {std::max(static_cast<int>(toolBarSize.cx), Scale(kMinimumClientWidth)),
                       y + Scale(37) + Scale(10) + Scale(19) + Scale(17)};
 
@@ -447,34 +420,6 @@ void MainWindow::OpenOnlineHelp() {
 // ---------------------------------------------------------------------------------------------
 // Messages
 
-void MainWindow::OnCommand(int id, int code, HWND control) {
-    if (!control || control == toolBar_) {
-        RunCommand(id);
-        return;
-    }
-    if (!conversion_->OnCommand(control, code)) options_->OnCommand(control, code);
-}
-
-LRESULT MainWindow::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == files_->Handle()) {
-        if (header.code == LVN_COLUMNCLICK) return files_->OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
-        if (header.code == LVN_KEYDOWN) return files_->OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header));
-        if (header.code == NM_SETFOCUS) files_->OnFocus();
-        if (header.code == LVN_GETDISPINFOW)
-            return files_->ItemData(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
-    } else if (header.code == BCN_DROPDOWN) {
-        options_->OnDropDown(header.hwndFrom);
-        return 0;
-    } else if (header.code == TTN_GETDISPINFOW) {
-        auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
-        for (const auto& b : kToolButtons)
-            if (b.command != 0 && static_cast<UINT_PTR>(b.command) == header.idFrom)
-                info.lpszText = const_cast<wchar_t*>(b.hint);
-        return 0;
-    }
-    return 0;
-}
-
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
@@ -506,14 +451,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
             return 0;
         }
-        case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
-        case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
-        case WM_CONTEXTMENU:
-            if (reinterpret_cast<HWND>(wp) == files_->Handle()) {
-                files_->ShowContextMenu(lp);
-                return 0;
-            }
-            break;
+        // Menus and keyboard shortcuts; the controls' own messages went to the controls.
+        case WM_COMMAND:
+            if (lp == 0) RunCommand(LOWORD(wp));
+            return 0;
         case WM_TIMER:
             if (wp == CommandLineTimer) {
                 KillTimer(hwnd_, CommandLineTimer);

@@ -1,6 +1,6 @@
 // MainWindow: the main window. It creates the subsystems' objects (the settings, the file list, the
-// output options, the conversion run, the update check), lays out their controls, routes messages
-// to them, and holds the menus, the tool bar and what belongs to the program as a whole.
+// output options, the conversion run, the update check), lays out their controls, runs the menus'
+// commands, and holds the menus, the tool bar and what belongs to the program as a whole.
 #pragma once
 
 #include <windows.h>
@@ -53,7 +53,7 @@ public:
     const std::wstring& LastFolder() const { return lastFolder_; }
 
     // ---- Controls of the window itself ----
-    HWND ToolBar() const { return toolBar_; }
+    HWND ToolBar() const { return toolBar_.Handle(); }
     HWND Splitter() const { return splitter_.Handle(); }
     HWND ConvertButton() const;
     HWND ProgressBarHandle() const;
@@ -86,13 +86,10 @@ private:
     void OnCreate();
     void CreateControls();
     void CreateMenus();
-    void CreateToolBar();
     void OnDpiChanged();
     void ApplyStoredSettings();
     // Every menu of the window, the drop-down and context menus included: a command is found in one.
     std::array<HMENU, 4> Menus() const;
-    LRESULT OnNotify(const NMHDR& header);
-    void OnCommand(int id, int code, HWND control);
     void OnSplitterDrag(int clientX);
     // Ends the message loop after the current message.
     void EndProgram();
@@ -118,7 +115,7 @@ private:
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
     SIZE minimumClient_{};        // at the window's DPI, found by the layout
     std::wstring startupError_;
-    HWND toolBar_ = nullptr;
+    corvana::ToolBar toolBar_;
     corvana::Splitter splitter_;
     StatusBar statusBar_;
     HMENU mainMenu_ = nullptr;

@@ -83,21 +83,15 @@ ConversionSession::~ConversionSession() {
 }
 
 void ConversionSession::CreateControls() {
-    convertButton_ = CreateControl(
-        {parts_.window, WC_BUTTONW, L"Convert", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_ConvertButton});
+    convertButton_.Create(parts_.window, IDC_ConvertButton, L"Convert");
+    convertButton_.onClick = [this] { OnConvert(); };
     progress_.Create(parts_.window, IDC_ProgressBar);
 }
 
 void ConversionSession::OnDpiChanged(UINT dpi, HFONT font) {
-    SetControlFont(convertButton_, font);
+    convertButton_.SetFont(font);
     convertImages_.reset(CreateButtonImageList(IDI_TICK_BUTTON, ScaleForDpi(16, dpi)));
-    SetButtonPicture(convertButton_, convertImages_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, ScaleForDpi(5, dpi));
-}
-
-bool ConversionSession::OnCommand(HWND control, int code) {
-    if (control != convertButton_) return false;
-    if (code == BN_CLICKED) OnConvert();
-    return true;
+    SetButtonPicture(convertButton_.Handle(), convertImages_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, ScaleForDpi(5, dpi));
 }
 
 void ConversionSession::SetConcurrency(unsigned setting) {
@@ -110,7 +104,7 @@ void ConversionSession::OnConvert() {
         if (!engine_.Stopping()) {
             engine_.Stop();
             // Until the jobs have ended; then the button reads "Convert" again.
-            EnableWindow(convertButton_, FALSE);
+            EnableWindow(convertButton_.Handle(), FALSE);
         }
         return;
     }
@@ -146,8 +140,8 @@ void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner
     Application::SetBusyCursor(true);
     progress_.Start(total);
     parts_.layout();
-    SetWindowTextW(convertButton_, L"Stop");
-    EnableWindow(convertButton_, TRUE);
+    SetWindowTextW(convertButton_.Handle(), L"Stop");
+    EnableWindow(convertButton_.Handle(), TRUE);
     if (!taskbar_) {
         // Without a taskbar that shows progress (older systems, some shells) the run simply
         // goes without it.
@@ -216,8 +210,8 @@ void ConversionSession::Show(const EngineEvent& event) {
 }
 
 void ConversionSession::EndRun(bool stopped) {
-    SetWindowTextW(convertButton_, L"Convert");
-    EnableWindow(convertButton_, TRUE);
+    SetWindowTextW(convertButton_.Handle(), L"Convert");
+    EnableWindow(convertButton_.Handle(), TRUE);
     progress_.Hide();
     parts_.layout();
     Application::SetBusyCursor(false);

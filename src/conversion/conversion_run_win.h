@@ -46,10 +46,8 @@ public:
     void CreateControls();
     // The convert button's font and picture at the window's DPI.
     void OnDpiChanged(UINT dpi, HFONT font);
-    HWND ConvertButton() const { return convertButton_; }
+    HWND ConvertButton() const { return convertButton_.Handle(); }
     const ProgressBar& Progress() const { return progress_; }
-    // Routed here from the window: true when the control was "Convert".
-    bool OnCommand(HWND control, int code);
 
     // "Convert": starts a run over the list; during a run the button reads "Stop" and stops it.
     void OnConvert();
@@ -91,7 +89,7 @@ private:
     void ShowPendingDetails();
 
     Parts parts_;
-    HWND convertButton_ = nullptr;
+    Button convertButton_;
     ProgressBar progress_;
     UniqueHimagelist convertImages_;
     unsigned concurrency_ = 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "filelist/file_list_model.h"
+#include "win/controls_win.h"
 
 namespace corvana {
 
@@ -34,7 +35,7 @@ public:
 
     // Creates the list view control, with its columns, and its context menu.
     void Create(int controlId);
-    HWND Handle() const { return list_; }
+    HWND Handle() const { return list_.Handle(); }
     HMENU Menu() const { return menu_; }
 
     // The rows; after changing them from outside, call Refresh.
@@ -59,16 +60,6 @@ public:
     void AcceptDrops();
     void OnDropFiles(HDROP drop);
 
-    // ---- The control's notifications ----
-    LRESULT ItemData(NMLVDISPINFOW& info);
-    LRESULT OnColumnClick(const NMLISTVIEW& info);
-    LRESULT OnKeyDown(const NMLVKEYDOWN& info);
-    // The list got the focus: a list without a focused row shows no focus mark, so the first row
-    // takes the focus (without being selected).
-    void OnFocus();
-    // The context menu, at the mouse or (from the keyboard, lp -1) below the focused row.
-    void ShowContextMenu(LPARAM lp);
-
     // ---- Commands ----
     void SelectAll();
     void RemoveSelected();
@@ -88,6 +79,17 @@ public:
     void ClearSelection();
 
 private:
+    // ---- The control's notifications ----
+    std::optional<LRESULT> OnNotify(NMHDR& header);
+    LRESULT ItemData(NMLVDISPINFOW& info);
+    LRESULT OnColumnClick(const NMLISTVIEW& info);
+    LRESULT OnKeyDown(const NMLVKEYDOWN& info);
+    // The list got the focus: a list without a focused row shows no focus mark, so the first row
+    // takes the focus (without being selected).
+    void OnFocus();
+    // The context menu, at the mouse or (from the keyboard, lp -1) below the focused row.
+    void ShowContextMenu(LPARAM lp);
+
     // Sorts the rows by the sort state and enters sorted mode; the selection stays with its rows.
     void Sort();
     // Removes every row whose caption equals one of the paths exactly, in one pass.
@@ -102,7 +104,7 @@ private:
     HWND owner_;
     std::wstring& lastFolder_;
     Callbacks callbacks_;
-    HWND list_ = nullptr;
+    ListViewControl list_;
     HMENU menu_ = nullptr;
     FileListModel rows_;
     std::vector<std::wstring> scanList_;

@@ -30,19 +30,20 @@ FileListView::~FileListView() {
 }
 
 void FileListView::Create(int controlId) {
-    list_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA, 0, 0,
-        0, 0, owner_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr), nullptr);
-    ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    list_.Create({owner_, WC_LISTVIEWW, L"",
+                  WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
+                  controlId, WS_EX_CLIENTEDGE});
+    list_.onNotify = [this](NMHDR& header) { return OnNotify(header); };
+    list_.onContextMenu = [this](LPARAM position) { ShowContextMenu(position); };
+    ListView_SetExtendedListViewStyle(list_.Handle(), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
     col.pszText = const_cast<wchar_t*>(L"File");
     col.cx = 200;
-    ListView_InsertColumn(list_, 0, &col);
+    ListView_InsertColumn(list_.Handle(), 0, &col);
     col.pszText = const_cast<wchar_t*>(L"Result");
     col.cx = 71;
-    ListView_InsertColumn(list_, 1, &col);
+    ListView_InsertColumn(list_.Handle(), 1, &col);
 
     menu_ = CreatePopupMenu();
     AppendMenuItems(menu_, {{CMD_Open, L"&Open"},
@@ -57,33 +58,44 @@ void FileListView::Create(int controlId) {
     SetMenuDefaultItem(menu_, CMD_Open, FALSE);
 }
 
+std::optional<LRESULT> FileListView::OnNotify(NMHDR& header) {
+    switch (header.code) {
+        case LVN_GETDISPINFOW: return ItemData(reinterpret_cast<NMLVDISPINFOW&>(header));
+        case LVN_COLUMNCLICK: return OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header));
+        case LVN_KEYDOWN: return OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header));
+        case NM_SETFOCUS: OnFocus(); return 0;
+        default: return std::nullopt;
+    }
+}
+
 void FileListView::OnFocus() {
-    if (rows_.Empty() || ListView_GetNextItem(list_, -1, LVNI_FOCUSED) >= 0) return;
-    ListView_SetItemState(list_, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (rows_.Empty() || ListView_GetNextItem(list_.Handle(), -1, LVNI_FOCUSED) >= 0) return;
+    ListView_SetItemState(list_.Handle(), 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void FileListView::ShowContextMenu(LPARAM lp) {
     POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     if (lp == -1) {  // from the keyboard: below the focused item
         RECT rc{};
-        const int item = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
-        if (item < 0 || !ListView_GetItemRect(list_, item, &rc, LVIR_LABEL)) GetClientRect(list_, &rc);
+        const int item = ListView_GetNextItem(list_.Handle(), -1, LVNI_FOCUSED);
+        if (item < 0 || !ListView_GetItemRect(list_.Handle(), item, &rc, LVIR_LABEL))
+            GetClientRect(list_.Handle(), &rc);
         pt = {rc.left, rc.bottom};
-        ClientToScreen(list_, &pt);
+        ClientToScreen(list_.Handle(), &pt);
     }
     TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner_, nullptr);
 }
 
 void FileListView::Refresh() {
-    ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
-    InvalidateRect(list_, nullptr, FALSE);
+    ListView_SetItemCountEx(list_.Handle(), static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
+    InvalidateRect(list_.Handle(), nullptr, FALSE);
 }
 
 void FileListView::RedrawRows(std::optional<size_t> position) {
     if (position)
-        ListView_RedrawItems(list_, static_cast<int>(*position), static_cast<int>(*position));
+        ListView_RedrawItems(list_.Handle(), static_cast<int>(*position), static_cast<int>(*position));
     else
-        InvalidateRect(list_, nullptr, FALSE);
+        InvalidateRect(list_.Handle(), nullptr, FALSE);
 }
 
 LRESULT FileListView::ItemData(NMLVDISPINFOW& info) {
@@ -107,7 +119,8 @@ void FileListView::AddFile(const std::wstring& path) {
     } else if (!rows_.IsSorted()) {
         added = rows_.Add(path);
         if (added)
-            ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+            ListView_SetItemCountEx(list_.Handle(), static_cast<int>(rows_.Count()),
+                                    LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     } else {
         if (rows_.Contains(path)) return;
         const std::vector<uint64_t> selected = SelectedIds();
@@ -181,7 +194,7 @@ void FileListView::AddFolderContents(const std::wstring& folder) {
     ScanFolder(folder);
 
     {
-        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(list_.Handle(), WM_SETREDRAW, FALSE, 0);
         // In sorted mode the new rows go in between: the selection stays with its rows.
         const std::vector<uint64_t> selected = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
         rows_.BeginBatch();
@@ -190,8 +203,8 @@ void FileListView::AddFolderContents(const std::wstring& folder) {
             rows_.EndBatch();
             Refresh();
             if (!selected.empty()) SelectIds(selected);
-            SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(list_, nullptr, TRUE);
+            SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(list_.Handle(), nullptr, TRUE);
         });
         for (const auto& path : scanList_) AddFile(path);
     }

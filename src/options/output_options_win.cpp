@@ -26,10 +26,6 @@ UniqueHmenu MakeMenu(std::initializer_list<MenuItem> items) {
     return menu;
 }
 
-bool Checked(HWND box) {
-    return Button_GetCheck(box) == BST_CHECKED;
-}
-
 bool MenuItemChecked(HMENU menu, int command) {
     return (GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
@@ -42,37 +38,34 @@ OutputOptions::OutputOptions(HWND window, SettingsFile& settings, std::wstring& 
 OutputOptions::~OutputOptions() = default;
 
 void OutputOptions::Create() {
-    formatLabel_ =
-        CreateControl({window_, WC_STATICW, L"Output Format:", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, IDC_FormatLabel});
-    formatBox_ = CreateControl(
-        {window_, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_FormatBox});
-    for (const wchar_t* f : kFormats) ComboBox_AddString(formatBox_, f);
-    SendMessageW(formatBox_, CB_SETMINVISIBLE, 20, 0);
-    ComboBox_SetCurSel(formatBox_, 0);
-    hints_ = CreateHintWindow(window_);
-    audioSettingsButton_.Create(window_, IDC_AudioSettingsButton, L"Audio Settings", hints_);
-    normalizeCheck_ = CreateControl(
-        {window_, WC_BUTTONW, L"Volume Normalization", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_NormalizeCheck});
-    // The label right before the field it names (which is where a screen reader looks for the name),
-    // though it shows above the check box.
-    useSourceFolderCheck_ = CreateControl({window_, WC_BUTTONW, L"Use Source Folder",
-                                           WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_UseSourceFolderCheck});
-    targetFolderLabel_ =
-        CreateControl({window_, WC_STATICW, L"Target Folder:", WS_VISIBLE | SS_LEFT, IDC_TargetFolderLabel});
-    targetFolderEdit_ = CreateControl(
-        {window_, WC_EDITW, L"", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, IDC_TargetFolderEdit, WS_EX_CLIENTEDGE});
-    targetFolderButton_.Create(window_, IDC_TargetFolderButton, L"Change Destination Folder", hints_);
-
     targetFolderMenu_ = MakeMenu(
         {{CMD_ChangeTargetFolder, L"&Change Destination Folder..."}, {CMD_ShowTargetFolder, L"&Show in Explorer"}});
     audioSettingsMenu_ = MakeMenu(
         {{CMD_AudioSettings, L"&Audio Settings..."}, {CMD_RememberAudioSettings, L"&Remember Audio Settings"}});
+
+    formatLabel_.Create(window_, IDC_FormatLabel, L"Output Format:", SS_LEFT | SS_CENTERIMAGE);
+    formatBox_.Create(window_, IDC_FormatBox, kFormats);
+    hints_ = CreateHintWindow(window_);
+    audioSettingsButton_.Create(window_, IDC_AudioSettingsButton, L"Audio Settings", hints_, audioSettingsMenu_.get());
+    audioSettingsButton_.onClick = [this] { OpenAudioSettings(); };
+    normalizeCheck_.Create(window_, IDC_NormalizeCheck, L"Volume Normalization", WS_TABSTOP | BS_AUTOCHECKBOX);
+    // The label right before the field it names (which is where a screen reader looks for the name),
+    // though it shows above the check box.
+    useSourceFolderCheck_.Create(window_, IDC_UseSourceFolderCheck, L"Use Source Folder", WS_TABSTOP | BS_AUTOCHECKBOX);
+    useSourceFolderCheck_.onClick = [this] { OnUseSourceFolderClick(); };
+    targetFolderLabel_.Create(window_, IDC_TargetFolderLabel, L"Target Folder:");
+    targetFolderEdit_.Create(window_, IDC_TargetFolderEdit);
+    targetFolderEdit_.onChange = [this] { OnTargetFolderChanged(); };
+    targetFolderButton_.Create(window_, IDC_TargetFolderButton, L"Change Destination Folder", hints_,
+                               targetFolderMenu_.get());
+    targetFolderButton_.onClick = [this] { ChangeTargetFolder(); };
 }
 
 void OutputOptions::SetFont(HFONT font) {
-    for (HWND h : {formatLabel_, formatBox_, audioSettingsButton_.Handle(), normalizeCheck_, targetFolderLabel_,
-                   useSourceFolderCheck_, targetFolderEdit_, targetFolderButton_.Handle()})
-        SetControlFont(h, font);
+    for (const Control* control : std::initializer_list<const Control*>{
+             &formatLabel_, &formatBox_, &audioSettingsButton_, &normalizeCheck_, &targetFolderLabel_,
+             &useSourceFolderCheck_, &targetFolderEdit_, &targetFolderButton_})
+        control->SetFont(font);
 }
 
 void OutputOptions::OnDpiChanged(UINT dpi) {
@@ -91,7 +84,8 @@ int OutputOptions::Layout(int left, int top, int width, UINT dpi) {
     TEXTMETRICW tm{};
     {
         ScopedGetDC dc(window_);
-        ScopedSelectObject selectFont(dc, reinterpret_cast<HFONT>(SendMessageW(formatLabel_, WM_GETFONT, 0, 0)));
+        ScopedSelectObject selectFont(dc,
+                                      reinterpret_cast<HFONT>(SendMessageW(formatLabel_.Handle(), WM_GETFONT, 0, 0)));
         GetTextMetricsW(dc, &tm);
     }
     const int labelHeight = tm.tmHeight;
@@ -99,41 +93,39 @@ int OutputOptions::Layout(int left, int top, int width, UINT dpi) {
     const int buttonWidth = scale(41);
 
     int y = top;
-    MoveWindow(formatLabel_, left + scale(4), y, width - scale(4), labelHeight, TRUE);
+    MoveWindow(formatLabel_.Handle(), left + scale(4), y, width - scale(4), labelHeight, TRUE);
     y += labelHeight;
     MoveWindow(audioSettingsButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
-    MoveWindow(formatBox_, left, y, width - buttonWidth, scale(300), TRUE);
+    MoveWindow(formatBox_.Handle(), left, y, width - buttonWidth, scale(300), TRUE);
     // The closed list as tall as the gear button beside it: its selection field grows by what it
     // lacks. The field's height is corrected by what each change did, as the value read back need
     // not be the value set (Wine reads back two pixels more).
-    auto field = static_cast<int>(SendMessageW(formatBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    auto field = static_cast<int>(SendMessageW(formatBox_.Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT box;
-        GetWindowRect(formatBox_, &box);
+        GetWindowRect(formatBox_.Handle(), &box);
         const int lacking = scale(25) - (box.bottom - box.top);
         if (lacking == 0 || field + lacking <= 0) break;
         field += lacking;
-        SendMessageW(formatBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        SendMessageW(formatBox_.Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
     y += scale(26) + scale(10);
-    MoveWindow(normalizeCheck_, left + scale(4), y, width - scale(4), checkHeight, TRUE);
+    MoveWindow(normalizeCheck_.Handle(), left + scale(4), y, width - scale(4), checkHeight, TRUE);
     y += checkHeight + scale(10);
-    MoveWindow(targetFolderLabel_, left + scale(4), y, width - scale(4), labelHeight, TRUE);
+    MoveWindow(targetFolderLabel_.Handle(), left + scale(4), y, width - scale(4), labelHeight, TRUE);
     y += labelHeight + scale(10);
-    MoveWindow(useSourceFolderCheck_, left + scale(4), y, width - scale(4), checkHeight, TRUE);
+    MoveWindow(useSourceFolderCheck_.Handle(), left + scale(4), y, width - scale(4), checkHeight, TRUE);
     y += checkHeight;
     MoveWindow(targetFolderButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
-    MoveWindow(targetFolderEdit_, left, y, width - buttonWidth, scale(26) - scale(2), TRUE);
+    MoveWindow(targetFolderEdit_.Handle(), left, y, width - buttonWidth, scale(26) - scale(2), TRUE);
     return y + scale(26) + scale(10);
 }
 
 void OutputOptions::ApplyStoredSettings(const std::function<void(const std::function<void()>&)>& keepGoing) {
     defaultDestination_ = ShellFolderPath(CSIDL_DESKTOP);
     const std::wstring destination = settings_.Read(L"Destination", defaultDestination_);
-    if (destination != GetWindowTextString(targetFolderEdit_)) {
-        settingEditSilently_ = true;
-        SetWindowTextW(targetFolderEdit_, destination.c_str());
-        settingEditSilently_ = false;
+    if (destination != targetFolderEdit_.Text()) {
+        targetFolderEdit_.SetText(destination, false);
         keepGoing([this] { OnTargetFolderChanged(); });
     }
     if (settings_.Read(L"RememberAudioSettings", L"") == L"ON") {
@@ -141,34 +133,9 @@ void OutputOptions::ApplyStoredSettings(const std::function<void(const std::func
         CheckMenuItem(audioSettingsMenu_.get(), CMD_RememberAudioSettings, MF_BYCOMMAND | MF_CHECKED);
     }
     if (settings_.Read(L"UseSourceFolder", L"") == L"ON") {
-        Button_SetCheck(useSourceFolderCheck_, BST_CHECKED);
+        useSourceFolderCheck_.SetChecked(true);
         keepGoing([this] { OnUseSourceFolderClick(); });
     }
-}
-
-bool OutputOptions::OnCommand(HWND control, int code) {
-    if (code == BN_CLICKED) {
-        if (control == targetFolderButton_.Handle()) return RunCommand(CMD_ChangeTargetFolder);
-        if (control == audioSettingsButton_.Handle()) return RunCommand(CMD_AudioSettings);
-        if (control == useSourceFolderCheck_) {
-            OnUseSourceFolderClick();
-            return true;
-        }
-    } else if (code == EN_CHANGE && control == targetFolderEdit_) {
-        if (!settingEditSilently_) OnTargetFolderChanged();
-        return true;
-    }
-    return false;
-}
-
-bool OutputOptions::OnDropDown(HWND button) {
-    if (button == targetFolderButton_.Handle())
-        targetFolderButton_.ShowMenu(targetFolderMenu_.get(), window_);
-    else if (button == audioSettingsButton_.Handle())
-        audioSettingsButton_.ShowMenu(audioSettingsMenu_.get(), window_);
-    else
-        return false;
-    return true;
 }
 
 bool OutputOptions::RunCommand(int command) {
@@ -183,10 +150,10 @@ bool OutputOptions::RunCommand(int command) {
 
 OutputChoice OutputOptions::Current() const {
     OutputChoice choice;
-    choice.format = GetWindowTextString(formatBox_);
-    choice.normalize = Checked(normalizeCheck_);
-    choice.useSourceFolder = Checked(useSourceFolderCheck_);
-    choice.targetFolder = GetWindowTextString(targetFolderEdit_);
+    choice.format = formatBox_.Text();
+    choice.normalize = normalizeCheck_.Checked();
+    choice.useSourceFolder = useSourceFolderCheck_.Checked();
+    choice.targetFolder = targetFolderEdit_.Text();
     choice.parameters = parameters_;
     return choice;
 }
@@ -197,12 +164,12 @@ void OutputOptions::SaveParameters(const std::wstring& parameters) {
 }
 
 void OutputOptions::OnTargetFolderChanged() {
-    settings_.Write(L"Destination", GetWindowTextString(targetFolderEdit_));
+    settings_.Write(L"Destination", targetFolderEdit_.Text());
 }
 
 void OutputOptions::OnUseSourceFolderClick() {
-    const bool checked = Checked(useSourceFolderCheck_);
-    ShowWindow(targetFolderEdit_, checked ? SW_HIDE : SW_SHOW);
+    const bool checked = useSourceFolderCheck_.Checked();
+    ShowWindow(targetFolderEdit_.Handle(), checked ? SW_HIDE : SW_SHOW);
     ShowWindow(targetFolderButton_.Handle(), checked ? SW_HIDE : SW_SHOW);
     settings_.Write(L"UseSourceFolder", checked ? L"ON" : L"OFF");
 }
@@ -218,11 +185,11 @@ void OutputOptions::SetTargetFolder(const std::wstring& folder) {
     if (TrimControl(folder).empty()) return;
     lastFolder_ = folder;
     // Setting the same text again would still notify; only a real change is stored.
-    if (GetWindowTextString(targetFolderEdit_) != folder) SetWindowTextW(targetFolderEdit_, folder.c_str());
+    if (targetFolderEdit_.Text() != folder) targetFolderEdit_.SetText(folder);
 }
 
 void OutputOptions::ShowTargetFolder() {
-    const std::wstring target = GetWindowTextString(targetFolderEdit_);
+    const std::wstring target = targetFolderEdit_.Text();
     // A blank but non-empty text would resolve to the current folder; it names no folder.
     if (!target.empty() && TrimControl(target).empty()) {
         MessageBeep(0);

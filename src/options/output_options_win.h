@@ -2,7 +2,7 @@
 // volume normalisation, the target folder (its field, its split button with a menu, "Use Source
 // Folder"), and the FFmpeg parameters composed in "Audio Settings" (its split button with a menu,
 // and the windows). It owns these controls and their behaviour and stores what they change in the
-// settings; the main window lays them out and routes their messages here.
+// settings; the main window lays them out.
 #pragma once
 
 #include <windows.h>
@@ -46,9 +46,7 @@ public:
     // keepGoing runs each step so that a failed flush stops none of the others.
     void ApplyStoredSettings(const std::function<void(const std::function<void()>&)>& keepGoing);
 
-    // ---- Messages routed here; each returns false when the message is not one of its own ----
-    bool OnCommand(HWND control, int code);
-    bool OnDropDown(HWND button);
+    // Runs a command of the split buttons' menus; false when the command is not one of them.
     bool RunCommand(int command);
     // Menus whose items the window's menu helpers also look through.
     HMENU TargetFolderMenu() const { return targetFolderMenu_.get(); }
@@ -74,13 +72,13 @@ public:
     HWND Window() const { return window_; }
 
     // ---- The controls, for the layout's neighbours and for tests that click them ----
-    HWND FormatLabel() const { return formatLabel_; }
-    HWND FormatBox() const { return formatBox_; }
+    HWND FormatLabel() const { return formatLabel_.Handle(); }
+    HWND FormatBox() const { return formatBox_.Handle(); }
     HWND AudioSettingsButton() const { return audioSettingsButton_.Handle(); }
-    HWND NormalizeCheck() const { return normalizeCheck_; }
-    HWND TargetFolderLabel() const { return targetFolderLabel_; }
-    HWND UseSourceFolderCheck() const { return useSourceFolderCheck_; }
-    HWND TargetFolderEdit() const { return targetFolderEdit_; }
+    HWND NormalizeCheck() const { return normalizeCheck_.Handle(); }
+    HWND TargetFolderLabel() const { return targetFolderLabel_.Handle(); }
+    HWND UseSourceFolderCheck() const { return useSourceFolderCheck_.Handle(); }
+    HWND TargetFolderEdit() const { return targetFolderEdit_.Handle(); }
     HWND TargetFolderButton() const { return targetFolderButton_.Handle(); }
 
 private:
@@ -92,10 +90,12 @@ private:
     std::wstring& lastFolder_;
     std::wstring parameters_;
     std::wstring defaultDestination_;
-    bool settingEditSilently_ = false;
-    HWND formatLabel_ = nullptr, formatBox_ = nullptr, normalizeCheck_ = nullptr, targetFolderLabel_ = nullptr,
-         useSourceFolderCheck_ = nullptr, targetFolderEdit_ = nullptr, hints_ = nullptr;
+    Label formatLabel_, targetFolderLabel_;
+    DropDownList formatBox_;
+    Button normalizeCheck_, useSourceFolderCheck_;
+    EditField targetFolderEdit_;
     SplitButton audioSettingsButton_, targetFolderButton_;
+    HWND hints_ = nullptr;
     UniqueHmenu targetFolderMenu_, audioSettingsMenu_;
     UniqueHimagelist toolsImages_, folderImages_;
     std::vector<std::unique_ptr<AudioSettingsDialog, AudioSettingsDeleter>> dialogs_;

@@ -15,8 +15,113 @@ HWND CreateControl(const ControlArgs& args) {
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr), nullptr);
 }
 
+namespace {
+
+// The window property that ties a control's window to its object.
+constexpr const wchar_t* kControlProperty = L"Corvana.Control";
+
+Control* ControlOf(HWND hwnd) {
+    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProperty)) : nullptr;
+}
+
+}  // namespace
+
+Control::~Control() {
+    // The windows may outlive the object (destroyed later with their parent): they must not lead
+    // to it then.
+    for (HWND hwnd : tied_)
+        if (IsWindow(hwnd) && ControlOf(hwnd) == this) RemovePropW(hwnd, kControlProperty);
+}
+
+void Control::Create(const ControlArgs& args) {
+    hwnd_ = CreateControl(args);
+    Adopt(hwnd_);
+}
+
+void Control::Adopt(HWND hwnd) {
+    if (!hwnd) return;
+    SetPropW(hwnd, kControlProperty, this);
+    tied_.push_back(hwnd);
+}
+
+void Control::SetFont(HFONT font) const {
+    SetControlFont(hwnd_, font);
+}
+
+std::wstring Control::Text() const {
+    return GetWindowTextString(hwnd_);
+}
+
+std::optional<LRESULT> Control::Reflect(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (Control* control = ControlOf(reinterpret_cast<HWND>(lp));
+                control && control->OnCommand(LOWORD(wp), HIWORD(wp)))
+                return 0;
+            break;
+        case WM_NOTIFY: {
+            auto& header = *reinterpret_cast<NMHDR*>(lp);
+            if (Control* control = ControlOf(header.hwndFrom)) return control->OnNotify(header);
+            break;
+        }
+        case WM_CONTEXTMENU:
+            if (Control* control = ControlOf(reinterpret_cast<HWND>(wp)); control && control->onContextMenu) {
+                control->onContextMenu(lp);
+                return 0;
+            }
+            break;
+        default: break;
+    }
+    return std::nullopt;
+}
+
+void Label::Create(HWND parent, int id, const wchar_t* text, DWORD style) {
+    Control::Create({parent, WC_STATICW, text, WS_VISIBLE | style, id});
+}
+
+void Button::Create(HWND parent, int id, const wchar_t* text, DWORD style) {
+    Control::Create({parent, WC_BUTTONW, text, WS_VISIBLE | style, id});
+}
+
+bool Button::Checked() const {
+    return Button_GetCheck(hwnd_) == BST_CHECKED;
+}
+
+void Button::SetChecked(bool checked) const {
+    Button_SetCheck(hwnd_, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool Button::OnCommand(int, int code) {
+    if (code != BN_CLICKED) return false;
+    if (onClick) onClick();
+    return true;
+}
+
+void EditField::Create(HWND parent, int id, DWORD style, DWORD exStyle) {
+    Control::Create({parent, WC_EDITW, L"", WS_VISIBLE | style, id, exStyle});
+}
+
+void EditField::SetText(const std::wstring& text, bool notify) {
+    quiet_ = !notify;
+    SetWindowTextW(hwnd_, text.c_str());
+    quiet_ = false;
+}
+
+bool EditField::OnCommand(int, int code) {
+    if (code != EN_CHANGE) return false;
+    if (onChange && !quiet_) onChange();
+    return true;
+}
+
+void DropDownList::Create(HWND parent, int id, std::span<const wchar_t* const> items) {
+    Control::Create({parent, WC_COMBOBOXW, L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id});
+    for (const wchar_t* item : items) ComboBox_AddString(hwnd_, item);
+    SendMessageW(hwnd_, CB_SETMINVISIBLE, 20, 0);
+    ComboBox_SetCurSel(hwnd_, 0);
+}
+
 void StatusBar::Create(HWND parent, int id) {
-    hwnd_ = CreateControl({parent, STATUSCLASSNAMEW, L"", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE, id});
+    Control::Create({parent, STATUSCLASSNAMEW, L"", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE, id});
     int part = -1;
     SendMessageW(hwnd_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&part));
 }
@@ -34,7 +139,7 @@ std::wstring StatusBar::Text() const {
 }
 
 void ProgressBar::Create(HWND parent, int id) {
-    hwnd_ = CreateControl({parent, PROGRESS_CLASSW, L"", 0, id});
+    Control::Create({parent, PROGRESS_CLASSW, L"", 0, id});
     SendMessageW(hwnd_, PBM_SETRANGE32, 0, 10);
 }
 
@@ -54,16 +159,65 @@ void ProgressBar::Hide() {
     ShowWindow(hwnd_, SW_HIDE);
 }
 
-void SplitButton::Create(HWND parent, int id, const wchar_t* hint, HWND hints) {
+void SplitButton::Create(HWND parent, int id, const wchar_t* hint, HWND hints, HMENU menu) {
     // With BS_ICON the button draws its picture without the text.
-    hwnd_ = CreateControl({parent, WC_BUTTONW, hint, WS_VISIBLE | WS_TABSTOP | BS_SPLITBUTTON | BS_ICON, id});
+    Button::Create(parent, id, hint, WS_TABSTOP | BS_SPLITBUTTON | BS_ICON);
     hints_ = hints;
+    menu_ = menu;
     AddHint(hints, parent, hwnd_, hint);
 }
 
 void SplitButton::SetImages(HIMAGELIST images) {
     SetButtonPicture(hwnd_, images, BUTTON_IMAGELIST_ALIGN_CENTER);
 }
+
+std::optional<LRESULT> SplitButton::OnNotify(NMHDR& header) {
+    if (header.code != BCN_DROPDOWN) return std::nullopt;
+    ShowMenu();
+    return 0;
+}
+
+void ToolBar::Create(HWND parent, int id, std::initializer_list<Item> items) {
+    Control::Create({parent, TOOLBARCLASSNAMEW, nullptr,
+                     WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, id});
+    // The bar's own tooltip asks for the hints.
+    Adopt(reinterpret_cast<HWND>(SendMessageW(hwnd_, TB_GETTOOLTIPS, 0, 0)));
+    items_.assign(items);
+    SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    for (const Item& item : items_) {
+        TBBUTTON tb{};
+        if (item.command == 0) {
+            tb.fsStyle = BTNS_SEP;
+        } else {
+            tb.iBitmap = item.image;
+            tb.idCommand = item.command;
+            tb.fsState = TBSTATE_ENABLED;
+            tb.fsStyle = BTNS_BUTTON;
+            tb.iString = reinterpret_cast<INT_PTR>(item.caption);
+        }
+        SendMessageW(hwnd_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&tb));
+    }
+}
+
+bool ToolBar::OnCommand(int id, int) {
+    if (onCommand) onCommand(id);
+    return true;
+}
+
+std::optional<LRESULT> ToolBar::OnNotify(NMHDR& header) {
+    if (header.code != TTN_GETDISPINFOW) return std::nullopt;
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+    for (const Item& item : items_)
+        if (item.command != 0 && static_cast<UINT_PTR>(item.command) == header.idFrom)
+            info.lpszText = const_cast<wchar_t*>(item.hint);
+    return 0;
+}
+
+std::optional<LRESULT> ListViewControl::OnNotify(NMHDR& header) {
+    return onNotify ? onNotify(header) : std::nullopt;
+}
+
+namespace {
 
 int MenuWidth(HMENU menu, HWND window) {
     NONCLIENTMETRICSW metrics{};
@@ -85,17 +239,20 @@ int MenuWidth(HMENU menu, HWND window) {
     return widest + 2 * GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi) + ScaleForDpi(16, dpi);
 }
 
-void SplitButton::ShowMenu(HMENU menu, HWND owner) const {
+}  // namespace
+
+void SplitButton::ShowMenu() const {
+    const HWND owner = GetParent(hwnd_);
     RECT button, window;
     GetWindowRect(hwnd_, &button);
     GetWindowRect(owner, &window);
-    const bool sticksOut = button.left + MenuWidth(menu, owner) > window.right;
+    const bool sticksOut = button.left + MenuWidth(menu_, owner) > window.right;
     const UINT align = sticksOut ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
     const int x = sticksOut ? button.right : button.left;
     // A hint popping up over the open menu would hide it.
     SendMessageW(hints_, TTM_POP, 0, 0);
     SendMessageW(hints_, TTM_ACTIVATE, FALSE, 0);
-    TrackPopupMenu(menu, align | TPM_TOPALIGN | TPM_LEFTBUTTON, x, button.bottom, 0, owner, nullptr);
+    TrackPopupMenu(menu_, align | TPM_TOPALIGN | TPM_LEFTBUTTON, x, button.bottom, 0, owner, nullptr);
     SendMessageW(hints_, TTM_ACTIVATE, TRUE, 0);
 }
 
@@ -112,7 +269,7 @@ void Splitter::Create(HWND parent, int id, std::function<void(int clientX)> onDr
         RegisterClassExW(&wc);
     }
     onDrag_ = std::move(onDrag);
-    hwnd_ = CreateControl({parent, kClass, L"", WS_VISIBLE, id});
+    Control::Create({parent, kClass, L"", WS_VISIBLE, id});
     SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 

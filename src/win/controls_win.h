@@ -1,6 +1,6 @@
-// Typed controls: a child control made from a small argument struct, and thin classes for the
-// kinds the program drives a lot (status bar, progress bar, split button), so that handlers call
-// what they mean instead of sending messages.
+// Typed controls: a class for each kind of child control the main window holds, made from its
+// arguments, which calls back its owner and lets handlers call what they mean instead of sending
+// messages; and the small helpers for hints, button pictures and menus.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,10 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace corvana {
 
@@ -21,63 +24,166 @@ struct ControlArgs {
     DWORD exStyle = 0;
 };
 
-// A child control, placed later by its owner's layout.
+// A child control, placed later by its owner's layout, for windows that route its notifications by
+// their own control ids (the dialogs).
 HWND CreateControl(const ControlArgs& args);
 
-class StatusBar {
+// A typed child control. The window base hands it what its parent hears from it (WM_COMMAND,
+// WM_NOTIFY, and WM_CONTEXTMENU over it), so that its owner says what happens in callbacks set on
+// the control, and no window compares handles to find out whose message it is.
+class Control {
 public:
-    void Create(HWND parent, int id);
+    Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control();
     HWND Handle() const { return hwnd_; }
-    void SetText(const std::wstring& text);
+    void SetFont(HFONT font) const;
     std::wstring Text() const;
 
-private:
+    // The menu key or a right click over the control; the position as WM_CONTEXTMENU gives it.
+    std::function<void(LPARAM position)> onContextMenu;
+
+    // The parent's message from one of its typed controls, handled by that control. Returns the
+    // message's result when the control took it.
+    static std::optional<LRESULT> Reflect(UINT msg, WPARAM wp, LPARAM lp);
+
+protected:
+    // Creates the control and ties it to this object.
+    void Create(const ControlArgs& args);
+    // Ties another window to this object: a window whose notifications are this control's (a tool
+    // bar's own tooltip, say).
+    void Adopt(HWND hwnd);
+    virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }
+    virtual std::optional<LRESULT> OnNotify(NMHDR& /*header*/) { return std::nullopt; }
+
     HWND hwnd_ = nullptr;
+
+private:
+    std::vector<HWND> tied_;
+};
+
+class Label : public Control {
+public:
+    void Create(HWND parent, int id, const wchar_t* text, DWORD style = SS_LEFT);
+};
+
+// A push button or a check box (BS_AUTOCHECKBOX).
+class Button : public Control {
+public:
+    void Create(HWND parent, int id, const wchar_t* text, DWORD style = BS_PUSHBUTTON | WS_TABSTOP);
+    bool Checked() const;
+    // Sets the check mark without a click.
+    void SetChecked(bool checked) const;
+
+    std::function<void()> onClick;
+
+protected:
+    bool OnCommand(int id, int code) override;
+};
+
+// A one-line text field.
+class EditField : public Control {
+public:
+    void Create(HWND parent, int id, DWORD style = ES_AUTOHSCROLL | WS_TABSTOP, DWORD exStyle = WS_EX_CLIENTEDGE);
+    // Sets the text; onChange hears of it only when notify is set.
+    void SetText(const std::wstring& text, bool notify = true);
+
+    // The text changed, by the user or by SetText.
+    std::function<void()> onChange;
+
+protected:
+    bool OnCommand(int id, int code) override;
+
+private:
+    bool quiet_ = false;
+};
+
+// A list to pick one of fixed texts from.
+class DropDownList : public Control {
+public:
+    void Create(HWND parent, int id, std::span<const wchar_t* const> items);
+};
+
+class StatusBar : public Control {
+public:
+    void Create(HWND parent, int id);
+    void SetText(const std::wstring& text);
+    std::wstring Text() const;
 };
 
 // Hidden until a run starts; shows how many of its jobs have finished.
-class ProgressBar {
+class ProgressBar : public Control {
 public:
     void Create(HWND parent, int id);
-    HWND Handle() const { return hwnd_; }
     bool Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
     // Shown at 0 of total.
     void Start(size_t total);
     void SetPosition(size_t done);
     void Hide();
-
-private:
-    HWND hwnd_ = nullptr;
 };
 
-// A push button with a drop-down arrow: a click runs the button's command, the arrow opens its menu
-// below it. It shows a picture only; its name (the hint) is its window text, for screen readers.
-class SplitButton {
+// A push button with a drop-down arrow: a click runs onClick, the arrow opens its menu below it,
+// whose commands go to the parent window. It shows a picture only; its name (the hint) is its
+// window text, for screen readers.
+class SplitButton : public Button {
 public:
-    // hints: the tooltip window that shows the button's hint.
-    void Create(HWND parent, int id, const wchar_t* hint, HWND hints);
-    HWND Handle() const { return hwnd_; }
+    // hints: the tooltip window that shows the button's hint. menu: stays the caller's.
+    void Create(HWND parent, int id, const wchar_t* hint, HWND hints, HMENU menu);
     // The picture, centred (an image list of one, or six for the button's states).
     void SetImages(HIMAGELIST images);
-    // Opens menu below the button, its left edge at the button's unless it would then stick out past
-    // the right edge of the owner's window; its commands go to owner. The hint stays away meanwhile.
-    void ShowMenu(HMENU menu, HWND owner) const;
+    // Opens the menu below the button, its left edge at the button's unless it would then stick out
+    // past the right edge of the parent window. The hint stays away meanwhile.
+    void ShowMenu() const;
+
+protected:
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
 
 private:
-    HWND hwnd_ = nullptr;
     HWND hints_ = nullptr;
+    HMENU menu_ = nullptr;
+};
+
+// A tool bar of buttons that run commands by id, each with a hint.
+class ToolBar : public Control {
+public:
+    struct Item {
+        int command = 0;  // 0 for a separator
+        const wchar_t* caption = nullptr;
+        const wchar_t* hint = nullptr;
+        int image = -1;  // into the bar's image list
+    };
+    void Create(HWND parent, int id, std::initializer_list<Item> items);
+
+    std::function<void(int command)> onCommand;
+
+protected:
+    bool OnCommand(int id, int code) override;
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
+
+private:
+    std::vector<Item> items_;
+};
+
+// A list view whose notifications its owner answers in onNotify.
+class ListViewControl : public Control {
+public:
+    void Create(const ControlArgs& args) { Control::Create(args); }
+
+    std::function<std::optional<LRESULT>(NMHDR& header)> onNotify;
+
+protected:
+    std::optional<LRESULT> OnNotify(NMHDR& header) override;
 };
 
 // The bar between two panes: dragging it reports where the mouse is (in the parent's client
 // coordinates) while it moves, and the parent lays the panes out again.
-class Splitter {
+class Splitter : public Control {
 public:
     void Create(HWND parent, int id, std::function<void(int clientX)> onDrag);
-    HWND Handle() const { return hwnd_; }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
-    HWND hwnd_ = nullptr;
     std::function<void(int)> onDrag_;
 };
 

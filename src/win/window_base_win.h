@@ -1,6 +1,7 @@
 // Base for the program's windows. It does the chores every window shares once:
 // - the window procedure finds its object through GWLP_USERDATA (set from lpCreateParams at
 //   WM_NCCREATE) and forwards to HandleMessage; no failure leaves it;
+// - what a typed control (controls_win.h) tells its parent goes to the control instead;
 // - the window's DPI and scaling from 96-DPI design sizes, fonts made at that size, and
 //   WM_DPICHANGED: the subclass's OnDpiChanged() remakes its fonts and images, the window takes the
 //   suggested rectangle and Layout() places the controls again;
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include "win/application_win.h"
+#include "win/controls_win.h"
 #include "win/gdi_win.h"
 #include "win/system_win.h"
 
@@ -58,6 +60,8 @@ protected:
         if (!Application::Guarded([&] {
                 if (msg == WM_DPICHANGED)
                     self->ApplyDpiChange(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+                else if (const auto reflected = Control::Reflect(msg, wp, lp))
+                    result = *reflected;
                 else
                     result = self->HandleMessage(msg, wp, lp);
             }))
