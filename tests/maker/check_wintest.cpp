@@ -259,7 +259,7 @@ TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     EXPECT_TRUE(MenuEnabled());
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateChecks().Notice()->Handle()) != FALSE; }, 2000));
-    EXPECT_EQ(ControlText(form->UpdateChecks().Notice()->linkLabel), L"Click to download Corvana 1.8");
+    EXPECT_EQ(ControlText(form->UpdateChecks().Notice()->LinkLabel()), L"Click to download Corvana 1.8");
     EXPECT_EQ(form->UpdateChecks().Notice()->LinkAddress(), kMakerDownloadW);
     EXPECT_EQ(boxes.Count(), 0u);
 
@@ -297,7 +297,7 @@ TEST_F(UpdateCheckApp, NoticeLinksToAPlainReplysDownloadOnlyOnTheMakersHost) {
         EXPECT_EQ(service.Requests()[0].scheme, "plain");
 
         RECT rc;
-        GetWindowRect(notice.linkLabel, &rc);
+        GetWindowRect(notice.LinkLabel(), &rc);
         const POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
         for (DWORD flags : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) SendMouseAt(flags, at);
         ASSERT_TRUE(PumpUntil([&] { return browser.Text().ends_with('\n'); }, 10000)) << "nothing went to the browser";
