@@ -53,15 +53,15 @@ protected:
         SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
         auto& dialog = *form->Options().AudioSettingsDialogs().back();
         for (const auto& [row, index] : radios) SendMessageW(dialog.ChoiceButton(row, index), BM_CLICK, 0, 0);
-        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
-        SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
+        SendMessageW(dialog.SaveButton(), BM_CLICK, 0, 0);
+        SendMessageW(dialog.CloseButton(), BM_CLICK, 0, 0);
     }
     void SaveText(const std::wstring& text) {
         SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
         auto& dialog = *form->Options().AudioSettingsDialogs().back();
-        SetWindowTextW(dialog.parametersEdit, text.c_str());
-        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
-        SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
+        SetWindowTextW(dialog.ParametersEdit(), text.c_str());
+        SendMessageW(dialog.SaveButton(), BM_CLICK, 0, 0);
+        SendMessageW(dialog.CloseButton(), BM_CLICK, 0, 0);
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
 };
