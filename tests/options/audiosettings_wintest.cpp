@@ -298,10 +298,20 @@ TEST_F(AudioSettings, EnterSavesWhenThereIsSomethingToSave) {
         PostMessageW(d.ParametersEdit(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
         PostMessageW(d.ParametersEdit(), WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
     };
+    const std::string stored = ReadFileBytes(ini);
     pressEnter();
-    PumpFor(100);
+    // The dialog's hook handles each key as it is taken from the queue, so Enter has been handled
+    // once no key is left there. The short pause is for anything it left queued.
+    EXPECT_TRUE(PumpUntil(
+        [] {
+            MSG key;
+            return !PeekMessageW(&key, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE);
+        },
+        3000));
+    PumpFor(50);
     EXPECT_TRUE(IsWindowVisible(d.Handle()));
     EXPECT_EQ(form->Options().Parameters(), L"");
+    EXPECT_EQ(ReadFileBytes(ini), stored) << "nothing saved";
     Type(d, L"-ac 1");
     EXPECT_TRUE(GetWindowLongPtrW(d.SaveButton(), GWL_STYLE) & BS_DEFPUSHBUTTON);
     pressEnter();
