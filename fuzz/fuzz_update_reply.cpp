@@ -60,15 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const bool secureAnswers : {true, false}) {
         ReplyEnvironment env(text, secureAnswers);
         UpdateCheckInputs inputs;
-        inputs.AppCaption = L"KALDERN - Corvana";
-        inputs.AppVersion = L"1.7";
+        inputs.appCaption = L"KALDERN - Corvana";
+        inputs.appVersion = L"1.7";
         UpdateCheckResults results;
         PerformUpdateCheck(inputs, env, results);
-        FUZZ_CHECK(results.UpdateCheckDone.load());
-        if (results.NewVersionAvailable) FUZZ_CHECK(results.LatestVersion != inputs.AppVersion);
+        FUZZ_CHECK(results.done.load());
+        if (results.newVersionAvailable) FUZZ_CHECK(results.latestVersion != inputs.appVersion);
         if (const auto stored = env.store.ReadString(L"CurrentURL"))
-            FUZZ_CHECK(UnscrambleUrl(*stored) == results.DownloadURL);
-        if (!secureAnswers) FUZZ_CHECK(results.DownloadURL.empty() || IsMakerAddress(results.DownloadURL));
+            FUZZ_CHECK(UnscrambleUrl(*stored) == results.downloadURL);
+        if (!secureAnswers) FUZZ_CHECK(results.downloadURL.empty() || IsMakerAddress(results.downloadURL));
     }
 
     for (const wchar_t* tag : {L"version", L"url", L"message"}) {

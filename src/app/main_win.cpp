@@ -228,8 +228,8 @@ void MainWindow::OnCreate() {
     // The version record names the program, its maker and its version.
     try {
         const VersionRecord version = ReadVersionRecord(program_.path);
-        program_.companyName = version.CompanyName;
-        program_.productName = version.ProductName;
+        program_.companyName = version.companyName;
+        program_.productName = version.productName;
     } catch (const std::exception& e) {
         // A program file without a readable version record: say so once the window is up, and
         // go on with the names this build was made with, so that the settings find their folder.

@@ -46,8 +46,8 @@ VersionRecord ReadVersionRecord(const std::wstring& fileName) {
 
     VersionRecord data;
     const std::pair<const wchar_t*, std::wstring*> fields[] = {
-        {L"\\CompanyName", &data.CompanyName},
-        {L"\\ProductName", &data.ProductName},
+        {L"\\CompanyName", &data.companyName},
+        {L"\\ProductName", &data.productName},
     };
     for (const auto& [name, field] : fields) {
         const std::wstring query = std::wstring(L"\\StringFileInfo\\") + key + name;

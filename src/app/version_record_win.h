@@ -7,7 +7,7 @@ namespace corvana {
 
 // The two names start-up takes from it (the record holds more, which the program never reads).
 struct VersionRecord {
-    std::wstring CompanyName, ProductName;
+    std::wstring companyName, productName;
 };
 
 // Raises the system's last error when the file has no readable version record.

@@ -82,7 +82,7 @@ AboutBox::AboutBox(const ProgramInfo& program)
 
 AboutBox::~AboutBox() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (infoMenu) DestroyMenu(infoMenu);
+    if (infoMenu_) DestroyMenu(infoMenu_);
 }
 
 void AboutBox::Create(HWND owner) {
@@ -111,14 +111,14 @@ void AboutBox::OnCreate() {
     SetTimer(hwnd_, kRainTimer, 50, nullptr);
 
     SetWindowTextW(hwnd_, (L"About " + program_.productName).c_str());
-    SetWindowTextW(versionLabel, (program_.productName + L" " + program_.version).c_str());
-    SetWindowTextW(makerLabel, program_.companyName.c_str());
+    SetWindowTextW(versionLabel_, (program_.productName + L" " + program_.version).c_str());
+    SetWindowTextW(makerLabel_, program_.companyName.c_str());
     Layout();
-    SetWindowTextW(okButton, L"OK");
-    SetWindowTextW(infoButton, L"Info");
+    SetWindowTextW(okButton_, L"OK");
+    SetWindowTextW(infoButton_, L"Info");
     RECT client;
     GetClientRect(hwnd_, &client);
-    SetWindowPos(hiddenPicturePanel, HWND_BOTTOM, (client.right - Scale(kHiddenPicture.cx)) / 2,
+    SetWindowPos(hiddenPicturePanel_, HWND_BOTTOM, (client.right - Scale(kHiddenPicture.cx)) / 2,
                  (client.bottom - Scale(kHiddenPicture.cy)) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -128,8 +128,8 @@ void AboutBox::OnDpiChanged() {
     linkFont_ = MakeFont(11, FW_NORMAL, true, L"MS Sans Serif");
     // The animation's grid of characters keeps its size at every DPI.
     rainFont_ = CreateUiFont(RainAnimation::kCharHeight, FW_NORMAL, false, L"Courier New");
-    for (HWND control : {okButton, infoButton, versionLabel}) SetControlFont(control, bigFont_.get());
-    SetControlFont(makerLabel, nameFont_.get());
+    for (HWND control : {okButton_, infoButton_, versionLabel_}) SetControlFont(control, bigFont_.get());
+    SetControlFont(makerLabel_, nameFont_.get());
     LoadPictures();
 }
 
@@ -139,38 +139,38 @@ void AboutBox::LoadPictures() {
     cat_.reset(LoadImageIcon(IDI_CAT, Scale(kHiddenPicture.cy - 6)));
     appIcon_.reset(LoadImageIcon(IDI_CORVANA, Scale(32)));
     arrow_.reset(LoadImageIcon(IDI_ARROW, Scale(16)));
-    InvalidateRect(picturePanel, nullptr, FALSE);
-    InvalidateRect(hiddenPicturePanel, nullptr, FALSE);
+    InvalidateRect(picturePanel_, nullptr, FALSE);
+    InvalidateRect(hiddenPicturePanel_, nullptr, FALSE);
 }
 
 void AboutBox::Layout() {
-    MoveWindow(picturePanel, Scale(kPicturePanel.left), Scale(kPicturePanel.top),
+    MoveWindow(picturePanel_, Scale(kPicturePanel.left), Scale(kPicturePanel.top),
                Scale(kPicturePanel.right - kPicturePanel.left), Scale(kPicturePanel.bottom - kPicturePanel.top), TRUE);
-    for (auto [button, r] : {std::pair{okButton, kOkButton}, std::pair{infoButton, kInfoButton}}) {
+    for (auto [button, r] : {std::pair{okButton_, kOkButton}, std::pair{infoButton_, kInfoButton}}) {
         const RECT s = ScaleRect(r, *this);
         MoveWindow(button, s.left, s.top, s.right - s.left, s.bottom - s.top, TRUE);
     }
     RECT client;
     GetClientRect(hwnd_, &client);
-    MoveWindow(hiddenPicturePanel, (client.right - Scale(kHiddenPicture.cx)) / 2,
+    MoveWindow(hiddenPicturePanel_, (client.right - Scale(kHiddenPicture.cx)) / 2,
                (client.bottom - Scale(kHiddenPicture.cy)) / 2, Scale(kHiddenPicture.cx), Scale(kHiddenPicture.cy),
                TRUE);
     const RECT version = ScaleRect(kVersionText, *this);
-    MoveWindow(versionLabel, version.left, version.top, version.right - version.left, version.bottom - version.top,
+    MoveWindow(versionLabel_, version.left, version.top, version.right - version.left, version.bottom - version.top,
                TRUE);
     const RECT link = HomeLinkRect();
-    MoveWindow(homeLink, link.left, link.top, link.right - link.left, link.bottom - link.top, TRUE);
+    MoveWindow(homeLink_, link.left, link.top, link.right - link.left, link.bottom - link.top, TRUE);
     const RECT name = MakerMarkPlace().name;
-    MoveWindow(makerLabel, name.left, name.top, name.right - name.left, name.bottom - name.top, TRUE);
+    MoveWindow(makerLabel_, name.left, name.top, name.right - name.left, name.bottom - name.top, TRUE);
 }
 
 AboutBox::MakerMark AboutBox::MakerMarkPlace() const {
     // The logo and the maker's name beside it, centred together in the logo's area.
     const RECT area = ScaleRect(kMakerMark, *this);
-    const std::wstring company = GetWindowTextString(makerLabel);
+    const std::wstring company = GetWindowTextString(makerLabel_);
     SIZE nameSize{};
     {
-        ScopedGetDC dc(makerLabel);
+        ScopedGetDC dc(makerLabel_);
         const ScopedSelectObject selectFont(dc, nameFont_.get());
         GetTextExtentPoint32W(dc, company.c_str(), static_cast<int>(company.size()), &nameSize);
     }
@@ -205,17 +205,17 @@ void AboutBox::OnRainTimer() {
 
 void AboutBox::OnLogoDoubleClick() {
     if (sliding_) return;
-    ShowWindow(hiddenPicturePanel, SW_SHOWNA);
+    ShowWindow(hiddenPicturePanel_, SW_SHOWNA);
     sliding_ = true;
     SetTimer(hwnd_, kSlideTimer, 5, nullptr);
 }
 
 void AboutBox::OnSlideTimer() {
     RECT r;
-    GetWindowRect(picturePanel, &r);
+    GetWindowRect(picturePanel_, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     const int left = r.left + 5;
-    SetWindowPos(picturePanel, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(picturePanel_, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client;
     GetClientRect(hwnd_, &client);
     if (client.right < left) {
@@ -226,17 +226,17 @@ void AboutBox::OnSlideTimer() {
 
 void AboutBox::OnHiddenPictureDoubleClick() {
     if (sliding_) return;
-    ShowWindow(hiddenPicturePanel, SW_HIDE);
+    ShowWindow(hiddenPicturePanel_, SW_HIDE);
     RECT r, client;
-    GetWindowRect(picturePanel, &r);
+    GetWindowRect(picturePanel_, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     GetClientRect(hwnd_, &client);
-    SetWindowPos(picturePanel, nullptr, (client.right - (r.right - r.left)) / 2, r.top, 0, 0,
+    SetWindowPos(picturePanel_, nullptr, (client.right - (r.right - r.left)) / 2, r.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AboutBox::OnInfo() {
-    ShowDropDownMenu(infoButton, infoMenu);
+    ShowDropDownMenu(infoButton_, infoMenu_);
 }
 
 void AboutBox::ShowDropDownMenu(HWND button, HMENU menu) {
@@ -283,7 +283,7 @@ void AboutBox::PaintPanel(HWND panel, HDC target) {
     const ScopedSelectObject selectBitmap(dc, bitmap.get());
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
-    if (panel == hiddenPicturePanel) {
+    if (panel == hiddenPicturePanel_) {
         const int size = Scale(kHiddenPicture.cy - 6);
         DrawIconEx(dc, (client.right - size) / 2, (client.bottom - size) / 2, cat_.get(), size, size, 0, nullptr,
                    DI_NORMAL);
@@ -308,10 +308,10 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     const bool pressed = item.itemState & ODS_SELECTED;
     HDC dc = item.hDC;
     RECT r = item.rcItem;
-    if (item.hwndItem == homeLink) {
+    if (item.hwndItem == homeLink_) {
         // Underlined lime text on black, as a link.
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        const std::wstring host = GetWindowTextString(homeLink);
+        const std::wstring host = GetWindowTextString(homeLink_);
         const ScopedSelectObject selectFont(dc, linkFont_.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kLime);
@@ -322,7 +322,7 @@ void AboutBox::DrawButton(const DRAWITEMSTRUCT& item) {
     FillRect(dc, &r, UniqueHbrush(CreateSolidBrush(pressed ? RGB(70, 70, 70) : RGB(35, 35, 35))).get());
     FrameRect(dc, &r, UniqueHbrush(CreateSolidBrush(RGB(120, 120, 120))).get());
     RECT text = r;
-    if (item.hwndItem == infoButton) {
+    if (item.hwndItem == infoButton_) {
         const int size = Scale(16);
         DrawIconEx(dc, r.right - size - Scale(8), (r.top + r.bottom - size) / 2, arrow_.get(), size, size, 0, nullptr,
                    DI_NORMAL);
@@ -360,7 +360,7 @@ LRESULT AboutBox::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN: BeginDrag(panel, lp); return 0;
         case WM_LBUTTONDBLCLK:
-            if (panel == hiddenPicturePanel)
+            if (panel == hiddenPicturePanel_)
                 OnHiddenPictureDoubleClick();
             else if (PointIn(LogoRect(), lp))
                 OnLogoDoubleClick();
@@ -370,7 +370,7 @@ LRESULT AboutBox::ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MBUTTONUP:
         case WM_XBUTTONUP: EndDrag(); return 0;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wp) == homeLink) {
+            if (reinterpret_cast<HWND>(wp) == homeLink_) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
@@ -391,32 +391,32 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE: {
             const auto instance = GetModuleHandleW(nullptr);
-            hiddenPicturePanel = CreateChild(kPanelClass, WS_CLIPSIBLINGS);
-            picturePanel =
+            hiddenPicturePanel_ = CreateChild(kPanelClass, WS_CLIPSIBLINGS);
+            picturePanel_ =
                 CreateChild(kPanelClass, WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
             // What the panel shows as text is made of real controls, so that a screen reader finds it;
             // OK comes first in the tab order, the home-page link last.
-            makerLabel = CreateControl({picturePanel, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX});
-            versionLabel =
-                CreateControl({picturePanel, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL});
-            okButton =
+            makerLabel_ = CreateControl({picturePanel_, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX});
+            versionLabel_ =
+                CreateControl({picturePanel_, WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL});
+            okButton_ =
                 CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
-                                picturePanel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
-            infoButton = CreateWindowExW(
-                0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0, picturePanel,
+                                picturePanel_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
+            infoButton_ = CreateWindowExW(
+                0, WC_BUTTONW, L"Info", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0, picturePanel_,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kInfoButtonId)), instance, nullptr);
-            homeLink = CreateControl(
-                {picturePanel, WC_BUTTONW, MakerHost, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kHomeLinkId});
-            SetWindowPos(picturePanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            infoMenu = CreatePopupMenu();
-            AppendMenuItems(infoMenu, {{CMD_Acknowledgements, L"Acknowledgements..."},
-                                       {CMD_UninstallHelp, L"How to uninstall..."},
-                                       {CMD_License, L"License..."}});
+            homeLink_ = CreateControl(
+                {picturePanel_, WC_BUTTONW, MakerHost, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kHomeLinkId});
+            SetWindowPos(picturePanel_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            infoMenu_ = CreatePopupMenu();
+            AppendMenuItems(infoMenu_, {{CMD_Acknowledgements, L"Acknowledgements..."},
+                                        {CMD_UninstallHelp, L"How to uninstall..."},
+                                        {CMD_License, L"License..."}});
 
-            homeLinkHint = CreateHintWindow(hwnd_);
+            homeLinkHint_ = CreateHintWindow(hwnd_);
             static std::wstring homePage;
             homePage = std::wstring(L"http://") + MakerHost + L"/";
-            AddHint(homeLinkHint, picturePanel, homeLink, homePage.c_str());
+            AddHint(homeLinkHint_, picturePanel_, homeLink_, homePage.c_str());
 
             OnDpiChanged();
             Layout();
@@ -452,7 +452,7 @@ LRESULT AboutBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case DM_GETDEFID: {
             // Enter presses the focused button (OK, Info or the link), as in a dialog.
             const HWND focus = GetFocus();
-            for (HWND button : {okButton, infoButton, homeLink})
+            for (HWND button : {okButton_, infoButton_, homeLink_})
                 if (focus == button) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
             return MAKELRESULT(IDOK, DC_HASDEFID);
         }

@@ -26,12 +26,34 @@ public:
     void ShowModal(HWND owner);
     void Close();
 
-    // ---- Controls ----
-    HWND picturePanel = nullptr, hiddenPicturePanel = nullptr, okButton = nullptr, infoButton = nullptr,
-         homeLink = nullptr, makerLabel = nullptr, versionLabel = nullptr, homeLinkHint = nullptr;
-    HMENU infoMenu = nullptr;
+    // The commands of the Info menu and the home-page link (tests run them directly).
+    void OpenAcknowledgements();
+    void OpenUninstallHelp();
+    void OpenLicense();
+    void OpenHomePage();
 
-    // ---- Handlers ----
+    // ---- Controls and state that tests look at ----
+    HWND PicturePanel() const { return picturePanel_; }
+    HWND HiddenPicturePanel() const { return hiddenPicturePanel_; }
+    HWND OkButton() const { return okButton_; }
+    HWND InfoButton() const { return infoButton_; }
+    HWND HomeLink() const { return homeLink_; }
+    HWND MakerLabel() const { return makerLabel_; }
+    HWND VersionLabel() const { return versionLabel_; }
+    HMENU InfoMenu() const { return infoMenu_; }
+    bool PictureSliding() const { return sliding_; }
+    const RainAnimation& Rain() const { return rain_; }
+    int LogoImageHeight() const { return logoSize_; }
+    // Panel-relative rectangles of the painted parts (at the current DPI).
+    RECT LogoRect() const;
+    RECT HomeLinkRect() const;
+
+private:
+    friend class BaseWindow<AboutBox>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Messages of the two panels, which are painted and handled here.
+    LRESULT ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
+
     void OnCreate();
     void OnResize();
     void OnRainTimer();
@@ -41,27 +63,7 @@ public:
     void OnOk() { Close(); }
     void OnInfo();
     void ShowDropDownMenu(HWND button, HMENU menu);
-    void OpenAcknowledgements();
-    void OpenUninstallHelp();
-    void OpenLicense();
-    void OpenHomePage();
     void LoadPictures();
-
-    // ---- State that tests look at ----
-    std::wstring VersionText() const { return GetWindowTextString(versionLabel); }
-    bool PictureSliding() const { return sliding_; }
-    const RainAnimation& Rain() const { return rain_; }
-    int LogoImageHeight() const { return logoSize_; }
-    // Panel-relative rectangles of the painted parts (at the current DPI).
-    RECT LogoRect() const;
-    RECT HomeLinkRect() const;
-
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    // Messages of the two panels, which are painted and handled here.
-    LRESULT ChildMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
-
-private:
-    friend class BaseWindow<AboutBox>;
     void OnDpiChanged();
     void Layout();
     void PaintPanel(HWND panel, HDC dc);
@@ -72,6 +74,9 @@ private:
     MakerMark MakerMarkPlace() const;
 
     const ProgramInfo& program_;
+    HWND picturePanel_ = nullptr, hiddenPicturePanel_ = nullptr, okButton_ = nullptr, infoButton_ = nullptr,
+         homeLink_ = nullptr, makerLabel_ = nullptr, versionLabel_ = nullptr, homeLinkHint_ = nullptr;
+    HMENU infoMenu_ = nullptr;
     RainAnimation rain_;
     bool sliding_ = false;
     DropDownGuard dropDownGuard_;

@@ -134,12 +134,12 @@ void UpdateChecker::Start(std::shared_ptr<UpdateCheckState> state) noexcept {
             throw;
         }
     } catch (...) {
-        state->results.UpdateCheckDone.store(true, std::memory_order_release);
+        state->results.done.store(true, std::memory_order_release);
     }
 }
 
 void UpdateChecker::Execute() noexcept {
-    state_->results.UpdateCheckDone.store(false, std::memory_order_relaxed);
+    state_->results.done.store(false, std::memory_order_relaxed);
     CheckNow();
 }
 
@@ -165,15 +165,15 @@ void UpdateCheckView::SetProgram(std::wstring caption, std::wstring version, std
 }
 
 bool UpdateCheckView::Done() const {
-    return state_ && state_->results.UpdateCheckDone.load(std::memory_order_acquire);
+    return state_ && state_->results.done.load(std::memory_order_acquire);
 }
 
 void UpdateCheckView::OnTimer() {
     if (!state_) {
         state_ = std::make_shared<UpdateCheckState>();
-        state_->inputs.AppCaption = caption_;
-        state_->inputs.AppVersion = version_;
-        if (!endpoint_.empty()) state_->inputs.Endpoint = endpoint_;
+        state_->inputs.appCaption = caption_;
+        state_->inputs.appVersion = version_;
+        if (!endpoint_.empty()) state_->inputs.endpoint = endpoint_;
         state_->keyPath = UpdateStoreKeyPath(company_, product_);
         UpdateChecker::Start(state_);
         return;
@@ -183,12 +183,12 @@ void UpdateCheckView::OnTimer() {
     KillTimer(owner_, timerId_);
     const UpdateCheckResults& results = state_->results;
     const HMENU menu = GetMenu(owner_);
-    if (results.NotificationsSwitchable) {
+    if (results.notificationsSwitchable) {
         EnableMenuItem(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND | MF_ENABLED);
-        if (results.ShowUpdate == 0) CheckMenuItem(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND | MF_UNCHECKED);
+        if (results.showUpdate == 0) CheckMenuItem(menu, static_cast<UINT>(menuCommand_), MF_BYCOMMAND | MF_UNCHECKED);
     }
-    if (results.NewVersionAvailable && !notice_) {
-        notice_ = std::make_unique<UpdateNotice>(product_, results.LatestVersion, results.DownloadURL, owner_);
+    if (results.newVersionAvailable && !notice_) {
+        notice_ = std::make_unique<UpdateNotice>(product_, results.latestVersion, results.downloadURL, owner_);
         notice_->Create();
     }
 }

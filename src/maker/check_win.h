@@ -33,7 +33,7 @@ std::wstring UpdateStoreKeyPath(const std::wstring& companyName, const std::wstr
 struct UpdateCheckState {
     UpdateCheckInputs inputs;
     std::wstring keyPath;
-    RegistryUpdateStore store;  // the worker's until UpdateCheckDone, the window's afterwards
+    RegistryUpdateStore store;  // the worker's until results.done, the window's afterwards
     UpdateCheckResults results;
 };
 
@@ -46,7 +46,7 @@ public:
 
     // The thread's body: marks the check as not done, then runs it.
     void Execute() noexcept;
-    // One whole check against the maker's service; sets UpdateCheckDone once the results are in.
+    // One whole check against the maker's service; sets results.done once they are in.
     void CheckNow() noexcept;
 
 private:

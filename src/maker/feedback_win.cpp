@@ -38,9 +38,8 @@ LRESULT CALLBACK EscapeClosesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 }  // namespace
 
 FeedbackDialog::FeedbackDialog(const ProgramInfo& program)
-    : Endpoint(FeedbackEndpoint),
-      TimeoutMs(kFeedbackTimeoutMs),
-      program_(program),
+    : program_(program),
+      endpoint_(FeedbackEndpoint),
       likeColour_(GetSysColor(COLOR_BTNFACE)),
       dislikeColour_(GetSysColor(COLOR_BTNFACE)) {}
 
@@ -56,7 +55,7 @@ void FeedbackDialog::Create(HWND owner) {
 
 void FeedbackDialog::ShowModal(HWND owner) {
     Create(owner);
-    SetFocus(messageEdit);
+    SetFocus(messageEdit_);
     RunModal(hwnd_, owner);
 }
 
@@ -66,12 +65,12 @@ void FeedbackDialog::Close() {
 
 void FeedbackDialog::OnCreate() {
     SetWindowTextW(hwnd_, (program_.productName + L" feedback").c_str());
-    SetWindowTextW(likePanel, L"I like it!");
-    SetWindowTextW(dislikePanel, L"I dislike it!");
-    SetWindowTextW(headingLabel, L"We would really appreciate your feedback.");
-    SetWindowTextW(questionLabel, L"What did you like or dislike?");
-    SetWindowTextW(mailLabel, L"Include my e-mail:");
-    SetWindowTextW(sendButton, L"Send");
+    SetWindowTextW(likePanel_, L"I like it!");
+    SetWindowTextW(dislikePanel_, L"I dislike it!");
+    SetWindowTextW(headingLabel_, L"We would really appreciate your feedback.");
+    SetWindowTextW(questionLabel_, L"What did you like or dislike?");
+    SetWindowTextW(mailLabel_, L"Include my e-mail:");
+    SetWindowTextW(sendButton_, L"Send");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -79,49 +78,49 @@ void FeedbackDialog::OnCreate() {
 // one clears it. Only the left button counts.
 
 bool FeedbackDialog::IsSelected(HWND panel) const {
-    return (panel == likePanel ? likeColour_ : dislikeColour_) != GetSysColor(COLOR_BTNFACE);
+    return (panel == likePanel_ ? likeColour_ : dislikeColour_) != GetSysColor(COLOR_BTNFACE);
 }
 
 FeedbackChoice FeedbackDialog::Choice() const {
-    if (IsSelected(likePanel)) return FeedbackChoice::Like;
-    if (IsSelected(dislikePanel)) return FeedbackChoice::Dislike;
+    if (IsSelected(likePanel_)) return FeedbackChoice::Like;
+    if (IsSelected(dislikePanel_)) return FeedbackChoice::Dislike;
     return FeedbackChoice::None;
 }
 
 void FeedbackDialog::ToggleChoice(HWND clicked, HWND other) {
-    auto colourOf = [this](HWND panel) -> COLORREF& { return panel == likePanel ? likeColour_ : dislikeColour_; };
+    auto colourOf = [this](HWND panel) -> COLORREF& { return panel == likePanel_ ? likeColour_ : dislikeColour_; };
     if (IsSelected(clicked)) {
         colourOf(clicked) = GetSysColor(COLOR_BTNFACE);
     } else {
         colourOf(clicked) = GetSysColor(COLOR_HIGHLIGHT);
         if (IsSelected(other)) colourOf(other) = GetSysColor(COLOR_BTNFACE);
     }
-    for (HWND panel : {likePanel, dislikePanel}) {
+    for (HWND panel : {likePanel_, dislikePanel_}) {
         Button_SetCheck(panel, IsSelected(panel) ? BST_CHECKED : BST_UNCHECKED);
         InvalidateRect(panel, nullptr, TRUE);
     }
 }
 
 void FeedbackDialog::OnLikeClick(UINT button) {
-    if (button == WM_LBUTTONDOWN) ToggleChoice(likePanel, dislikePanel);
+    if (button == WM_LBUTTONDOWN) ToggleChoice(likePanel_, dislikePanel_);
 }
 
 void FeedbackDialog::OnDislikeClick(UINT button) {
-    if (button == WM_LBUTTONDOWN) ToggleChoice(dislikePanel, likePanel);
+    if (button == WM_LBUTTONDOWN) ToggleChoice(dislikePanel_, likePanel_);
 }
 
 // ---------------------------------------------------------------------------------------------
 
 void FeedbackDialog::Send() {
-    const std::wstring text = TrimControl(GetWindowTextString(messageEdit));
+    const std::wstring text = TrimControl(GetWindowTextString(messageEdit_));
     if (text.empty()) {
-        SetFocus(messageEdit);
+        SetFocus(messageEdit_);
         MessageBeep(0);
         return;
     }
-    const std::wstring mail = TrimControl(GetWindowTextString(mailEdit));
+    const std::wstring mail = TrimControl(GetWindowTextString(mailEdit_));
     if (!mail.empty() && !IsValidEmail(mail)) {
-        SetFocus(mailEdit);
+        SetFocus(mailEdit_);
         ShowMessage(L"Invalid e-mail address!", MessageKind::Error, L"Failure", hwnd_);
         return;
     }
@@ -129,10 +128,10 @@ void FeedbackDialog::Send() {
     bool received = false;
     try {
         const WebForm form =
-            FeedbackRequest(program_.caption, program_.version, Choice(), GetWindowTextString(messageEdit), mail);
+            FeedbackRequest(program_.caption, program_.version, Choice(), GetWindowTextString(messageEdit_), mail);
         Application::SetBusyCursor(true);
         ScopeExit restore([] { Application::SetBusyCursor(false); });
-        const VendorReply reply = SendVendorRequest(Endpoint, form, TimeoutMs, PostForm);
+        const VendorReply reply = SendVendorRequest(endpoint_, form, kFeedbackTimeoutMs, PostForm);
         received = reply.text && IsFeedbackReceived(*reply.text);
     } catch (const std::exception&) {
         received = false;
@@ -151,17 +150,17 @@ void FeedbackDialog::Send() {
 // Layout and painting
 
 void FeedbackDialog::OnDpiChanged() {
-    font16_ = MakeFont(16);
-    font13_ = MakeFont(13);
-    bold13_ = MakeFont(13, FW_BOLD);
+    headingFont_ = MakeFont(16);
+    fieldFont_ = MakeFont(13);
+    questionFont_ = MakeFont(13, FW_BOLD);
     like_.reset(LoadImageIcon(IDI_LIKE, Scale(32)));
     dislike_.reset(LoadImageIcon(IDI_DISLIKE, Scale(32)));
     sendImage_.reset(CreateImageList({IDI_FEEDBACK}, Scale(16)));
     BUTTON_IMAGELIST bil{sendImage_.get(), {Scale(5), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageW(sendButton, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
-    for (HWND h : {headingLabel, sendButton}) SetControlFont(h, font16_.get());
-    for (HWND h : {messageEdit, mailLabel, mailEdit}) SetControlFont(h, font13_.get());
-    SetControlFont(questionLabel, bold13_.get());
+    SendMessageW(sendButton_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+    for (HWND h : {headingLabel_, sendButton_}) SetControlFont(h, headingFont_.get());
+    for (HWND h : {messageEdit_, mailLabel_, mailEdit_}) SetControlFont(h, fieldFont_.get());
+    SetControlFont(questionLabel_, questionFont_.get());
 }
 
 void FeedbackDialog::Layout() {
@@ -170,45 +169,46 @@ void FeedbackDialog::Layout() {
     const int w = client.right, h = client.bottom, m = Scale(3);
     // Top strip: the two choices.
     const int strip = Scale(46);
-    MoveWindow(dislikePanel, w - Scale(256) + m, m, Scale(256) - 2 * m, strip - 2 * m, TRUE);
-    MoveWindow(likePanel, m, m, w - Scale(256) - 2 * m, strip - 2 * m, TRUE);
+    MoveWindow(dislikePanel_, w - Scale(256) + m, m, Scale(256) - 2 * m, strip - 2 * m, TRUE);
+    MoveWindow(likePanel_, m, m, w - Scale(256) - 2 * m, strip - 2 * m, TRUE);
     int y = strip;
-    MoveWindow(headingLabel, m, y + m, w - 2 * m, Scale(20), TRUE);
+    MoveWindow(headingLabel_, m, y + m, w - 2 * m, Scale(20), TRUE);
     y += Scale(20) + 2 * m;
-    MoveWindow(questionLabel, Scale(3), y, w - 2 * m, Scale(17), TRUE);
+    MoveWindow(questionLabel_, Scale(3), y, w - 2 * m, Scale(17), TRUE);
     y += Scale(17);
     // Bottom strips: the button row, and the e-mail row above it.
     const int buttonRow = h - Scale(39);
-    MoveWindow(sendButton, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
+    MoveWindow(sendButton_, w - Scale(172) - m, buttonRow + (Scale(39) - Scale(33)) / 2, Scale(172), Scale(33), TRUE);
     const int mailRow = buttonRow - Scale(30);
     // The label as wide as its text at this DPI, with a gap before the field.
     SIZE labelText{};
     {
-        const std::wstring label = GetWindowTextString(mailLabel);
-        ScopedGetDC dc(mailLabel);
-        ScopedSelectObject selectFont(dc, font13_.get());
+        const std::wstring label = GetWindowTextString(mailLabel_);
+        ScopedGetDC dc(mailLabel_);
+        ScopedSelectObject selectFont(dc, fieldFont_.get());
         GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &labelText);
     }
     const int labelWidth = labelText.cx + Scale(8);
-    MoveWindow(mailLabel, m, mailRow, labelWidth, Scale(30), TRUE);
-    MoveWindow(mailEdit, m + labelWidth, mailRow + (Scale(30) - Scale(22)) / 2, w - labelWidth - 2 * m, Scale(22),
+    MoveWindow(mailLabel_, m, mailRow, labelWidth, Scale(30), TRUE);
+    MoveWindow(mailEdit_, m + labelWidth, mailRow + (Scale(30) - Scale(22)) / 2, w - labelWidth - 2 * m, Scale(22),
                TRUE);
-    MoveWindow(messageEdit, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
+    MoveWindow(messageEdit_, m, y + m, w - 2 * m, mailRow - y - 2 * m, TRUE);
 }
 
 void FeedbackDialog::PaintChoice(HWND panel, HDC dc, bool focused) {
     RECT r;
     GetClientRect(panel, &r);
     const bool selected = IsSelected(panel);
-    const UniqueHbrush fill(CreateSolidBrush(panel == likePanel ? likeColour_ : dislikeColour_));
+    const UniqueHbrush fill(CreateSolidBrush(panel == likePanel_ ? likeColour_ : dislikeColour_));
     FillRect(dc, &r, fill.get());
     DrawEdge(dc, &r, selected ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     const int size = Scale(32);
     const int top = (r.bottom - size) / 2;
-    DrawIconEx(dc, Scale(6), top, panel == likePanel ? like_.get() : dislike_.get(), size, size, 0, nullptr, DI_NORMAL);
+    DrawIconEx(dc, Scale(6), top, panel == likePanel_ ? like_.get() : dislike_.get(), size, size, 0, nullptr,
+               DI_NORMAL);
     RECT text = r;
     text.left = Scale(6) + size + Scale(8);
-    ScopedSelectObject selectFont(dc, font16_.get());
+    ScopedSelectObject selectFont(dc, headingFont_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     const std::wstring caption = GetWindowTextString(panel);
@@ -233,7 +233,7 @@ LRESULT CALLBACK FeedbackDialog::ChoiceMouseProc(HWND choice, UINT msg, WPARAM w
             if (msg != WM_RBUTTONDOWN && msg != WM_MBUTTONDOWN) SetFocus(choice);
             const UINT button = msg == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN : msg;
             Application::Guarded([&] {
-                if (choice == self->likePanel)
+                if (choice == self->likePanel_)
                     self->OnLikeClick(button);
                 else
                     self->OnDislikeClick(button);
@@ -258,20 +258,20 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             };
             // Creation order is the tab order: the message first, the choices last. Each field follows
             // its label, which names it for a screen reader.
-            headingLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
-            questionLabel = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
-            messageEdit = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                               kMemoId, WS_EX_CLIENTEDGE);
-            mailLabel = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
-            mailEdit = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
-            sendButton = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
-            likePanel = make(WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE, kLikeId);
-            dislikePanel = make(WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE, kDislikeId);
-            for (HWND choice : {likePanel, dislikePanel})
+            headingLabel_ = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+            questionLabel_ = make(WC_STATICW, SS_LEFT | SS_NOPREFIX);
+            messageEdit_ = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                                kMemoId, WS_EX_CLIENTEDGE);
+            mailLabel_ = make(WC_STATICW, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
+            mailEdit_ = make(WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, kMailId, WS_EX_CLIENTEDGE);
+            sendButton_ = make(WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, kSendId);
+            likePanel_ = make(WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE, kLikeId);
+            dislikePanel_ = make(WC_BUTTONW, WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE, kDislikeId);
+            for (HWND choice : {likePanel_, dislikePanel_})
                 SetWindowSubclass(choice, ChoiceMouseProc, 1, reinterpret_cast<DWORD_PTR>(this));
-            SendMessageW(messageEdit, EM_SETLIMITTEXT, 10000, 0);
-            SendMessageW(mailEdit, EM_SETLIMITTEXT, 100, 0);
-            for (HWND h : {messageEdit, mailEdit, sendButton})
+            SendMessageW(messageEdit_, EM_SETLIMITTEXT, 10000, 0);
+            SendMessageW(mailEdit_, EM_SETLIMITTEXT, 100, 0);
+            for (HWND h : {messageEdit_, mailEdit_, sendButton_})
                 SetWindowSubclass(h, EscapeClosesProc, 1, reinterpret_cast<DWORD_PTR>(this));
             OnDpiChanged();
             OnCreate();
@@ -291,7 +291,7 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_NOTIFY: {
             auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lp);
             if (draw->hdr.code == NM_CUSTOMDRAW &&
-                (draw->hdr.hwndFrom == likePanel || draw->hdr.hwndFrom == dislikePanel)) {
+                (draw->hdr.hwndFrom == likePanel_ || draw->hdr.hwndFrom == dislikePanel_)) {
                 if (draw->dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
                 PaintChoice(draw->hdr.hwndFrom, draw->hdc, (draw->uItemState & CDIS_FOCUS) != 0);
                 return CDRF_SKIPDEFAULT;
@@ -316,7 +316,7 @@ LRESULT FeedbackDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CLOSE: Close(); return 0;
         case WM_DESTROY:
-            for (HWND h : {messageEdit, mailEdit, sendButton}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
+            for (HWND h : {messageEdit_, mailEdit_, sendButton_}) RemoveWindowSubclass(h, EscapeClosesProc, 1);
             return 0;
         default: break;
     }

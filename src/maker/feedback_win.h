@@ -22,33 +22,44 @@ public:
     void Close();
 
     // Where the form goes (host and path, no scheme); tests point it at a stand-in service.
-    std::wstring Endpoint;
-    int TimeoutMs;
+    void SetEndpoint(std::wstring endpoint) { endpoint_ = std::move(endpoint); }
 
-    HWND likePanel = nullptr, dislikePanel = nullptr, headingLabel = nullptr, questionLabel = nullptr,
-         messageEdit = nullptr, mailLabel = nullptr, mailEdit = nullptr, sendButton = nullptr;
-
-    void OnCreate();
-    void OnLikeClick(UINT button);     // "I like it!" and its picture
-    void OnDislikeClick(UINT button);  // "I dislike it!" and its picture
-    void Send();
+    // A mouse button pressed on "I like it!" or its picture; only the left one counts.
+    void OnLikeClick(UINT button);
     bool IsSelected(HWND panel) const;
     FeedbackChoice Choice() const;
 
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // ---- Controls that tests look at ----
+    HWND LikePanel() const { return likePanel_; }
+    HWND DislikePanel() const { return dislikePanel_; }
+    HWND HeadingLabel() const { return headingLabel_; }
+    HWND QuestionLabel() const { return questionLabel_; }
+    HWND MessageEdit() const { return messageEdit_; }
+    HWND MailLabel() const { return mailLabel_; }
+    HWND MailEdit() const { return mailEdit_; }
+    HWND SendButton() const { return sendButton_; }
 
 private:
-    void ToggleChoice(HWND clicked, HWND other);
     friend class BaseWindow<FeedbackDialog>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCreate();
+    void OnDislikeClick(UINT button);  // as OnLikeClick, for "I dislike it!"
+    void ToggleChoice(HWND clicked, HWND other);
+    void Send();
     void OnDpiChanged();
     void Layout();
     void PaintChoice(HWND panel, HDC dc, bool focused);
     static LRESULT CALLBACK ChoiceMouseProc(HWND choice, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data);
 
     const ProgramInfo& program_;
+    std::wstring endpoint_;
+    HWND likePanel_ = nullptr, dislikePanel_ = nullptr, headingLabel_ = nullptr, questionLabel_ = nullptr,
+         messageEdit_ = nullptr, mailLabel_ = nullptr, mailEdit_ = nullptr, sendButton_ = nullptr;
     HWND savedFocus_ = nullptr;            // the control that had the focus when the form was last deactivated
     COLORREF likeColour_, dislikeColour_;  // a panel whose colour is not the button face counts as selected
-    UniqueHfont font16_, font13_, bold13_;
+    UniqueHfont headingFont_;              // the heading, "Send" and the choices' captions
+    UniqueHfont fieldFont_;                // the message, the e-mail field and its label
+    UniqueHfont questionFont_;             // the bold question above the message
     UniqueHicon like_, dislike_;
     UniqueHimagelist sendImage_;
 };

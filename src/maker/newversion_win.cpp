@@ -55,14 +55,14 @@ void UpdateNotice::Create() {
 }
 
 void UpdateNotice::CreateControls() {
-    iconImage = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW, IDC_NoticeIcon});
+    iconImage_ = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW, IDC_NoticeIcon});
     // SS_NOTIFY: without it the text lets the mouse through to the window, which does not drag there.
-    headlineLabel =
+    headlineLabel_ =
         CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, IDC_NoticeHeadline});
-    linkLabel = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink});
+    linkLabel_ = CreateControl({hwnd_, WC_STATICW, L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, IDC_NoticeLink});
     // Drawn as a cross; the text names it for screen readers.
-    closeButton = CreateControl({hwnd_, WC_BUTTONW, L"Close", WS_VISIBLE | BS_OWNERDRAW, IDC_NoticeClose});
-    for (HWND control : {iconImage, headlineLabel})
+    closeButton_ = CreateControl({hwnd_, WC_BUTTONW, L"Close", WS_VISIBLE | BS_OWNERDRAW, IDC_NoticeClose});
+    for (HWND control : {iconImage_, headlineLabel_})
         SetWindowSubclass(control, DragSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -76,9 +76,9 @@ void UpdateNotice::OnCreate() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 
-    SetWindowTextW(headlineLabel, L"UPDATE AVAILABLE");
+    SetWindowTextW(headlineLabel_, L"UPDATE AVAILABLE");
     const std::wstring link = L"Click to download " + productName_ + L" " + latestVersion_;
-    SetWindowTextW(linkLabel, link.c_str());
+    SetWindowTextW(linkLabel_, link.c_str());
     linkColor_ = ThemeColor(hwnd_, COLOR_WINDOWTEXT);
 }
 
@@ -87,8 +87,8 @@ void UpdateNotice::OnDpiChanged() {
     titleFont_ = MakeFont(13, FW_BOLD);
     linkFont_ = MakeFont(13, FW_NORMAL, true);
     SetControlFont(hwnd_, font_.get(), false);
-    SetControlFont(headlineLabel, titleFont_.get(), false);
-    SetControlFont(linkLabel, linkFont_.get(), false);
+    SetControlFont(headlineLabel_, titleFont_.get(), false);
+    SetControlFont(linkLabel_, linkFont_.get(), false);
     icon_.reset(LoadImageIcon(IDI_CORVANA, Scale(48)));
 }
 
@@ -102,29 +102,29 @@ RECT UpdateNotice::TextAreaRect() const {
 void UpdateNotice::Layout() {
     const int border = Scale(2);
     const int inner = Scale(kClientHeight) - 2 * border;
-    MoveWindow(iconImage, border + Scale(3), border + (inner - Scale(60)) / 2, Scale(60), Scale(60), FALSE);
-    MoveWindow(closeButton, Scale(kClientWidth) - border - Scale(22), border, Scale(22), Scale(22), FALSE);
+    MoveWindow(iconImage_, border + Scale(3), border + (inner - Scale(60)) / 2, Scale(60), Scale(60), FALSE);
+    MoveWindow(closeButton_, Scale(kClientWidth) - border - Scale(22), border, Scale(22), Scale(22), FALSE);
     const RECT textArea = TextAreaRect();
     const int titleHeight = Scale(16);
-    MoveWindow(headlineLabel, textArea.left + Scale(3), textArea.top + Scale(3),
+    MoveWindow(headlineLabel_, textArea.left + Scale(3), textArea.top + Scale(3),
                textArea.right - textArea.left - Scale(6), titleHeight, FALSE);
     const int linkTop = textArea.top + Scale(3) + titleHeight;
-    MoveWindow(linkLabel, textArea.left, linkTop, textArea.right - textArea.left, textArea.bottom - linkTop, FALSE);
+    MoveWindow(linkLabel_, textArea.left, linkTop, textArea.right - textArea.left, textArea.bottom - linkTop, FALSE);
 }
 
 void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT rc = item.rcItem;
-    if (item.hwndItem == iconImage) {
+    if (item.hwndItem == iconImage_) {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         const int size = Scale(48);
         DrawIconEx(dc, (rc.left + rc.right - size) / 2, (rc.top + rc.bottom - size) / 2, icon_.get(), size, size, 0,
                    nullptr, DI_NORMAL);
-    } else if (item.hwndItem == linkLabel) {
+    } else if (item.hwndItem == linkLabel_) {
         // Transparent over the panel; the text centred both ways, wrapped at word ends.
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
         wchar_t text[512] = {};
-        GetWindowTextW(linkLabel, text, 512);
+        GetWindowTextW(linkLabel_, text, 512);
         const ScopedSelectObject selectFont(dc, linkFont_.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, linkColor_);
@@ -134,7 +134,7 @@ void UpdateNotice::DrawItem(const DRAWITEMSTRUCT& item) {
         RECT target = rc;
         target.top += std::max(0, static_cast<int>(rc.bottom - rc.top) - textHeight) / 2;
         DrawTextW(dc, text, -1, &target, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-    } else if (item.hwndItem == closeButton) {
+    } else if (item.hwndItem == closeButton_) {
         // A flat button with a cross.
         const bool pressed = (item.itemState & ODS_SELECTED) != 0;
         DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT | (pressed ? DFCS_PUSHED : 0));
@@ -167,13 +167,13 @@ void UpdateNotice::OnCountdownTimer() {
 void UpdateNotice::OnLinkTimer() {
     POINT pt;
     GetCursorPos(&pt);
-    ScreenToClient(linkLabel, &pt);
+    ScreenToClient(linkLabel_, &pt);
     RECT rc;
-    GetClientRect(linkLabel, &rc);
+    GetClientRect(linkLabel_, &rc);
     const COLORREF color = ThemeColor(hwnd_, PtInRect(&rc, pt) ? COLOR_MENUHILIGHT : COLOR_WINDOWTEXT);
     if (color != linkColor_) {
         linkColor_ = color;
-        InvalidateRect(linkLabel, nullptr, FALSE);
+        InvalidateRect(linkLabel_, nullptr, FALSE);
     }
 }
 
@@ -240,15 +240,15 @@ LRESULT UpdateNotice::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         case WM_DRAWITEM: DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wp) == linkLabel || reinterpret_cast<HWND>(wp) == closeButton) {
+            if (reinterpret_cast<HWND>(wp) == linkLabel_ || reinterpret_cast<HWND>(wp) == closeButton_) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
             break;
         case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lp) == linkLabel && HIWORD(wp) == STN_CLICKED)
+            if (reinterpret_cast<HWND>(lp) == linkLabel_ && HIWORD(wp) == STN_CLICKED)
                 OpenLink();
-            else if (reinterpret_cast<HWND>(lp) == closeButton && HIWORD(wp) == BN_CLICKED)
+            else if (reinterpret_cast<HWND>(lp) == closeButton_ && HIWORD(wp) == BN_CLICKED)
                 OnCloseButton();
             return 0;
         case WM_TIMER:

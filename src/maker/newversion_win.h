@@ -27,29 +27,31 @@ public:
     // Creates the window hidden; TimerStart shows it.
     void Create();
 
-    // ---- Controls (the border, the text area and the button strip are areas of the window itself) ----
-    HWND iconImage = nullptr, headlineLabel = nullptr, linkLabel = nullptr, closeButton = nullptr;
+    // ---- Controls that tests look at (the border, the text area and the button strip are areas of
+    // the window itself) ----
+    HWND IconImage() const { return iconImage_; }
+    HWND HeadlineLabel() const { return headlineLabel_; }
+    HWND LinkLabel() const { return linkLabel_; }
+    HWND CloseButton() const { return closeButton_; }
 
     // The colour the link is drawn in now.
     COLORREF LinkColor() const { return linkColor_; }
     // Where the link leads: the download address when it is a web address, else the home page.
     std::wstring LinkAddress() const;
-
-    // ---- Handlers ----
-    void OnCreate();
-    void OnClose();
-    void OnShowTimer();
-    void OnCountdownTimer();
-    void OnLinkTimer();
+    // What a click on the link does: opens its address and hides the notice.
     void OpenLink();
-    void OnCloseButton();
-
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     enum TimerId : UINT_PTR { TimerStart = 1, TimerClose = 2, TimerLink = 3 };
 
 private:
     friend class BaseWindow<UpdateNotice>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCreate();
+    void OnClose();
+    void OnShowTimer();
+    void OnCountdownTimer();
+    void OnLinkTimer();
+    void OnCloseButton();
     void CreateControls();
     void OnDpiChanged();
     void Layout();
@@ -63,6 +65,7 @@ private:
     std::wstring productName_, latestVersion_, downloadURL_;
     int64_t countdown_;  // seconds left, counted from creation, also while hidden or dragged
     HWND mainWindow_;
+    HWND iconImage_ = nullptr, headlineLabel_ = nullptr, linkLabel_ = nullptr, closeButton_ = nullptr;
     COLORREF linkColor_ = 0;
     UniqueHfont font_, titleFont_, linkFont_;
     UniqueHicon icon_;

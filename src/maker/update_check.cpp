@@ -138,8 +138,8 @@ std::wstring FormatOsDescription(const OsVersionInfo& os) {
 WebForm BuildCheckForm(const UpdateCheckInputs& inputs, UpdateCheckEnvironment& env, std::wstring_view machineId,
                        int64_t howMany) {
     return {L"cmd=check",
-            L"appname=" + inputs.AppCaption,
-            L"version=" + inputs.AppVersion,
+            L"appname=" + inputs.appCaption,
+            L"version=" + inputs.appVersion,
             L"os=" + env.OsDescription(),
             L"local=" + env.LocaleName(),
             L"guid=" + std::wstring(machineId),
@@ -164,16 +164,16 @@ void PerformUpdateCheck(const UpdateCheckInputs& inputs, UpdateCheckEnvironment&
 
         int64_t howMany = ReadInteger(*store, L"HowMany", 0);
         if (howMany < 0) howMany = 0;
-        if (ReadText(*store, L"InstalledVersion") != inputs.AppVersion) howMany = 0;
+        if (ReadText(*store, L"InstalledVersion") != inputs.appVersion) howMany = 0;
         howMany = Increment(howMany);
         store->WriteString(L"HowMany", std::to_wstring(howMany));
-        store->WriteString(L"InstalledVersion", inputs.AppVersion);
+        store->WriteString(L"InstalledVersion", inputs.appVersion);
 
-        results.DownloadURL = UnscrambleUrl(ReadText(*store, L"CurrentURL"));
-        results.ShowUpdate = ReadInteger(*store, L"ShowUpdate", 1);
+        results.downloadURL = UnscrambleUrl(ReadText(*store, L"CurrentURL"));
+        results.showUpdate = ReadInteger(*store, L"ShowUpdate", 1);
 
         const auto ask = [&]() -> bool {
-            if (results.ShowUpdate == 0) return false;
+            if (results.showUpdate == 0) return false;
             const std::wstring today = env.Today();
             if (lastCheck == today && count >= 5) return false;
             count = lastCheck == today ? Increment(count) : 1;
@@ -182,11 +182,11 @@ void PerformUpdateCheck(const UpdateCheckInputs& inputs, UpdateCheckEnvironment&
             return true;
         };
         if (!ask()) {
-            results.NotificationsSwitchable = true;
+            results.notificationsSwitchable = true;
         } else {
             const WebForm form = BuildCheckForm(inputs, env, machineId, howMany);
             const VendorReply reply =
-                SendVendorRequest(inputs.Endpoint, form, inputs.TimeoutMs,
+                SendVendorRequest(inputs.endpoint, form, inputs.timeoutMs,
                                   [&env](const std::wstring& address, const WebForm& f, int timeoutMs) {
                                       return env.PostForm(address, f, timeoutMs);
                                   });
@@ -196,33 +196,33 @@ void PerformUpdateCheck(const UpdateCheckInputs& inputs, UpdateCheckEnvironment&
             if (!checkFailed && reply.text) {
                 const std::vector<std::wstring> lines = SplitLines(*reply.text);
                 if (!lines.empty()) {
-                    results.LatestVersion = ExtractTagValue(lines[0], L"version");
-                    store->WriteString(L"CurrentVersion", results.LatestVersion);
+                    results.latestVersion = ExtractTagValue(lines[0], L"version");
+                    store->WriteString(L"CurrentVersion", results.latestVersion);
                 }
                 if (lines.size() >= 2) {
-                    results.DownloadURL = ExtractTagValue(lines[1], L"url");
+                    results.downloadURL = ExtractTagValue(lines[1], L"url");
                     // Anyone on the way can write a plain reply, so its address counts only on the
                     // maker's own host; any other reads as no address, and the notice offers the home
                     // page. The stored address is replaced all the same: it came with an earlier
                     // reply, perhaps for an older version than the one this reply announces.
-                    if (reply.secureFailed && !IsMakerAddress(results.DownloadURL)) results.DownloadURL.clear();
-                    store->WriteString(L"CurrentURL", ScrambleUrl(results.DownloadURL));
+                    if (reply.secureFailed && !IsMakerAddress(results.downloadURL)) results.downloadURL.clear();
+                    store->WriteString(L"CurrentURL", ScrambleUrl(results.downloadURL));
                 }
-                results.NotificationsSwitchable = true;
+                results.notificationsSwitchable = true;
 
-                if (results.LatestVersion != inputs.AppVersion) {
+                if (results.latestVersion != inputs.appVersion) {
                     std::wstring digits;
-                    for (wchar_t c : results.LatestVersion)
+                    for (wchar_t c : results.latestVersion)
                         if (c != L'.') digits.push_back(c);
-                    if (ParseInteger(digits) && count <= 3) results.NewVersionAvailable = true;
+                    if (ParseInteger(digits) && count <= 3) results.newVersionAvailable = true;
                 }
             }
         }
     } catch (...) {
         // A check that broke off tells the window nothing rather than something half-made.
-        results.NewVersionAvailable = false;
+        results.newVersionAvailable = false;
     }
-    results.UpdateCheckDone.store(true, std::memory_order_release);
+    results.done.store(true, std::memory_order_release);
 }
 
 }  // namespace corvana

@@ -62,28 +62,28 @@ public:
 };
 
 struct UpdateCheckInputs {
-    std::wstring AppCaption;
-    std::wstring AppVersion;
-    std::wstring Endpoint = CheckEndpoint;
-    int TimeoutMs = kCheckTimeoutMs;
+    std::wstring appCaption;
+    std::wstring appVersion;
+    std::wstring endpoint = CheckEndpoint;
+    int timeoutMs = kCheckTimeoutMs;
 };
 
-// What one check tells the main window. The worker writes every field, then sets UpdateCheckDone
-// (release); the window reads the rest only after it has seen the flag (acquire).
+// What one check tells the main window. The worker writes every field, then sets done (release);
+// the window reads the rest only after it has seen the flag (acquire).
 struct UpdateCheckResults {
-    std::atomic<bool> UpdateCheckDone{false};
-    bool NewVersionAvailable = false;
-    bool NotificationsSwitchable = false;
-    int64_t ShowUpdate = 1;
-    std::wstring LatestVersion;
-    std::wstring DownloadURL;
+    std::atomic<bool> done{false};
+    bool newVersionAvailable = false;
+    bool notificationsSwitchable = false;
+    int64_t showUpdate = 1;
+    std::wstring latestVersion;
+    std::wstring downloadURL;
 };
 
 // The request form of the check, fields in the order the service expects.
 WebForm BuildCheckForm(const UpdateCheckInputs& inputs, UpdateCheckEnvironment& env, std::wstring_view machineId,
                        int64_t howMany);
 
-// One whole check; sets results.UpdateCheckDone last. Lets no exception out.
+// One whole check; sets results.done last. Lets no exception out.
 void PerformUpdateCheck(const UpdateCheckInputs& inputs, UpdateCheckEnvironment& env,
                         UpdateCheckResults& results) noexcept;
 

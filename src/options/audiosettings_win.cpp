@@ -74,6 +74,10 @@ HWND AudioSettingsDialog::ChoiceButton(AudioRow row, int index) const {
     return index >= 0 && static_cast<size_t>(index) < buttons.size() ? buttons[static_cast<size_t>(index)] : nullptr;
 }
 
+HWND AudioSettingsDialog::RowLabel(AudioRow row) const {
+    return row >= 0 && row < kAudioRowCount ? rowLabels_[static_cast<size_t>(row)] : nullptr;
+}
+
 void AudioSettingsDialog::Create() {
     RegisterClassOnce(kAudioSettingsClass, nullptr, GetSysColorBrush(COLOR_BTNFACE));
     CreateCentered(options_.Window(), kAudioSettingsClass, L"Audio Settings",
@@ -81,14 +85,14 @@ void AudioSettingsDialog::Create() {
                    {kClientWidth, kClientHeight}, Centring::OverOwner);
     Layout();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetFocus(parametersEdit);
+    SetFocus(parametersEdit_);
 }
 
 void AudioSettingsDialog::CreateControls() {
     // Each row is one group: its label starts the group, the buttons follow in screen order.
     const auto& rows = AudioRows();
     for (int row = 0; row < kAudioRowCount; ++row) {
-        rowLabels[static_cast<size_t>(row)] =
+        rowLabels_[static_cast<size_t>(row)] =
             CreateControl({hwnd_, WC_STATICW, rows[static_cast<size_t>(row)].label, WS_VISIBLE | WS_GROUP | SS_LEFT,
                            IDC_AudioRowLabelBase + row});
         auto& buttons = choiceButtons_[static_cast<size_t>(row)];
@@ -99,13 +103,14 @@ void AudioSettingsDialog::CreateControls() {
         }
         Button_SetCheck(buttons.front(), BST_CHECKED);
     }
-    parametersLabel = CreateControl(
+    parametersLabel_ = CreateControl(
         {hwnd_, WC_STATICW, L"FFmpeg Parameters:", WS_VISIBLE | WS_GROUP | SS_LEFT, IDC_AudioParametersLabel});
-    parametersEdit = CreateControl({hwnd_, WC_EDITW, L"", WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
-                                    IDC_AudioParametersEdit, WS_EX_CLIENTEDGE});
-    saveButton = CreateControl({hwnd_, WC_BUTTONW, L"Save",
-                                WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, IDC_AudioSaveButton});
-    closeButton =
+    parametersEdit_ = CreateControl({hwnd_, WC_EDITW, L"", WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
+                                     IDC_AudioParametersEdit, WS_EX_CLIENTEDGE});
+    saveButton_ =
+        CreateControl({hwnd_, WC_BUTTONW, L"Save", WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED,
+                       IDC_AudioSaveButton});
+    closeButton_ =
         CreateControl({hwnd_, WC_BUTTONW, L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_AudioCloseButton});
 }
 
@@ -140,7 +145,7 @@ void AudioSettingsDialog::Layout() {
         }
         for (int row = 0; row < kAudioRowCount; ++row) {
             const int y = Scale(kRowTop + row * kRowPitch);
-            MoveWindow(rowLabels[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
+            MoveWindow(rowLabels_[static_cast<size_t>(row)], Scale(kMargin), y + Scale(3), Scale(kLabelWidth - 4),
                        Scale(kRowHeight - 3), TRUE);
             int x = left;
             for (HWND button : choiceButtons_[static_cast<size_t>(row)]) {
@@ -152,21 +157,21 @@ void AudioSettingsDialog::Layout() {
     }
 
     const int editTop = Scale(kRowTop + kAudioRowCount * kRowPitch + 30);
-    MoveWindow(parametersLabel, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17),
+    MoveWindow(parametersLabel_, Scale(kMargin), editTop - Scale(20), Scale(kClientWidth - 2 * kMargin), Scale(17),
                TRUE);
-    MoveWindow(parametersEdit, Scale(kMargin), editTop, Scale(kClientWidth - 2 * kMargin), Scale(24), TRUE);
+    MoveWindow(parametersEdit_, Scale(kMargin), editTop, Scale(kClientWidth - 2 * kMargin), Scale(24), TRUE);
     const int buttonTop = Scale(kClientHeight - kMargin - kButtonHeight);
     const int closeLeft = Scale(kClientWidth - kMargin - kButtonWidth);
-    MoveWindow(closeButton, closeLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
-    MoveWindow(saveButton, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
+    MoveWindow(closeButton_, closeLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
+    MoveWindow(saveButton_, closeLeft - Scale(8 + kButtonWidth), buttonTop, Scale(kButtonWidth), Scale(kButtonHeight),
                TRUE);
     saveImage_.reset(CreateButtonImageList(IDI_SAVE, Scale(16)));
-    SetButtonPicture(saveButton, saveImage_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, Scale(5));
+    SetButtonPicture(saveButton_, saveImage_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, Scale(5));
 }
 
 void AudioSettingsDialog::OnCreate() {
     settingTextSilently_ = true;
-    SetWindowTextW(parametersEdit, options_.Parameters().c_str());
+    SetWindowTextW(parametersEdit_, options_.Parameters().c_str());
     settingTextSilently_ = false;
     EnableSave(!options_.Parameters().empty());
 }
@@ -179,7 +184,7 @@ void AudioSettingsDialog::OnChoiceClick(HWND button) {
             if (buttons[i] != button) continue;
             if (selection_[static_cast<size_t>(row)] == static_cast<int>(i)) return;
             selection_[static_cast<size_t>(row)] = static_cast<int>(i);
-            SetWindowTextW(parametersEdit, ComposeAudioParameters(selection_).c_str());
+            SetWindowTextW(parametersEdit_, ComposeAudioParameters(selection_).c_str());
             EnableSave(true);
             return;
         }
@@ -191,15 +196,15 @@ void AudioSettingsDialog::OnParametersChanged() {
 }
 
 void AudioSettingsDialog::Save() {
-    options_.SaveParameters(GetWindowTextString(parametersEdit));
-    if (GetFocus() == saveButton) SetFocus(parametersEdit);
+    options_.SaveParameters(GetWindowTextString(parametersEdit_));
+    if (GetFocus() == saveButton_) SetFocus(parametersEdit_);
     EnableSave(false);
 }
 
 void AudioSettingsDialog::EnableSave(bool enabled) {
-    EnableWindow(saveButton, enabled);
+    EnableWindow(saveButton_, enabled);
     // The default button while there is something to save: Enter saves.
-    SendMessageW(saveButton, BM_SETSTYLE, enabled ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    SendMessageW(saveButton_, BM_SETSTYLE, enabled ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void AudioSettingsDialog::CloseDialog() {
@@ -225,7 +230,7 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 OnParametersChanged();
             } else if (code == BN_CLICKED || control == nullptr) {
                 if (id == IDC_AudioSaveButton) {
-                    if (IsWindowEnabled(saveButton)) Save();
+                    if (IsWindowEnabled(saveButton_)) Save();
                 } else if (id == IDC_AudioCloseButton) {
                     CloseDialog();
                 } else if (id >= IDC_AudioChoiceBase &&
@@ -235,7 +240,7 @@ LRESULT AudioSettingsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         }
-        case DM_GETDEFID: return IsWindowEnabled(saveButton) ? MAKELRESULT(IDC_AudioSaveButton, DC_HASDEFID) : 0;
+        case DM_GETDEFID: return IsWindowEnabled(saveButton_) ? MAKELRESULT(IDC_AudioSaveButton, DC_HASDEFID) : 0;
         case WM_CLOSE: CloseDialog(); return 0;
         default: break;
     }

@@ -37,22 +37,24 @@ public:
     // Creates the window centred over the main window (running OnCreate) and shows it.
     void Create();
 
-    HWND parametersEdit = nullptr, saveButton = nullptr, closeButton = nullptr, parametersLabel = nullptr;
-    std::array<HWND, kAudioRowCount> rowLabels{};
+    // ---- Controls that tests look at ----
+    HWND ParametersEdit() const { return parametersEdit_; }
+    HWND SaveButton() const { return saveButton_; }
+    HWND CloseButton() const { return closeButton_; }
+    HWND ParametersLabel() const { return parametersLabel_; }
+    HWND RowLabel(AudioRow row) const;
     // The radio button of a row's choice, by its place in the row (0 is "Auto"), as AudioRows()
     // lists them.
     HWND ChoiceButton(AudioRow row, int index) const;
 
+private:
+    friend class BaseWindow<AudioSettingsDialog>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnCreate();
     void OnChoiceClick(HWND button);
     void OnParametersChanged();
     void Save();
     void CloseDialog();
-
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-
-private:
-    friend class BaseWindow<AudioSettingsDialog>;
     void CreateControls();
     void OnDpiChanged();
     void Layout();
@@ -61,6 +63,8 @@ private:
 
     OutputOptions& options_;
     bool deleting_ = false;
+    HWND parametersEdit_ = nullptr, saveButton_ = nullptr, closeButton_ = nullptr, parametersLabel_ = nullptr;
+    std::array<HWND, kAudioRowCount> rowLabels_{};
     std::array<std::vector<HWND>, kAudioRowCount> choiceButtons_;
     AudioSelection selection_{};
     bool settingTextSilently_ = false;

@@ -65,11 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
                        SendMessageW(w.Options().AudioSettingsButton(), BM_CLICK, 0, 0);
                        auto& dialog = *w.Options().AudioSettingsDialogs().back();
                        SendMessageW(dialog.ChoiceButton(RowChannels, 2), BM_CLICK, 0, 0);
-                       SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
+                       SendMessageW(dialog.SaveButton(), BM_CLICK, 0, 0);
                    },
                    [](MainWindow& w) {
                        EXPECT_EQ(w.Options().Parameters(), L"-ac 2");
-                       EXPECT_TRUE(IsWindowEnabled(w.Options().AudioSettingsDialogs().back()->saveButton))
+                       EXPECT_TRUE(IsWindowEnabled(w.Options().AudioSettingsDialogs().back()->SaveButton()))
                            << "Save stays enabled";
                    }}),
     [](const auto& info) { return std::string(info.param.name); });

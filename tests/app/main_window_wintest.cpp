@@ -321,8 +321,8 @@ TEST_F(MainWindowTest, ExitEndsTheMessageLoop) {
 
 TEST(VersionRecord, ReadFromTheBuiltProgram) {
     const VersionRecord v = ReadVersionRecord(BuiltProgram());
-    EXPECT_EQ(v.CompanyName, L"KALDERN");
-    EXPECT_EQ(v.ProductName, L"Corvana");
+    EXPECT_EQ(v.companyName, L"KALDERN");
+    EXPECT_EQ(v.productName, L"Corvana");
     EXPECT_EQ(ReadAppVersion(BuiltProgram()), L"1.7");
 }
 

@@ -137,7 +137,13 @@ TEST_F(Startup, LockedFileStartsWithDefaultsAndSaysSo) {
 
     form->RunCommand(CMD_ShowErrorDetails);
     SetWindowTextW(form->Options().TargetFolderEdit(), L"C:\\Typed");
-    PumpFor(100);
+    // Both changes are in the store once handled, and a failing write would have spoken up while
+    // they were; the short pause after is for anything that handling left queued.
+    EXPECT_TRUE(PumpUntil([&] {
+        return form->Settings().Read(L"ShowErrorDetails", L"") == L"ON" &&
+               form->Settings().Read(L"Destination", L"") == L"C:\\Typed";
+    }));
+    PumpFor(50);
     EXPECT_EQ(watcher.Count(), 1u) << "said once";
     EXPECT_EQ(ReadFileBytes(ini), original) << "the file is never cut or replaced in this run";
     EXPECT_EQ(form->Settings().Read(L"Destination", L""), L"C:\\Typed") << "the choices hold for this run";

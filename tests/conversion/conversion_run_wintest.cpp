@@ -1,5 +1,6 @@
 #include <windowsx.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -313,8 +314,15 @@ TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     form->Files().AddFile(pipe);
     SetTarget(work / L"out");
     SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !RunningProcesses(L"ffmpeg.exe").empty(); }, 20000));
-    PumpFor(500);
+    // FFmpeg waits for its input once it has opened the pipe as its client.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            ULONG client = 0;
+            const auto running = RunningProcesses(L"ffmpeg.exe");
+            return GetNamedPipeClientProcessId(server.get(), &client) &&
+                   std::find(running.begin(), running.end(), client) != running.end();
+        },
+        20000));
     const DWORD pressed = GetTickCount();
     SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 10000));
@@ -333,8 +341,10 @@ TEST_F(ConversionStop, ClosingTheWindowAsksThenStopsTheRunFirst) {
             PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
         else
             PostMessageW(form->Handle(), WM_COMMAND, CMD_Exit, 0);
-        ASSERT_TRUE(PumpUntil([&] { return no.Count() == 1; }, 10000));
-        PumpFor(300);
+        // Once the box is gone the request has been handled to its end, and stopping the run or
+        // ending the program would have begun there. The short pause is for anything it left queued.
+        ASSERT_TRUE(PumpUntil([&] { return no.Count() == 1 && !IsWindow(no.Seen().front().hwnd); }, 10000));
+        PumpFor(50);
         const DialogSnapshot box = no.Seen().front();
         EXPECT_EQ(box.caption, L"Confirmation");
         EXPECT_EQ(box.text, L"Conversions are still running. Stop them and close Corvana?");

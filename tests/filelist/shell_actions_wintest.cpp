@@ -1,5 +1,6 @@
 #include "filelist/shell_actions_win.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,8 +118,9 @@ TEST_F(ShellActions, OpenStartsTheAssociatedProgramForEachExistingFile) {
     Start();
     AddAndSelect({first, work / L"second.cvopentest", work / L"folder.cvopentest", third});
     form->RunCommand(CMD_Open);
-    EXPECT_TRUE(PumpUntil([&] { return FilesIn(opened).size() >= 2; }, 20000));
-    PumpFor(500);
+    // The shell has started every copy by the time the command returns: once none is left running,
+    // whatever they were going to copy is there.
+    EXPECT_TRUE(PumpUntil([&] { return FilesIn(opened).size() >= 2 && RunningProcesses(L"cmd.exe").empty(); }, 20000));
     EXPECT_EQ(FilesIn(opened), (std::vector<std::wstring>{L"first.cvopentest", L"third, one.cvopentest"}));
 }
 
@@ -143,9 +145,26 @@ TEST_F(ShellActions, ShowInExplorerOpensAWindowForEachExistingFile) {
     Start();
     ASSERT_TRUE(ExplorerWindows().empty());
     AddAndSelect({a, work / L"missing.mp3", b});
+    const std::vector<DWORD> before = RunningProcesses(L"explorer.exe");
     form->RunCommand(CMD_ShowFileInExplorer);
-    EXPECT_TRUE(PumpUntil([] { return ExplorerWindows().size() >= 2; }, 20000));
-    PumpFor(1000);
+    // The shell has started every file manager by the time the command returns; each one started
+    // either shows its window or ends, so once all have, no other window is on its way.
+    std::vector<DWORD> started;
+    for (DWORD pid : RunningProcesses(L"explorer.exe"))
+        if (std::find(before.begin(), before.end(), pid) == before.end()) started.push_back(pid);
+    EXPECT_GE(started.size(), 2u);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const auto running = RunningProcesses(L"explorer.exe");
+            const auto windows = ExplorerWindows();
+            return windows.size() >= 2 && std::all_of(started.begin(), started.end(), [&](DWORD pid) {
+                       return std::find(running.begin(), running.end(), pid) == running.end() ||
+                              std::any_of(windows.begin(), windows.end(), [&](const TopWindow& w) {
+                                  return ProcessOf(w.hwnd) == pid && !w.title.empty();
+                              });
+                   });
+        },
+        20000));
     std::vector<std::wstring> titles;
     for (const auto& w : ExplorerWindows()) titles.push_back(w.title);
     std::sort(titles.begin(), titles.end());

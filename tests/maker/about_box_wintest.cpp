@@ -24,32 +24,32 @@ protected:
     }
     int PicturePanelLeft() const {
         RECT r;
-        GetWindowRect(box->picturePanel, &r);
+        GetWindowRect(box->PicturePanel(), &r);
         MapWindowPoints(nullptr, box->Handle(), reinterpret_cast<POINT*>(&r), 2);
         return r.left;
     }
     void DoubleClickIcon() {
         const RECT icon = box->LogoRect();
-        SendMessageW(box->picturePanel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(icon.left + 4, icon.top + 4));
+        SendMessageW(box->PicturePanel(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(icon.left + 4, icon.top + 4));
     }
 };
 
 TEST_F(AboutBoxWindow, ShowsTheProductAndVersion) {
     OpenBox();
     EXPECT_EQ(GetWindowTextString(box->Handle()), L"About Corvana");
-    EXPECT_EQ(box->VersionText(), L"Corvana 1.7");
-    EXPECT_EQ(GetWindowTextString(box->okButton), L"OK");
-    EXPECT_EQ(GetWindowTextString(box->infoButton), L"Info");
+    EXPECT_EQ(GetWindowTextString(box->VersionLabel()), L"Corvana 1.7");
+    EXPECT_EQ(GetWindowTextString(box->OkButton()), L"OK");
+    EXPECT_EQ(GetWindowTextString(box->InfoButton()), L"Info");
     EXPECT_TRUE(GetWindowLongPtrW(box->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     RECT client;
     GetClientRect(box->Handle(), &client);
     EXPECT_EQ(client.right, box->Scale(446));
     EXPECT_EQ(client.bottom, box->Scale(374));
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->okButton) << "OK comes first";
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->OkButton()) << "OK comes first";
     std::vector<std::wstring> items;
-    for (int i = 0; i < GetMenuItemCount(box->infoMenu); ++i) {
+    for (int i = 0; i < GetMenuItemCount(box->InfoMenu()); ++i) {
         wchar_t text[64]{};
-        GetMenuStringW(box->infoMenu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        GetMenuStringW(box->InfoMenu(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         items.push_back(text);
     }
     EXPECT_EQ(items, (std::vector<std::wstring>{L"Acknowledgements...", L"How to uninstall...", L"License..."}));
@@ -86,32 +86,33 @@ TEST_F(AboutBoxWindow, DpiChangeRendersThePicturesAnewButKeepsTheGrid) {
 TEST_F(AboutBoxWindow, HiddenPictureSlidesOutOnceAndBack) {
     OpenBox();
     const int home = PicturePanelLeft();
-    EXPECT_FALSE(IsWindowVisible(box->hiddenPicturePanel));
+    EXPECT_FALSE(IsWindowVisible(box->HiddenPicturePanel()));
     DoubleClickIcon();
-    EXPECT_TRUE(IsWindowVisible(box->hiddenPicturePanel));
+    EXPECT_TRUE(IsWindowVisible(box->HiddenPicturePanel()));
     EXPECT_TRUE(box->PictureSliding());
     DoubleClickIcon();  // a second double-click during the slide starts nothing new
-    SendMessageW(box->hiddenPicturePanel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));  // ignored while sliding
-    EXPECT_TRUE(IsWindowVisible(box->hiddenPicturePanel));
+    SendMessageW(box->HiddenPicturePanel(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));  // ignored while sliding
+    EXPECT_TRUE(IsWindowVisible(box->HiddenPicturePanel()));
     ASSERT_TRUE(PumpUntil([&] { return !box->PictureSliding(); }, 10000));
     RECT client;
     GetClientRect(box->Handle(), &client);
     EXPECT_GT(PicturePanelLeft(), client.right) << "the panel has left the window";
     EXPECT_EQ((PicturePanelLeft() - home) % 5, 0) << "it moves in steps of five pixels";
 
-    SendMessageW(box->hiddenPicturePanel, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_FALSE(IsWindowVisible(box->hiddenPicturePanel));
+    SendMessageW(box->HiddenPicturePanel(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(IsWindowVisible(box->HiddenPicturePanel()));
     EXPECT_EQ(PicturePanelLeft(), (client.right - box->Scale(350)) / 2);
 }
 
 TEST_F(AboutBoxWindow, OkAndEscapeClose) {
     OpenBox();
-    SendMessageW(box->picturePanel, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(box->okButton));
+    SendMessageW(box->PicturePanel(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(box->OkButton()));
     EXPECT_FALSE(IsWindow(box->Handle()));
     for (bool onInfo : {false, true}) {
         box = std::make_unique<corvana::AboutBox>(form->Program());
         box->Create(form->Handle());
-        MSG escape{onInfo ? box->infoButton : box->okButton, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+        MSG escape{onInfo ? box->InfoButton() : box->OkButton(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
         EXPECT_TRUE(IsDialogMessageW(box->Handle(), &escape));  // as the modal loop hands it over
         EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box->Handle()); }, 3000))
             << (onInfo ? "Esc on Info" : "Esc on OK");
@@ -191,9 +192,9 @@ TEST_F(AboutBoxWindow, DraggingMovesTheWindowExceptWithTheRightButton) {
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left, before.left);
 
-    sendAt(box->picturePanel, WM_MBUTTONDOWN, MK_MBUTTON, start);
-    sendAt(box->picturePanel, WM_MOUSEMOVE, MK_MBUTTON, {start.x + 30, start.y + 15});
-    sendAt(box->picturePanel, WM_MBUTTONUP, 0, {start.x + 30, start.y + 15});
+    sendAt(box->PicturePanel(), WM_MBUTTONDOWN, MK_MBUTTON, start);
+    sendAt(box->PicturePanel(), WM_MOUSEMOVE, MK_MBUTTON, {start.x + 30, start.y + 15});
+    sendAt(box->PicturePanel(), WM_MBUTTONUP, 0, {start.x + 30, start.y + 15});
     GetWindowRect(box->Handle(), &after);
     EXPECT_EQ(after.left - before.left, 30);
     EXPECT_EQ(after.top - before.top, 15);
@@ -224,14 +225,14 @@ TEST_F(AboutBoxWindow, LinksOpenTheMakersPages) {
 TEST_F(AboutBoxWindow, TextsAreControlsAndTheLinkWorksFromTheKeyboard) {
     OpenBox();
     const std::string host = CORVANA_MAKER_HOST;
-    EXPECT_EQ(GetWindowTextString(box->versionLabel), L"Corvana 1.7");
-    EXPECT_EQ(GetWindowTextString(box->makerLabel), L"KALDERN");
-    EXPECT_EQ(GetWindowTextString(box->homeLink), std::wstring(host.begin(), host.end()));
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->infoButton, FALSE), box->homeLink);
+    EXPECT_EQ(GetWindowTextString(box->VersionLabel()), L"Corvana 1.7");
+    EXPECT_EQ(GetWindowTextString(box->MakerLabel()), L"KALDERN");
+    EXPECT_EQ(GetWindowTextString(box->HomeLink()), std::wstring(host.begin(), host.end()));
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->InfoButton(), FALSE), box->HomeLink());
     {
         BrowserLog browser;
-        SetFocus(box->homeLink);
-        MSG enter{box->homeLink, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        SetFocus(box->HomeLink());
+        MSG enter{box->HomeLink(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
         EXPECT_TRUE(IsDialogMessageW(box->Handle(), &enter));  // as the modal loop hands it over
         ASSERT_TRUE(browser.WaitForText());
         EXPECT_EQ(browser.Text(), "http://" + host + "/\n");
@@ -239,7 +240,7 @@ TEST_F(AboutBoxWindow, TextsAreControlsAndTheLinkWorksFromTheKeyboard) {
     }
     {
         BrowserLog browser;
-        SendMessageW(box->homeLink, BM_CLICK, 0, 0);
+        SendMessageW(box->HomeLink(), BM_CLICK, 0, 0);
         ASSERT_TRUE(browser.WaitForText());
         EXPECT_EQ(browser.Text(), "http://" + host + "/\n");
     }

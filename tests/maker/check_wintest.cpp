@@ -71,8 +71,8 @@ protected:
         state->inputs = {L"KALDERN - Corvana", L"1.7", service->Endpoint(), timeoutMs};
         state->keyPath = std::move(keyPath);
         UpdateChecker::Start(state);
-        EXPECT_TRUE(PumpUntil([&] { return state->results.UpdateCheckDone.load(std::memory_order_acquire); },
-                              4 * timeoutMs + 5000));
+        EXPECT_TRUE(
+            PumpUntil([&] { return state->results.done.load(std::memory_order_acquire); }, 4 * timeoutMs + 5000));
         return state;
     }
     static MakerStandIn* service;
@@ -82,10 +82,10 @@ MakerStandIn* UpdateCheckWin::service = nullptr;
 TEST_F(UpdateCheckWin, FirstStartSendsTheFieldsInOrderAndStoresTheAnswer) {
     const auto state = RunCheck();
     const auto& r = state->results;
-    EXPECT_TRUE(r.NewVersionAvailable);
-    EXPECT_TRUE(r.NotificationsSwitchable);
-    EXPECT_EQ(r.LatestVersion, L"1.8");
-    EXPECT_EQ(r.DownloadURL, kMakerDownloadW);
+    EXPECT_TRUE(r.newVersionAvailable);
+    EXPECT_TRUE(r.notificationsSwitchable);
+    EXPECT_EQ(r.latestVersion, L"1.8");
+    EXPECT_EQ(r.downloadURL, kMakerDownloadW);
 
     // The secure attempt met a certificate nobody trusts; the plain one carried the form.
     const auto requests = service->Requests();
@@ -132,9 +132,9 @@ TEST_F(UpdateCheckWin, PlainReplyOffTheMakersHostNamesNoAddressAndDropsTheStored
         ASSERT_EQ(requests.size(), 1u);
         ASSERT_EQ(requests[0].scheme, "plain");
         const auto& r = state->results;
-        EXPECT_TRUE(r.NewVersionAvailable);
-        EXPECT_EQ(r.LatestVersion, L"1.8");
-        EXPECT_EQ(r.DownloadURL, L"");
+        EXPECT_TRUE(r.newVersionAvailable);
+        EXPECT_EQ(r.latestVersion, L"1.8");
+        EXPECT_EQ(r.downloadURL, L"");
         EXPECT_EQ(Value(L"CurrentVersion"), L"1.8");
         EXPECT_EQ(Value(L"CurrentURL"), L"");
     }
@@ -176,12 +176,12 @@ TEST_P(UpdateCheckServiceCases, NothingShownAndStoredValuesKeptUnlessAnAnswerWas
     MessageBoxWatcher boxes;
     const auto state = RunCheck(2000);
     const auto& r = state->results;
-    EXPECT_EQ(r.NotificationsSwitchable, c.answerUsed);
+    EXPECT_EQ(r.notificationsSwitchable, c.answerUsed);
     EXPECT_EQ(Value(L"CurrentVersion"), c.version);
     if (!c.answerUsed) {
-        EXPECT_FALSE(r.NewVersionAvailable);
+        EXPECT_FALSE(r.newVersionAvailable);
         EXPECT_EQ(Value(L"CurrentURL"), oldUrl);
-        EXPECT_EQ(r.DownloadURL, L"http://old.example/");
+        EXPECT_EQ(r.downloadURL, L"http://old.example/");
     }
     EXPECT_EQ(Value(L"LastUpdateCheckCount"), L"1");
     EXPECT_EQ(boxes.Count(), 0u);
@@ -202,8 +202,8 @@ TEST_F(UpdateCheckWin, ValuesOfTheWrongTypeTakeTheirDefaults) {
     SetValue(L"LastUpdateCheck", Today());
     SetValue(L"LastUpdateCheckCount", L"five");
     const auto state = RunCheck();
-    EXPECT_EQ(state->results.ShowUpdate, 1);
-    EXPECT_TRUE(state->results.NewVersionAvailable);
+    EXPECT_EQ(state->results.showUpdate, 1);
+    EXPECT_TRUE(state->results.newVersionAvailable);
     EXPECT_EQ(Value(L"HowMany"), L"1");
     EXPECT_EQ(Value(L"LastUpdateCheckCount"), L"1");
     EXPECT_EQ(service->Requests().size(), 1u);
@@ -214,7 +214,7 @@ TEST_F(UpdateCheckWin, KeyThatCannotBeOpenedStillUsesThePlainAnswer) {
     const auto state = RunCheck(10000, L"Software\\" + std::wstring(300, L'k'));
     EXPECT_FALSE(state->store.IsOpen());
     // The secure attempt failed, so the plain answer clears the failure of the key.
-    EXPECT_TRUE(state->results.NewVersionAvailable);
+    EXPECT_TRUE(state->results.newVersionAvailable);
     EXPECT_EQ(service->Requests().size(), 1u);
 }
 
@@ -222,8 +222,8 @@ TEST_F(UpdateCheckWin, SixthStartOfTheDayAsksNothing) {
     SetValue(L"LastUpdateCheck", Today());
     SetValue(L"LastUpdateCheckCount", L"5");
     const auto state = RunCheck();
-    EXPECT_TRUE(state->results.NotificationsSwitchable);
-    EXPECT_FALSE(state->results.NewVersionAvailable);
+    EXPECT_TRUE(state->results.notificationsSwitchable);
+    EXPECT_FALSE(state->results.newVersionAvailable);
     EXPECT_TRUE(service->Requests().empty());
     EXPECT_EQ(Value(L"LastUpdateCheckCount"), L"5");
 }
@@ -259,7 +259,7 @@ TEST_F(UpdateCheckApp, NewVersionOpensTheNoticeAndEnablesTheMenu) {
     EXPECT_TRUE(MenuEnabled());
     EXPECT_TRUE(form->IsMenuChecked(CMD_UpdateNotifications));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->UpdateChecks().Notice()->Handle()) != FALSE; }, 2000));
-    EXPECT_EQ(ControlText(form->UpdateChecks().Notice()->linkLabel), L"Click to download Corvana 1.8");
+    EXPECT_EQ(ControlText(form->UpdateChecks().Notice()->LinkLabel()), L"Click to download Corvana 1.8");
     EXPECT_EQ(form->UpdateChecks().Notice()->LinkAddress(), kMakerDownloadW);
     EXPECT_EQ(boxes.Count(), 0u);
 
@@ -297,7 +297,7 @@ TEST_F(UpdateCheckApp, NoticeLinksToAPlainReplysDownloadOnlyOnTheMakersHost) {
         EXPECT_EQ(service.Requests()[0].scheme, "plain");
 
         RECT rc;
-        GetWindowRect(notice.linkLabel, &rc);
+        GetWindowRect(notice.LinkLabel(), &rc);
         const POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
         for (DWORD flags : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) SendMouseAt(flags, at);
         ASSERT_TRUE(PumpUntil([&] { return browser.Text().ends_with('\n'); }, 10000)) << "nothing went to the browser";

@@ -27,7 +27,7 @@ protected:
         service->ClearRequests();
         Start();
         box = std::make_unique<FeedbackDialog>(form->Program());
-        box->Endpoint = service->Endpoint(L"/php/feedback.php");
+        box->SetEndpoint(service->Endpoint(L"/php/feedback.php"));
         box->Create(form->Handle());
         ShowWindow(box->Handle(), SW_SHOWNOACTIVATE);
     }
@@ -38,8 +38,8 @@ protected:
     // Presses "Send" the way the button does; the watcher answers the box that follows.
     std::vector<MessageBoxWatcher::Box> Send() {
         MessageBoxWatcher watcher;
-        SendMessageW(box->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box->sendButton), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(box->sendButton));
+        SendMessageW(box->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box->SendButton()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(box->SendButton()));
         PumpFor(20);
         return watcher.Boxes();
     }
@@ -57,13 +57,13 @@ const std::wstring kFailure = L"Something went wrong. Your feedback could not be
 
 TEST_F(FeedbackForm, OpensEmptyWithItsTexts) {
     EXPECT_EQ(GetWindowTextString(box->Handle()), L"Corvana feedback");
-    EXPECT_EQ(GetWindowTextString(box->likePanel), L"I like it!");
-    EXPECT_EQ(GetWindowTextString(box->dislikePanel), L"I dislike it!");
-    EXPECT_EQ(GetWindowTextString(box->headingLabel), L"We would really appreciate your feedback.");
-    EXPECT_EQ(GetWindowTextString(box->questionLabel), L"What did you like or dislike?");
-    EXPECT_EQ(GetWindowTextString(box->mailLabel), L"Include my e-mail:");
-    EXPECT_EQ(GetWindowTextString(box->sendButton), L"Send");
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->messageEdit) << "the message comes first";
+    EXPECT_EQ(GetWindowTextString(box->LikePanel()), L"I like it!");
+    EXPECT_EQ(GetWindowTextString(box->DislikePanel()), L"I dislike it!");
+    EXPECT_EQ(GetWindowTextString(box->HeadingLabel()), L"We would really appreciate your feedback.");
+    EXPECT_EQ(GetWindowTextString(box->QuestionLabel()), L"What did you like or dislike?");
+    EXPECT_EQ(GetWindowTextString(box->MailLabel()), L"Include my e-mail:");
+    EXPECT_EQ(GetWindowTextString(box->SendButton()), L"Send");
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), nullptr, FALSE), box->MessageEdit()) << "the message comes first";
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
     RECT client;
     GetClientRect(box->Handle(), &client);
@@ -73,23 +73,23 @@ TEST_F(FeedbackForm, OpensEmptyWithItsTexts) {
 TEST_F(FeedbackForm, ChoicesExcludeEachOtherAndOnlyTheLeftButtonCounts) {
     box->OnLikeClick(WM_RBUTTONDOWN);
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
-    SendMessageW(box->likePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->LikePanel(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::Like);
-    SendMessageW(box->dislikePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->DislikePanel(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
-    EXPECT_FALSE(box->IsSelected(box->likePanel));
-    SendMessageW(box->dislikePanel, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(box->IsSelected(box->LikePanel()));
+    SendMessageW(box->DislikePanel(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::Dislike);
-    SendMessageW(box->dislikePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(box->DislikePanel(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(box->Choice(), FeedbackChoice::None);
 }
 
 // The choices are toggle buttons: Tab reaches them after "Send", Space chooses, and their checked
 // state tells a screen reader which one is chosen.
 TEST_F(FeedbackForm, ChoicesWorkFromTheKeyboard) {
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->sendButton, FALSE), box->likePanel);
-    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->likePanel, FALSE), box->dislikePanel);
-    for (HWND choice : {box->likePanel, box->dislikePanel}) {
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->SendButton(), FALSE), box->LikePanel());
+    EXPECT_EQ(GetNextDlgTabItem(box->Handle(), box->LikePanel(), FALSE), box->DislikePanel());
+    for (HWND choice : {box->LikePanel(), box->DislikePanel()}) {
         wchar_t cls[16]{};
         GetClassNameW(choice, cls, 16);
         EXPECT_STREQ(cls, L"Button");
@@ -100,46 +100,46 @@ TEST_F(FeedbackForm, ChoicesWorkFromTheKeyboard) {
         PostMessageW(target, WM_KEYDOWN, VK_SPACE, 0x00390001);
         PostMessageW(target, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001));
     };
-    pressSpace(box->likePanel);
+    pressSpace(box->LikePanel());
     ASSERT_TRUE(PumpUntil([&] { return box->Choice() == FeedbackChoice::Like; }, 3000));
-    EXPECT_EQ(Button_GetCheck(box->likePanel), BST_CHECKED);
-    pressSpace(box->dislikePanel);
+    EXPECT_EQ(Button_GetCheck(box->LikePanel()), BST_CHECKED);
+    pressSpace(box->DislikePanel());
     ASSERT_TRUE(PumpUntil([&] { return box->Choice() == FeedbackChoice::Dislike; }, 3000));
-    EXPECT_EQ(Button_GetCheck(box->likePanel), BST_UNCHECKED);
-    EXPECT_EQ(Button_GetCheck(box->dislikePanel), BST_CHECKED);
-    pressSpace(box->dislikePanel);
+    EXPECT_EQ(Button_GetCheck(box->LikePanel()), BST_UNCHECKED);
+    EXPECT_EQ(Button_GetCheck(box->DislikePanel()), BST_CHECKED);
+    pressSpace(box->DislikePanel());
     ASSERT_TRUE(PumpUntil([&] { return box->Choice() == FeedbackChoice::None; }, 3000));
-    EXPECT_EQ(Button_GetCheck(box->dislikePanel), BST_UNCHECKED);
+    EXPECT_EQ(Button_GetCheck(box->DislikePanel()), BST_UNCHECKED);
 }
 
 // Each field comes right after its label in window order, which is where a screen reader looks for
 // its name; the e-mail label is as wide as its text, so it never runs into its field.
 TEST_F(FeedbackForm, FieldsFollowTheirLabels) {
-    EXPECT_EQ(GetWindow(box->messageEdit, GW_HWNDPREV), box->questionLabel);
-    EXPECT_EQ(GetWindow(box->mailEdit, GW_HWNDPREV), box->mailLabel);
+    EXPECT_EQ(GetWindow(box->MessageEdit(), GW_HWNDPREV), box->QuestionLabel());
+    EXPECT_EQ(GetWindow(box->MailEdit(), GW_HWNDPREV), box->MailLabel());
     RECT label, field;
-    GetWindowRect(box->mailLabel, &label);
-    GetWindowRect(box->mailEdit, &field);
+    GetWindowRect(box->MailLabel(), &label);
+    GetWindowRect(box->MailEdit(), &field);
     EXPECT_LE(label.right, field.left);
 }
 
 TEST_F(FeedbackForm, BlankMessageSendsNothing) {
-    SetWindowTextW(box->messageEdit, L"  \r\n\t \r\n");
-    SetWindowTextW(box->mailEdit, L"not an address");
+    SetWindowTextW(box->MessageEdit(), L"  \r\n\t \r\n");
+    SetWindowTextW(box->MailEdit(), L"not an address");
     EXPECT_TRUE(Send().empty()) << "no box: a beep, and the e-mail is not looked at";
-    EXPECT_EQ(GetFocus(), box->messageEdit);
+    EXPECT_EQ(GetFocus(), box->MessageEdit());
     EXPECT_TRUE(service->Requests().empty());
 }
 
 TEST_F(FeedbackForm, InvalidEmailIsRefusedBeforeSending) {
     for (const wchar_t* mail : {L"two@@mail.example", L"m\u00FCller@mail.example", L"nopoint@example"}) {
-        SetWindowTextW(box->messageEdit, L"Works well");
-        SetWindowTextW(box->mailEdit, mail);
+        SetWindowTextW(box->MessageEdit(), L"Works well");
+        SetWindowTextW(box->MailEdit(), mail);
         const auto boxes = Send();
         ASSERT_EQ(boxes.size(), 1u) << mail;
         EXPECT_EQ(boxes[0].caption, L"Failure");
         EXPECT_EQ(boxes[0].text, L"Invalid e-mail address!");
-        EXPECT_EQ(GetFocus(), box->mailEdit);
+        EXPECT_EQ(GetFocus(), box->MailEdit());
     }
     EXPECT_TRUE(service->Requests().empty());
     EXPECT_TRUE(IsWindow(box->Handle()));
@@ -147,9 +147,9 @@ TEST_F(FeedbackForm, InvalidEmailIsRefusedBeforeSending) {
 
 TEST_F(FeedbackForm, SentIntactAndTheSuccessBoxClosesTheForm) {
     const std::wstring message = L"Fast & simple = good +1\r\n\u00C7ok g\u00FCzel \u2764 100%";
-    SetWindowTextW(box->messageEdit, (L"  " + message + L"\r\n").c_str());
-    SetWindowTextW(box->mailEdit, L" first.last+x@my-host.mail.example ");
-    SendMessageW(box->likePanel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SetWindowTextW(box->MessageEdit(), (L"  " + message + L"\r\n").c_str());
+    SetWindowTextW(box->MailEdit(), L" first.last+x@my-host.mail.example ");
+    SendMessageW(box->LikePanel(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     service->SetBody("OK\r\n");
     const auto boxes = Send();
     ASSERT_EQ(boxes.size(), 1u);
@@ -162,8 +162,8 @@ TEST_F(FeedbackForm, SentIntactAndTheSuccessBoxClosesTheForm) {
 }
 
 TEST_F(FeedbackForm, NoEmailLineWithoutAnAddress) {
-    SetWindowTextW(box->messageEdit, L"Hello");
-    SetWindowTextW(box->mailEdit, L"    ");
+    SetWindowTextW(box->MessageEdit(), L"Hello");
+    SetWindowTextW(box->MailEdit(), L"    ");
     service->SetBody("  OK  ");
     const auto boxes = Send();
     ASSERT_EQ(boxes.size(), 1u);
@@ -178,7 +178,7 @@ TEST_F(FeedbackForm, AnythingButOkKeepsTheFormWithItsText) {
         const char* body;
     } cases[] = {{"", "ok"}, {"", "OK."}, {"status=500\n", "OK"}, {"", ""}, {"mode=reset\n", "OK"}};
     const std::wstring message(10000, L'x');
-    SetWindowTextW(box->messageEdit, message.c_str());
+    SetWindowTextW(box->MessageEdit(), message.c_str());
     for (const auto& c : cases) {
         service->SetBehaviour(c.behaviour);
         service->SetBody(c.body);
@@ -187,13 +187,13 @@ TEST_F(FeedbackForm, AnythingButOkKeepsTheFormWithItsText) {
         EXPECT_EQ(boxes[0].caption, L"Failure");
         EXPECT_EQ(boxes[0].text, kFailure);
         ASSERT_TRUE(IsWindow(box->Handle()));
-        EXPECT_EQ(GetWindowTextString(box->messageEdit), message) << "nothing typed is lost";
+        EXPECT_EQ(GetWindowTextString(box->MessageEdit()), message) << "nothing typed is lost";
     }
 }
 
 TEST_F(FeedbackForm, ServiceDownIsAFailure) {
-    box->Endpoint = L"127.0.0.1:9/php/feedback.php";  // nothing listens on the discard port
-    SetWindowTextW(box->messageEdit, L"Hello");
+    box->SetEndpoint(L"127.0.0.1:9/php/feedback.php");  // nothing listens on the discard port
+    SetWindowTextW(box->MessageEdit(), L"Hello");
     const auto boxes = Send();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kFailure);
@@ -209,8 +209,8 @@ TEST_F(FeedbackForm, EscapeClosesFromTheMessageTheAddressAndSend) {
             box->Create(form->Handle());
         }
         const HWND window = box->Handle();
-        HWND target = which == 0 ? box->messageEdit : which == 1 ? box->mailEdit : box->sendButton;
-        SetWindowTextW(box->messageEdit, L"typed");
+        HWND target = which == 0 ? box->MessageEdit() : which == 1 ? box->MailEdit() : box->SendButton();
+        SetWindowTextW(box->MessageEdit(), L"typed");
         SetFocus(target);
         PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         // Should Escape do nothing, the form is closed another way after a while, and the test fails.

@@ -156,9 +156,9 @@ struct Outcome {
 Outcome RunCheck(FakeEnvironment& env) {
     UpdateCheckResults results;
     PerformUpdateCheck(kInputs, env, results);
-    EXPECT_TRUE(results.UpdateCheckDone.load(std::memory_order_acquire));
-    return {env.addresses,      results.NewVersionAvailable, results.NotificationsSwitchable,
-            results.ShowUpdate, results.LatestVersion,       results.DownloadURL};
+    EXPECT_TRUE(results.done.load(std::memory_order_acquire));
+    return {env.addresses,      results.newVersionAvailable, results.notificationsSwitchable,
+            results.showUpdate, results.latestVersion,       results.downloadURL};
 }
 
 const std::vector<std::wstring> kSecureOnly{L"https://svc.example/php/check2.php"};

@@ -52,13 +52,13 @@ protected:
     }
     static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
     static bool Checked(HWND button) { return Button_GetCheck(button) == BST_CHECKED; }
-    static std::wstring Text(const AudioSettingsDialog& d) { return GetWindowTextString(d.parametersEdit); }
-    static bool SaveEnabled(const AudioSettingsDialog& d) { return IsWindowEnabled(d.saveButton) != FALSE; }
+    static std::wstring Text(const AudioSettingsDialog& d) { return GetWindowTextString(d.ParametersEdit()); }
+    static bool SaveEnabled(const AudioSettingsDialog& d) { return IsWindowEnabled(d.SaveButton()) != FALSE; }
     // Types at the end of the field.
     static void Type(const AudioSettingsDialog& d, const std::wstring& text) {
-        const int end = GetWindowTextLengthW(d.parametersEdit);
-        Edit_SetSel(d.parametersEdit, end, end);
-        for (wchar_t c : text) SendMessageW(d.parametersEdit, WM_CHAR, c, 1);
+        const int end = GetWindowTextLengthW(d.ParametersEdit());
+        Edit_SetSel(d.ParametersEdit(), end, end);
+        for (wchar_t c : text) SendMessageW(d.ParametersEdit(), WM_CHAR, c, 1);
     }
     void Restart() {
         form.reset();
@@ -94,11 +94,14 @@ TEST_F(AudioSettings, WindowLooksAsDesigned) {
     EXPECT_NEAR((dialog.left + dialog.right) / 2, (main.left + main.right) / 2, 1);
     EXPECT_NEAR((dialog.top + dialog.bottom) / 2, (main.top + main.bottom) / 2, 1);
 
-    const wchar_t* labels[] = {L"Bitrate:", L"Bitrate Control:", L"Sampling Rate:", L"Audio Channels:"};
-    for (int row = 0; row < 4; ++row) EXPECT_EQ(GetWindowTextString(d.rowLabels[row]), labels[row]);
-    EXPECT_EQ(GetWindowTextString(d.parametersLabel), L"FFmpeg Parameters:");
-    EXPECT_EQ(GetWindowTextString(d.saveButton), L"Save");
-    EXPECT_EQ(GetWindowTextString(d.closeButton), L"Close");
+    const std::pair<AudioRow, const wchar_t*> labels[] = {{RowBitrate, L"Bitrate:"},
+                                                          {RowBitrateControl, L"Bitrate Control:"},
+                                                          {RowSamplingRate, L"Sampling Rate:"},
+                                                          {RowChannels, L"Audio Channels:"}};
+    for (const auto& [row, label] : labels) EXPECT_EQ(GetWindowTextString(d.RowLabel(row)), label);
+    EXPECT_EQ(GetWindowTextString(d.ParametersLabel()), L"FFmpeg Parameters:");
+    EXPECT_EQ(GetWindowTextString(d.SaveButton()), L"Save");
+    EXPECT_EQ(GetWindowTextString(d.CloseButton()), L"Close");
 
     // Rows top to bottom, buttons left to right, none overlapping and all inside the window.
     RECT previous{};
@@ -169,7 +172,7 @@ TEST_P(AudioSettingsComposition, ReplacesTheFieldAndEnablesSave) {
     Start();
     auto& d = Open();
     Type(d, L"typed by hand");
-    Click(d.saveButton);
+    Click(d.SaveButton());
     ASSERT_FALSE(SaveEnabled(d));
     for (const auto& [row, index] : GetParam().clicks) Click(d.ChoiceButton(row, index));
     EXPECT_EQ(Text(d), GetParam().expected);
@@ -211,9 +214,9 @@ TEST_P(AudioSettingsSave, StoresTheTextAsItIs) {
     Start();
     form->Options().SaveParameters(L"-ac 6");
     auto& d = Open();
-    SetWindowTextW(d.parametersEdit, GetParam().text.c_str());
+    SetWindowTextW(d.ParametersEdit(), GetParam().text.c_str());
     EXPECT_TRUE(SaveEnabled(d));
-    Click(d.saveButton);
+    Click(d.SaveButton());
     EXPECT_EQ(form->Options().Parameters(), GetParam().text);
     EXPECT_EQ(StoredParameters(), EncodeUtf8(GetParam().text));
     EXPECT_FALSE(SaveEnabled(d));
@@ -232,7 +235,7 @@ TEST_F(AudioSettings, CloseWithoutSaveChangesNothingAndReopeningStartsAfresh) {
     Click(first.ChoiceButton(RowChannels, 1));
     Type(first, L" more");
     const HWND firstWindow = first.Handle();
-    Click(first.closeButton);
+    Click(first.CloseButton());
     EXPECT_FALSE(IsWindow(firstWindow)) << "closing frees the window";
     EXPECT_EQ(form->Options().Parameters(), L"-ac 2");
     EXPECT_EQ(ReadFileBytes(ini), file);
@@ -253,10 +256,10 @@ TEST_F(AudioSettings, EscapeCloseAndTheCloseBoxFreeTheWindow) {
         return PumpUntil([&] { return !IsWindow(window) && form->Options().AudioSettingsDialogs().empty(); }, 3000);
     };
     EXPECT_TRUE(closes([](AudioSettingsDialog& d) {
-        SetFocus(d.parametersEdit);
-        PostMessageW(d.parametersEdit, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        SetFocus(d.ParametersEdit());
+        PostMessageW(d.ParametersEdit(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     })) << "Escape";
-    EXPECT_TRUE(closes([](AudioSettingsDialog& d) { Click(d.closeButton); })) << "Close";
+    EXPECT_TRUE(closes([](AudioSettingsDialog& d) { Click(d.CloseButton()); })) << "Close";
     EXPECT_TRUE(closes([](AudioSettingsDialog& d) { SendMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }))
         << "the close box";
 }
@@ -272,13 +275,13 @@ TEST_F(AudioSettings, FiveHundredOpeningsKeepTheWindowCountFlat) {
     };
     const auto openAndClose = [&] {
         auto& d = Open();
-        Click(d.closeButton);
+        Click(d.CloseButton());
     };
     openAndClose();  // the first opening makes what every window shares
     const size_t before = windowCount();
     auto& open = Open();
     EXPECT_GT(windowCount(), before + 20) << "an open window counts";
-    Click(open.closeButton);
+    Click(open.CloseButton());
     for (int i = 0; i < 500; ++i) openAndClose();
     EXPECT_TRUE(form->Options().AudioSettingsDialogs().empty());
     EXPECT_EQ(FindWindowW(kAudioSettingsClass, nullptr), nullptr);
@@ -290,21 +293,31 @@ TEST_F(AudioSettings, FiveHundredOpeningsKeepTheWindowCountFlat) {
 TEST_F(AudioSettings, EnterSavesWhenThereIsSomethingToSave) {
     Start();
     auto& d = Open();
-    SetFocus(d.parametersEdit);
+    SetFocus(d.ParametersEdit());
     const auto pressEnter = [&] {
-        PostMessageW(d.parametersEdit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-        PostMessageW(d.parametersEdit, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
+        PostMessageW(d.ParametersEdit(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageW(d.ParametersEdit(), WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
     };
+    const std::string stored = ReadFileBytes(ini);
     pressEnter();
-    PumpFor(100);
+    // The dialog's hook handles each key as it is taken from the queue, so Enter has been handled
+    // once no key is left there. The short pause is for anything it left queued.
+    EXPECT_TRUE(PumpUntil(
+        [] {
+            MSG key;
+            return !PeekMessageW(&key, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE);
+        },
+        3000));
+    PumpFor(50);
     EXPECT_TRUE(IsWindowVisible(d.Handle()));
     EXPECT_EQ(form->Options().Parameters(), L"");
+    EXPECT_EQ(ReadFileBytes(ini), stored) << "nothing saved";
     Type(d, L"-ac 1");
-    EXPECT_TRUE(GetWindowLongPtrW(d.saveButton, GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_TRUE(GetWindowLongPtrW(d.SaveButton(), GWL_STYLE) & BS_DEFPUSHBUTTON);
     pressEnter();
     EXPECT_TRUE(PumpUntil([&] { return form->Options().Parameters() == L"-ac 1"; }, 3000));
     EXPECT_FALSE(SaveEnabled(d));
-    EXPECT_FALSE(GetWindowLongPtrW(d.saveButton, GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_FALSE(GetWindowLongPtrW(d.SaveButton(), GWL_STYLE) & BS_DEFPUSHBUTTON);
 }
 
 TEST_F(AudioSettings, TabAndArrowKeysMoveThroughTheDialog) {
@@ -332,9 +345,9 @@ TEST_F(AudioSettings, TwoWindowsAtOnceBothSaveTheSameString) {
     Click(second.ChoiceButton(RowSamplingRate, 6));
     EXPECT_EQ(Text(first), L"-ac 1");
     EXPECT_EQ(Text(second), L"-ar 48000");
-    Click(first.saveButton);
+    Click(first.SaveButton());
     EXPECT_EQ(form->Options().Parameters(), L"-ac 1");
-    Click(second.saveButton);
+    Click(second.SaveButton());
     EXPECT_EQ(form->Options().Parameters(), L"-ar 48000");
     EXPECT_EQ(StoredParameters(), "-ar 48000");
 }
@@ -350,7 +363,7 @@ TEST_F(AudioSettings, RememberDecidesWhetherTheNextStartLoadsTheSavedString) {
     Start();
     auto& d = Open();
     Click(d.ChoiceButton(RowChannels, 1));
-    Click(d.saveButton);
+    Click(d.SaveButton());
     form->RunCommand(CMD_RememberAudioSettings);
     Restart();
     EXPECT_EQ(form->Options().Parameters(), L"-ac 1");

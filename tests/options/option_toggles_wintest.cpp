@@ -1,5 +1,8 @@
+#include <algorithm>
+
 #include "common/text.h"
 #include "support/app_fixture.h"
+#include "support/conversion_support.h"
 #include "support/dialog_watcher.h"
 #include "support/program_instances.h"
 
@@ -70,8 +73,15 @@ TEST_P(ResetRefused, ChangesNothing) {
     EXPECT_EQ(watcher.Seen().front().caption, L"Confirmation");
     EXPECT_EQ(watcher.Seen().front().text, L"Restart Application?");
     EXPECT_FALSE(form->EndRequested());
-    PumpFor(500);
+    // SendMessageW has returned, so the answer has been handled, and a restart would have given up
+    // the file and started the new copy's process in that handling (its window comes only much
+    // later). The short pause is for anything it left queued.
+    PumpFor(50);
     EXPECT_EQ(ReadFileBytes(ini), file);
+    const auto copies = RunningProcesses(L"Corvana.exe");
+    EXPECT_TRUE(std::none_of(copies.begin(), copies.end(), [&](DWORD pid) {
+        return lstrcmpiW(ImagePath(pid).c_str(), exe.c_str()) == 0;
+    })) << "no second copy";
     EXPECT_EQ(FindInstance(exe, 0).window, nullptr) << "no second copy";
     form->RunCommand(CMD_ShowErrorDetails);
     EXPECT_EQ(ReadFileBytes(ini), kBom + "[Settings]\r\nDestination=C:\\Kept\r\nShowErrorDetails=OFF\r\n\r\n");

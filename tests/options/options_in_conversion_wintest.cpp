@@ -53,15 +53,15 @@ protected:
         SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
         auto& dialog = *form->Options().AudioSettingsDialogs().back();
         for (const auto& [row, index] : radios) SendMessageW(dialog.ChoiceButton(row, index), BM_CLICK, 0, 0);
-        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
-        SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
+        SendMessageW(dialog.SaveButton(), BM_CLICK, 0, 0);
+        SendMessageW(dialog.CloseButton(), BM_CLICK, 0, 0);
     }
     void SaveText(const std::wstring& text) {
         SendMessageW(form->Options().AudioSettingsButton(), BM_CLICK, 0, 0);
         auto& dialog = *form->Options().AudioSettingsDialogs().back();
-        SetWindowTextW(dialog.parametersEdit, text.c_str());
-        SendMessageW(dialog.saveButton, BM_CLICK, 0, 0);
-        SendMessageW(dialog.closeButton, BM_CLICK, 0, 0);
+        SetWindowTextW(dialog.ParametersEdit(), text.c_str());
+        SendMessageW(dialog.SaveButton(), BM_CLICK, 0, 0);
+        SendMessageW(dialog.CloseButton(), BM_CLICK, 0, 0);
     }
     void Convert() { ASSERT_TRUE(ConvertAndWait(*form)); }
 };
@@ -122,7 +122,9 @@ TEST_F(OptionsInConversion, RejectedParametersGiveErrorAndNoFile) {
     Convert();
     EXPECT_EQ(RowText(form->Files().Handle(), 0, 1), L"Error");
     EXPECT_FALSE(FileExists(out + L"\\tone.wav"));
-    PumpFor(100);
+    // The run's end is seen only once the window has handled the reports that ended it, and a details
+    // box is shown within that handling. The short pause is for anything it left queued.
+    PumpFor(50);
     EXPECT_EQ(watcher.Count(), 0u) << "no details while \"Show Error Details\" is off";
 }
 
@@ -145,7 +147,9 @@ TEST_F(OptionsInConversion, ShowErrorDetailsActsFromTheNextFailingFileOn) {
         DialogWatcher::Press(IDOK)(box);
     });
     Convert();
-    PumpFor(200);
+    // The run's end is seen only once the window has handled both failures, and a second box would
+    // have been shown within that handling. The short pause is for anything it left queued.
+    PumpFor(50);
     ASSERT_EQ(watcher.Count(), 1u);
     const DialogSnapshot box = watcher.Seen().front();
     EXPECT_EQ(box.caption, L"ERROR");
