@@ -134,6 +134,12 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
         ticket.normalize = plan->normalize;
         ticket.replaceExisting = plan->replaceExisting;
         ticket.hungAfter = hungJobLimit_;
+        if (plan->skip) {
+            ++finished_;
+            JobResult result{JobOutcome::Skipped, plan->output, {}};
+            events.push_back(EngineEvent{EngineEvent::Kind::Finished, id, plan->source, std::nullopt, result, false});
+            continue;
+        }
         events.push_back(EngineEvent{EngineEvent::Kind::Started, id, plan->source, std::nullopt, {}, false});
 
         std::wstring failure = plan->failure;
@@ -186,6 +192,12 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
     }
 }
 
+double ConversionEngine::WorkDone() const {
+    double done = static_cast<double>(finished_);
+    for (const auto& [id, job] : jobs_) done += job->percent / 100.0;
+    return done;
+}
+
 std::vector<EngineEvent> ConversionEngine::TakeEvents() {
     std::vector<Report> reports;
     {
@@ -198,6 +210,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
         const auto it = jobs_.find(report.id);
         if (it == jobs_.end()) continue;
         if (!report.result) {
+            if (report.percent) it->second->percent = *report.percent;
             // Only the latest progress of a job is worth showing.
             if (!events.empty() && events.back().kind == EngineEvent::Kind::Progress && events.back().id == report.id)
                 events.back().percent = report.percent;

@@ -36,6 +36,7 @@ struct PlannedJob {
     bool replaceExisting = false;
     std::wstring outputFolder;  // created (with its parents) before the job, when not empty
     std::wstring failure;       // not empty: the job fails at once with this line
+    bool skip = false;          // the output is there already: no job runs, the row is Skipped
 };
 
 // Asked by the engine, on the owner's thread, when a row's job is about to start.
@@ -104,12 +105,15 @@ public:
     bool Stopping() const { return stopping_; }
     size_t RunningJobs() const { return jobs_.size(); }
     size_t FinishedJobs() const { return finished_; }
+    // The run's work done, in jobs: the finished ones and the running ones' fractions.
+    double WorkDone() const;
 
     std::vector<EngineEvent> TakeEvents();
 
 private:
     struct Job {
         JobTicket ticket;
+        int percent = 0;  // the latest progress reported; the owner's
         std::atomic<bool> stop{false};
         std::thread thread;
     };

@@ -10,6 +10,7 @@ const wchar_t* OutcomeText(JobOutcome outcome) {
         case JobOutcome::Converted: return L"OK";
         case JobOutcome::Failed: return L"Error";
         case JobOutcome::Stopped: return L"Stopped";
+        case JobOutcome::Skipped: return L"Skipped";
     }
     return L"Error";
 }

@@ -18,8 +18,13 @@
 namespace corvana {
 
 // How a job ended.
-enum class JobOutcome { Converted, Failed, Stopped };
-// What a row and the status bar say for it: "OK", "Error", "Stopped".
+enum class JobOutcome {
+    Converted,
+    Failed,
+    Stopped,
+    Skipped,  // its output was there already, converted in an earlier run; no job ran
+};
+// What a row and the status bar say for it: "OK", "Error", "Stopped", "Skipped".
 const wchar_t* OutcomeText(JobOutcome outcome);
 
 // Starts console programs and hands back what they write.

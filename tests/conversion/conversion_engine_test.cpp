@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <set>
 
 #include "conversion/ffmpeg_command.h"
 #include "support/fake_conversion.h"
@@ -30,6 +31,7 @@ public:
     std::wstring folder = L"C:\\out";
     std::wstring extension = L".mp3";
     std::vector<uint64_t> planned;
+    std::set<uint64_t> converted;  // rows whose outputs are there already
 
     std::optional<PlannedJob> Plan(uint64_t id) override {
         planned.push_back(id);
@@ -39,6 +41,7 @@ public:
         job.source = it->second;
         job.outputFolder = folder;
         job.output = ComposeOutputPath(folder, BaseName(it->second), extension);
+        job.skip = converted.count(id) != 0;
         return job;
     }
 };
@@ -177,6 +180,34 @@ TEST_F(Engine, RowsRemovedBeforeTheirJobAreSkippedAndAddedRowsJoinTheRun) {
     ASSERT_TRUE(RunToEnd());
     EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"OK"}, {3, L"OK"}, {4, L"OK"}}));
     EXPECT_EQ(planner.planned, (std::vector<uint64_t>{1, 2, 3, 4}));
+}
+
+TEST_F(Engine, RowsConvertedAlreadyAreSkippedWithoutAJobAndCountAsDone) {
+    const auto ids = AddRows({L"a.wav", L"b.wav", L"c.wav"});
+    planner.converted = {ids[0], ids[2]};
+    engine.Start(ids, planner, 2);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results(), (std::map<uint64_t, std::wstring>{{1, L"Skipped"}, {2, L"OK"}, {3, L"Skipped"}}));
+    EXPECT_EQ(StartOrder(), (std::vector<uint64_t>{2}));
+    EXPECT_EQ(ffmpeg.Commands().size(), 1u);
+    EXPECT_EQ(engine.FinishedJobs(), 3u);
+    EXPECT_EQ(engine.WorkDone(), 3.0);
+    EXPECT_EQ(files.Names().size(), 4u) << "the sources and b's output";
+}
+
+TEST_F(Engine, WorkDoneCountsTheRunningJobsFractions) {
+    const auto ids = AddRows({{L"long.wav", FakeBehaviour::HangsUntilStopped}, L"short.wav"});
+    engine.Start(ids, planner, 2);
+    // The long job has said it is halfway (5 s of 10), the short one has finished.
+    ASSERT_TRUE(Pump([&] {
+        const bool halfway = std::any_of(events.begin(), events.end(), [&](const EngineEvent& e) {
+            return e.kind == EngineEvent::Kind::Progress && e.id == ids[0] && e.percent == 50;
+        });
+        return halfway && engine.FinishedJobs() == 1;
+    }));
+    EXPECT_EQ(engine.WorkDone(), 1.5);
+    engine.Stop();
+    ASSERT_TRUE(RunToEnd());
 }
 
 // Stop reaches jobs in every state: running (tidy quit or deaf to it), waiting for a slot, and
