@@ -131,13 +131,13 @@ JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files
     OutputKeeper output;
     ProcessRunner::Outcome outcome;
     HangWatch watch(files, ticket.temporary, ticket.hungAfter);
-    const auto runFFmpeg = [&](const std::optional<SourceAudio>& kept) {
+    const auto runFFmpeg = [&](const std::optional<SourceAudio>& kept, bool cover) {
         output.Clear();
         ProgressReader progress;
         int shown = -1;
         watch = HangWatch(files, ticket.temporary, ticket.hungAfter);
         outcome = runner.Run(
-            FFmpegCommandLine(ticket.source, ticket.temporary, ticket.parameters, ticket.normalize, kept),
+            FFmpegCommandLine(ticket.source, ticket.temporary, ticket.parameters, ticket.normalize, kept, cover),
             [&](std::string_view bytes) {
                 watch.Printed();
                 output.Append(bytes);
@@ -148,12 +148,14 @@ JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files
             },
             [&] { return stop || watch.Hung(); });
     };
-    runFFmpeg(keep);
-    if (keep && outcome.exitStatus && *outcome.exitStatus != 0 && !stop && !watch.WasHung()) {
-        // Should an encoder refuse what was kept, the job runs once more as it would have without
-        // it, so keeping the source's rate never makes a job fail.
+    const bool cover = KeepsCover(ticket.source, ticket.output, ticket.parameters);
+    runFFmpeg(keep, cover);
+    if ((keep || cover) && outcome.exitStatus && *outcome.exitStatus != 0 && !stop && !watch.WasHung()) {
+        // Should the output refuse what was kept (the source's rate, a cover that is no picture
+        // it takes), the job runs once more as it would have without it, so keeping them never
+        // makes a job fail.
         if (files.FileExists(ticket.temporary)) files.Delete(ticket.temporary);
-        runFFmpeg(std::nullopt);
+        runFFmpeg(std::nullopt, false);
     }
     // A stopped FFmpeg ends its file tidily and says it succeeded; the file is still not whole.
     if (stop) return stopped();

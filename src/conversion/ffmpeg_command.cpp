@@ -1,6 +1,8 @@
 #include "conversion/ffmpeg_command.h"
 
+#include "common/paths.h"
 #include "common/text.h"
+#include "filelist/supported_files.h"
 
 namespace corvana {
 
@@ -16,11 +18,47 @@ std::wstring ParameterBlock(std::wstring_view parameters, bool normalize, const 
     return text.empty() ? L" " : L" " + text + L" ";
 }
 
+namespace {
+
+// Whether the text holds the option as a word of its own, as FFmpeg would read it.
+bool HasOption(std::wstring_view text, std::wstring_view option) {
+    for (size_t at = text.find(option); at != std::wstring_view::npos; at = text.find(option, at + 1)) {
+        const bool starts = at == 0 || text[at - 1] == L' ' || text[at - 1] == L'\t';
+        const size_t end = at + option.size();
+        const bool ends = end == text.size() || text[end] == L' ' || text[end] == L'\t' || text[end] == L':';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool KeepsCover(std::wstring_view source, std::wstring_view output, std::wstring_view parameters) {
+    const std::wstring extension = AsciiLowerCase(ExtensionPart(output));
+    if (extension != L".mp3" && extension != L".flac" && extension != L".m4a") return false;
+    return IsAudioOnlyFile(source) && !HasOption(parameters, L"-map") && !HasOption(parameters, L"-vn");
+}
+
 std::wstring FFmpegCommandLine(std::wstring_view infile, std::wstring_view outfile, std::wstring_view parameters,
-                               bool normalize, const std::optional<SourceAudio>& keep) {
-    std::wstring line = L"ffmpeg.exe -y -vn -i \"";
+                               bool normalize, const std::optional<SourceAudio>& keep, bool cover) {
+    std::wstring line = cover ? L"ffmpeg.exe -y -i \"" : L"ffmpeg.exe -y -vn -i \"";
     line += infile;
     line += L'"';
+    if (cover) {
+        // "V" is a video stream that is no attached picture: a film's, which is never kept.
+        line += L" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy";
+        if (EqualsIgnoreAsciiCase(ExtensionPart(outfile), L".mp3")) line += L" -id3v2_version 3";
+    }
+    if (normalize)
+        for (const wchar_t* tag :
+             {L"REPLAYGAIN_TRACK_GAIN", L"REPLAYGAIN_TRACK_PEAK", L"REPLAYGAIN_ALBUM_GAIN", L"REPLAYGAIN_ALBUM_PEAK"}) {
+            // In the file's tags, and in the audio stream's (where Ogg keeps them).
+            line += L" -metadata ";
+            line += tag;
+            line += L"= -metadata:s:a ";
+            line += tag;
+            line += L'=';
+        }
     line += ParameterBlock(parameters, normalize, keep);
     line += L'"';
     line += outfile;

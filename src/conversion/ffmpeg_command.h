@@ -28,9 +28,19 @@ struct SourceAudio {
 std::wstring ParameterBlock(std::wstring_view parameters, bool normalize,
                             const std::optional<SourceAudio>& keep = std::nullopt);
 
-// "ffmpeg.exe -y -vn -i" + quoted input + parameter block + quoted output.
+// Whether a job keeps the source's cover: the output's format holds one (MP3, FLAC and M4A; the
+// others' muxers refuse a picture stream or drop it), the source is of a type that holds audio
+// alone (a picture in a film container is a film), and the user's parameters choose no streams
+// themselves ("-map", "-vn").
+bool KeepsCover(std::wstring_view source, std::wstring_view output, std::wstring_view parameters);
+
+// "ffmpeg.exe -y -vn -i" + quoted input + parameter block + quoted output. With cover, the
+// source's first audio stream and its first picture (copied as it is; a stream that is a film is
+// never taken) instead of "-vn", and ID3v2.3 tags in an MP3. When normalising, the ReplayGain tags
+// go: they describe a loudness the output no longer has.
 std::wstring FFmpegCommandLine(std::wstring_view infile, std::wstring_view outfile, std::wstring_view parameters,
-                               bool normalize, const std::optional<SourceAudio>& keep = std::nullopt);
+                               bool normalize, const std::optional<SourceAudio>& keep = std::nullopt,
+                               bool cover = false);
 
 // True when the parameters choose the output's sampling rate themselves ("-ar", also with a
 // stream specifier such as "-ar:a").

@@ -31,14 +31,64 @@ INSTANTIATE_TEST_SUITE_P(Cases, ParameterBlockTest,
 TEST(FFmpegCommandLine, QuotesBothPathsAroundTheBlock) {
     EXPECT_EQ(FFmpegCommandLine(L"C:\\in put\\a.flac", L"D:\\out\\a.mp3", L"", false),
               L"ffmpeg.exe -y -vn -i \"C:\\in put\\a.flac\" \"D:\\out\\a.mp3\"");
-    EXPECT_EQ(FFmpegCommandLine(L"C:\\100%PATH%.flac", L"C:\\o & p.wav", L" -b:a 128k", true),
-              L"ffmpeg.exe -y -vn -i \"C:\\100%PATH%.flac\" -b:a 128k -af loudnorm \"C:\\o & p.wav\"");
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\100%PATH%.flac", L"C:\\o & p.wav", L" -b:a 128k", false),
+              L"ffmpeg.exe -y -vn -i \"C:\\100%PATH%.flac\" -b:a 128k \"C:\\o & p.wav\"");
+}
+
+// The ReplayGain tags describe the loudness before normalising: they are dropped from the file's
+// and the audio stream's tags, and only then.
+constexpr const wchar_t* kNoReplayGain =
+    L" -metadata REPLAYGAIN_TRACK_GAIN= -metadata:s:a REPLAYGAIN_TRACK_GAIN="
+    L" -metadata REPLAYGAIN_TRACK_PEAK= -metadata:s:a REPLAYGAIN_TRACK_PEAK="
+    L" -metadata REPLAYGAIN_ALBUM_GAIN= -metadata:s:a REPLAYGAIN_ALBUM_GAIN="
+    L" -metadata REPLAYGAIN_ALBUM_PEAK= -metadata:s:a REPLAYGAIN_ALBUM_PEAK=";
+
+TEST(FFmpegCommandLine, NormalisingDropsTheReplayGainTags) {
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\o.wav", L" -b:a 128k", true),
+              std::wstring(L"ffmpeg.exe -y -vn -i \"C:\\a.flac\"") + kNoReplayGain +
+                  L" -b:a 128k -af loudnorm \"C:\\o.wav\"");
+}
+
+TEST(FFmpegCommandLine, ACoverIsCopiedAndAFilmNeverTaken) {
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\a.mp3", L"", false, std::nullopt, true),
+              L"ffmpeg.exe -y -i \"C:\\a.flac\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy -id3v2_version 3 "
+              L"\"C:\\a.mp3\"");
+    EXPECT_EQ(FFmpegCommandLine(L"C:\\a.mp3", L"C:\\a.m4a", L"-b:a 96k", true, std::nullopt, true),
+              std::wstring(L"ffmpeg.exe -y -i \"C:\\a.mp3\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy") +
+                  kNoReplayGain + L" -b:a 96k -af loudnorm \"C:\\a.m4a\"");
+}
+
+TEST(FFmpegCommandLine, CoversWhereTheOutputHoldsOneAndTheSourceIsNoFilm) {
+    struct {
+        const wchar_t* source;
+        const wchar_t* output;
+        const wchar_t* parameters;
+        bool keeps;
+    } cases[] = {
+        {L"C:\\m\\a.flac", L"D:\\o\\a.mp3", L"", true},
+        {L"C:\\m\\a.MP3", L"D:\\o\\a.FLAC", L"-b:a 128k", true},
+        {L"C:\\m\\a.wma", L"D:\\o\\a~Corvana-1.m4a", L"", true},
+        {L"C:\\m\\a.flac", L"D:\\o\\a.ogg", L"", false},  // the Ogg muxer refuses pictures
+        {L"C:\\m\\a.flac", L"D:\\o\\a.opus", L"", false},
+        {L"C:\\m\\a.flac", L"D:\\o\\a.wav", L"", false},
+        {L"C:\\m\\film.mp4", L"D:\\o\\film.mp3", L"", false},  // its pictures are a film
+        {L"C:\\m\\film.mkv", L"D:\\o\\film.m4a", L"", false},
+        {L"C:\\m\\a.unknown", L"D:\\o\\a.mp3", L"", false},
+        {L"C:\\m\\a.flac", L"D:\\o\\a.mp3", L"-map 0:a", false},  // the user chose the streams
+        {L"C:\\m\\a.flac", L"D:\\o\\a.mp3", L"-b:a 96k -vn", false},
+        {L"C:\\m\\a.flac", L"D:\\o\\a.mp3", L"-map:a 0", false},
+        {L"C:\\m\\a.flac", L"D:\\o\\a.mp3", L"-metadata title=-map", true},
+        {L"C:\\m\\a.flac", L"D:\\o\\a.mp3", L"-vnx", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KeepsCover(c.source, c.output, c.parameters), c.keeps)
+            << c.source << L" " << c.output << L" " << c.parameters;
 }
 
 TEST(FFmpegCommandLine, NormalisingKeepsTheLearnedRateAndNothingElseChanges) {
     EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\a.mp3", L"", true, SourceAudio{44100, L"s16"}),
-              L"ffmpeg.exe -y -vn -i \"C:\\a.flac\" -af loudnorm,aformat=sample_fmts=s16:sample_rates=44100 "
-              L"\"C:\\a.mp3\"");
+              std::wstring(L"ffmpeg.exe -y -vn -i \"C:\\a.flac\"") + kNoReplayGain +
+                  L" -af loudnorm,aformat=sample_fmts=s16:sample_rates=44100 \"C:\\a.mp3\"");
     EXPECT_EQ(ParameterBlock(L" -ac 1", true, SourceAudio{22050, L""}),
               L" -ac 1 -af loudnorm,aformat=sample_rates=22050 ");
     // Without normalisation the command is exactly what it always was, rate or not.

@@ -112,6 +112,7 @@ enum class FakeBehaviour {
     WaitsForGate,       // waits until the test opens the gate, then converts
     GrowsQuietly,       // prints nothing for 3 s while its output grows, then converts
     Throws,             // writes part of its output and throws, as a broken runner might
+    RefusesPictures,    // fails as a muxer that takes no such picture when asked to copy one, else converts
 };
 
 // An "FFmpeg" over MemoryFiles. A command's input and output are its first and last quoted
@@ -180,6 +181,13 @@ public:
                 break;
             case FakeBehaviour::Throws: files_.Put(output, "partial"); throw std::runtime_error("out of memory");
             case FakeBehaviour::Fails: onOutput("x: Invalid data found when processing input\n"); return {1, L""};
+            case FakeBehaviour::RefusesPictures:
+                if (commandLine.find(L"-c:v copy") != std::wstring::npos) {
+                    files_.Put(output, "");
+                    onOutput("Could not write header for output file #0 (incorrect codec parameters ?)\n");
+                    return {1, L""};
+                }
+                break;
             case FakeBehaviour::Converts:
             case FakeBehaviour::WritesEmpty: break;
         }
