@@ -21,7 +21,7 @@ set(MEDIUM_SIZES 32 40 48 56 64)
 set(LARGE_SIZES 64 80 96 112 128)
 set(IMAGE_SETS
     "about:SMALL" "help:SMALL" "exit:SMALL" "feedback:SMALL" "folder32:SMALL" "folder32-gray:SMALL"
-    "setting_tools:SMALL" "file-sound:SMALL" "tick_button:SMALL" "arrow:SMALL" "save:SMALL"
+    "setting_tools:SMALL" "file-sound:SMALL" "tick_button:SMALL" "stop_button:SMALL" "arrow:SMALL" "save:SMALL"
     "add-video:LARGE" "add-folder:LARGE" "envelope-letter-icon:LARGE" "sign-info-icon:LARGE"
     "sign-question-icon:LARGE" "logo:LARGE" "cat:LARGE" "like:MEDIUM" "dislike:MEDIUM" "corvana:ICON")
 set(ICON_SIZES 16 20 24 32 40 48 64 256)

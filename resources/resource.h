@@ -15,6 +15,7 @@
 #define IDI_TICK_BUTTON 109
 #define IDI_ARROW 110
 #define IDI_SAVE 111
+#define IDI_STOP_BUTTON 112
 
 // Large images (tool bar, about box)
 #define IDI_ADD_VIDEO 201

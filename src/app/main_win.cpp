@@ -26,6 +26,11 @@ unsigned SimultaneousChoice(int command) {
 }
 
 constexpr UINT WM_APP_STARTUP_ERROR = WM_APP + 1;
+
+// The Settings menu's switches and the keys that store them ("ON"/"OFF", off when missing).
+constexpr std::pair<int, const wchar_t*> kSwitches[] = {{CMD_ShowErrorDetails, L"ShowErrorDetails"},
+                                                        {CMD_KeepFolderStructure, L"KeepFolderStructure"},
+                                                        {CMD_SkipConvertedFiles, L"SkipConvertedFiles"}};
 constexpr int kSplitterWidth = 5;
 constexpr int kSplitterMinSize = 30;
 constexpr int kMinimumClientWidth = 360;
@@ -78,7 +83,9 @@ void MainWindow::CreateMenus() {
     }
 
     HMENU settings = CreatePopupMenu();
-    AppendMenuItems(settings, {{CMD_ShowErrorDetails, L"Show Error &Details"}});
+    AppendMenuItems(settings, {{CMD_ShowErrorDetails, L"Show Error &Details"},
+                               {CMD_KeepFolderStructure, L"&Keep Folder Structure"},
+                               {CMD_SkipConvertedFiles, L"Skip &Converted Files"}});
     AppendMenuW(settings, MF_POPUP, reinterpret_cast<UINT_PTR>(simultaneous), L"&Simultaneous Conversions");
     AppendMenuItems(settings, {kMenuSeparator, {CMD_ResetToDefaults, L"&Reset to Defaults..."}});
 
@@ -262,7 +269,8 @@ void MainWindow::ApplyStoredSettings() {
         }
     };
     options_->ApplyStoredSettings(keepGoing);
-    if (settings_.Read(L"ShowErrorDetails", L"") == L"ON") SetMenuChecked(CMD_ShowErrorDetails, true);
+    for (const auto& [command, key] : kSwitches)
+        if (settings_.Read(key, L"") == L"ON") SetMenuChecked(command, true);
     conversion_->SetConcurrency(ParseSimultaneousConversions(settings_.Read(L"SimultaneousConversions", L"0")));
     CheckSimultaneousConversionsItem();
 }
@@ -350,7 +358,9 @@ void MainWindow::RunCommand(int command) {
         case CMD_AddFiles: files_->AddFilesFromDialog(); break;
         case CMD_AddFolder: files_->AddFolderFromDialog(); break;
         case CMD_Exit: RequestExit(); break;
-        case CMD_ShowErrorDetails: ToggleShowErrorDetails(); break;
+        case CMD_ShowErrorDetails:
+        case CMD_KeepFolderStructure:
+        case CMD_SkipConvertedFiles: ToggleSwitch(command); break;
         case CMD_ResetToDefaults: ResetToDefaults(); break;
         case CMD_OnlineHelp: OpenOnlineHelp(); break;
         case CMD_UpdateNotifications: updateCheck_->ToggleNotifications(); break;
@@ -377,10 +387,18 @@ void MainWindow::RunCommand(int command) {
     }
 }
 
-void MainWindow::ToggleShowErrorDetails() {
-    const bool checked = IsMenuChecked(CMD_ShowErrorDetails);
-    SetMenuChecked(CMD_ShowErrorDetails, !checked);
-    settings_.Write(L"ShowErrorDetails", checked ? L"OFF" : L"ON");
+void MainWindow::ToggleSwitch(int command) {
+    const bool checked = IsMenuChecked(command);
+    SetMenuChecked(command, !checked);
+    for (const auto& [switchCommand, key] : kSwitches)
+        if (switchCommand == command) settings_.Write(key, checked ? L"OFF" : L"ON");
+}
+
+OutputChoice MainWindow::CurrentChoice() const {
+    OutputChoice choice = options_->Current();
+    choice.keepFolderStructure = IsMenuChecked(CMD_KeepFolderStructure);
+    choice.skipConverted = IsMenuChecked(CMD_SkipConvertedFiles);
+    return choice;
 }
 
 void MainWindow::ResetToDefaults() {
@@ -426,14 +444,15 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             files_ = std::make_unique<FileListView>(
                 hwnd_, lastFolder_,
                 FileListView::Callbacks{[this](const std::wstring& text) { statusBar_.SetText(text); },
-                                        [this](uint64_t id) { conversion_->RowAdded(id); }});
+                                        [this](uint64_t id) { conversion_->RowAdded(id); },
+                                        [this](const std::wstring& path) { return conversion_->IsRunOutput(path); }});
             options_ = std::make_unique<OutputOptions>(hwnd_, settings_, lastFolder_);
             conversion_ = std::make_unique<ConversionSession>(ConversionSession::Parts{
                 hwnd_, FolderOf(program_.path), files_->Rows(),
                 [this](std::optional<size_t> position) { files_->RedrawRows(position); },
                 [this](const std::wstring& path) { files_->AddFile(path); },
                 [this](const std::wstring& folder) { files_->AddFolderContents(folder); },
-                [this] { return options_->Current(); }, statusBar_, [this] { Layout(); }, [this] { EndProgram(); },
+                [this] { return CurrentChoice(); }, statusBar_, [this] { Layout(); }, [this] { EndProgram(); },
                 [this] { return IsMenuChecked(CMD_ShowErrorDetails); }});
             updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);
             CreateMenus();

@@ -95,7 +95,10 @@ private:
     void EndProgram();
 
     bool ConfirmStopRunning(const wchar_t* question);
-    void ToggleShowErrorDetails();
+    // Switches a Settings item on or off and stores it.
+    void ToggleSwitch(int command);
+    // The output options with the Settings menu's switches.
+    OutputChoice CurrentChoice() const;
     void ResetToDefaults();
     void SetSimultaneousConversions(int command);
     void CheckSimultaneousConversionsItem();

@@ -6,8 +6,10 @@
 
 #include "common/app_error.h"
 #include "common/temporary_output.h"
+#include "common/text.h"
 #include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"
+#include "conversion/output_folders.h"
 #include "resource.h"
 #include "win/application_win.h"
 #include "win/command_ids.h"
@@ -38,10 +40,17 @@ public:
         } else {
             if (choice.targetFolder.empty()) job.failure = L"No target folder is set.";
             job.outputFolder = AbsolutePath(choice.targetFolder);
+            // A row found by adding a folder goes where it lay below that folder.
+            if (choice.keepFolderStructure && row->addedFrom && job.failure.empty())
+                job.outputFolder =
+                    StructuredOutputFolder(job.outputFolder, AbsolutePath(*row->addedFrom), FolderOf(job.source));
         }
         job.output = ComposeOutputPath(job.outputFolder, BaseName(job.source), OutputExtension(choice.format));
         job.parameters = choice.parameters;
         job.normalize = choice.normalize;
+        // Converted in an earlier run: the output under its plain name is whole and up to date.
+        job.skip = choice.skipConverted && job.failure.empty() && !EqualsIgnoreAsciiCase(job.output, job.source) &&
+                   FileUpToDate(job.output, job.source);
         return job;
     }
 
@@ -91,7 +100,15 @@ void ConversionSession::CreateControls() {
 void ConversionSession::OnDpiChanged(UINT dpi, HFONT font) {
     convertButton_.SetFont(font);
     convertImages_.reset(CreateButtonImageList(IDI_TICK_BUTTON, ScaleForDpi(16, dpi)));
-    SetButtonPicture(convertButton_.Handle(), convertImages_.get(), BUTTON_IMAGELIST_ALIGN_LEFT, ScaleForDpi(5, dpi));
+    stopImages_.reset(CreateButtonImageList(IDI_STOP_BUTTON, ScaleForDpi(16, dpi)));
+    buttonMargin_ = ScaleForDpi(5, dpi);
+    ShowButtonPicture();
+}
+
+void ConversionSession::ShowButtonPicture() {
+    // The list's greyed entry shows while the button waits for the jobs to end after Stop.
+    SetButtonPicture(convertButton_.Handle(), engine_.Running() ? stopImages_.get() : convertImages_.get(),
+                     BUTTON_IMAGELIST_ALIGN_LEFT, buttonMargin_);
 }
 
 void ConversionSession::SetConcurrency(unsigned setting) {
@@ -137,8 +154,10 @@ void ConversionSession::ConvertCommandLine(const std::wstring& input, const std:
 
 void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner, size_t total) {
     total_ = total;
+    workShown_ = 0;
+    runOutputs_.clear();
     Application::SetBusyCursor(true);
-    progress_.Start(total);
+    progress_.Start(total * kProgressSteps);
     parts_.layout();
     SetWindowTextW(convertButton_.Handle(), L"Stop");
     EnableWindow(convertButton_.Handle(), TRUE);
@@ -154,6 +173,7 @@ void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner
     }
     if (taskbar_) taskbar_->SetProgressState(parts_.window, TBPF_NORMAL);
     engine_.Start(std::move(rows), planner, concurrency_);
+    ShowButtonPicture();
 }
 
 void ConversionSession::RowAdded(uint64_t id) {
@@ -183,10 +203,17 @@ void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
     if (const auto position = parts_.rows.PositionOf(id)) parts_.redrawRows(*position);
 }
 
+bool ConversionSession::IsRunOutput(const std::wstring& path) const {
+    return !runOutputs_.empty() && runOutputs_.count(AsciiLowerCase(AbsolutePath(path))) != 0;
+}
+
 void ConversionSession::ShowProgress() {
-    const size_t done = engine_.FinishedJobs();
-    progress_.SetPosition(done);
-    if (taskbar_) taskbar_->SetProgressValue(parts_.window, std::min(done, total_), std::max<size_t>(total_, 1));
+    // The finished jobs and the running ones' fractions, in thousandths of a job; never back.
+    const auto work = static_cast<uint64_t>(engine_.WorkDone() * kProgressSteps);
+    if (work <= workShown_) return;
+    workShown_ = std::min<uint64_t>(work, total_ * kProgressSteps);
+    progress_.SetPosition(workShown_);
+    if (taskbar_) taskbar_->SetProgressValue(parts_.window, workShown_, std::max<uint64_t>(total_ * kProgressSteps, 1));
 }
 
 void ConversionSession::Show(const EngineEvent& event) {
@@ -197,10 +224,13 @@ void ConversionSession::Show(const EngineEvent& event) {
             break;
         case EngineEvent::Kind::Progress:
             ShowRowText(event.id, event.percent ? std::to_wstring(*event.percent) + L"%" : L"Converting");
+            ShowProgress();
             break;
         case EngineEvent::Kind::Finished:
             ShowRowText(event.id, OutcomeText(event.result.outcome));
             ShowProgress();
+            if (event.result.outcome == JobOutcome::Converted || event.result.outcome == JobOutcome::Skipped)
+                runOutputs_.insert(AsciiLowerCase(event.result.output));
             if (commandLineRun_) commandLineOk_ = event.result.outcome == JobOutcome::Converted;
             if (event.result.outcome == JobOutcome::Failed && parts_.showErrorDetails())
                 pendingDetails_.push_back(ErrorDetailsText(event.source, event.result.log));
@@ -212,6 +242,7 @@ void ConversionSession::Show(const EngineEvent& event) {
 void ConversionSession::EndRun(bool stopped) {
     SetWindowTextW(convertButton_.Handle(), L"Convert");
     EnableWindow(convertButton_.Handle(), TRUE);
+    ShowButtonPicture();
     progress_.Hide();
     parts_.layout();
     Application::SetBusyCursor(false);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "conversion/console_runner_win.h"
@@ -72,6 +73,9 @@ public:
     unsigned Concurrency() const { return concurrency_; }
 
     bool Running() const { return engine_.Running(); }
+    // The path is an output of the latest run (letter case aside): a folder added meanwhile does
+    // not take it for a source.
+    bool IsRunOutput(const std::wstring& path) const;
     // The program's exit status: 0 after a start without arguments or after the command line's
     // conversion succeeded; 1 for every other ending of a command-line start (invalid arguments,
     // a missing input, a failed, stopped or abandoned conversion).
@@ -85,13 +89,16 @@ private:
     void Show(const EngineEvent& event);
     void ShowRowText(uint64_t id, const std::wstring& text);
     void ShowProgress();
+    // "Convert"'s check mark, or the stop picture during a run.
+    void ShowButtonPicture();
     void EndRun(bool stopped);
     void ShowPendingDetails();
 
     Parts parts_;
     Button convertButton_;
     ProgressBar progress_;
-    UniqueHimagelist convertImages_;
+    UniqueHimagelist convertImages_, stopImages_;
+    int buttonMargin_ = 0;
     unsigned concurrency_ = 0;
     ConsoleProcessRunner runner_;
     WindowsJobFiles files_;
@@ -102,6 +109,10 @@ private:
     bool exitWhenStopped_ = false;
     int exitStatus_ = 0;
     size_t total_ = 0;
+    // The progress bar counts thousandths of a job.
+    static constexpr uint64_t kProgressSteps = 1000;
+    uint64_t workShown_ = 0;
+    std::set<std::wstring> runOutputs_;  // absolute, in lower case
     std::deque<std::wstring> pendingDetails_;
     bool showingDetails_ = false;
     ITaskbarList3* taskbar_ = nullptr;

@@ -4,9 +4,10 @@
 
 namespace corvana {
 
-std::optional<size_t> FileListModel::Add(std::wstring caption) {
+std::optional<size_t> FileListModel::Add(std::wstring caption, std::shared_ptr<const std::wstring> addedFrom) {
     auto item = std::make_unique<FileItem>();
     item->caption = std::move(caption);
+    item->addedFrom = std::move(addedFrom);
     FileItem* raw = item.get();
     if (!captions_.insert(raw->caption).second) return std::nullopt;
     item->id = nextId_++;

@@ -20,6 +20,9 @@ struct FileItem {
     uint64_t id = 0;
     std::wstring caption;
     std::wstring result;
+    // The folder the row was found in by adding a folder (shared by that folder's rows); empty
+    // for a row added as a file of its own.
+    std::shared_ptr<const std::wstring> addedFrom;
 };
 
 class FileListModel {
@@ -34,7 +37,7 @@ public:
     // Adds a row with an empty result unless a row has exactly this caption; returns the new
     // row's position. In sorted mode the row takes its sorted place (after rows that compare
     // equal), except inside a batch, which sorts once at its end.
-    std::optional<size_t> Add(std::wstring caption);
+    std::optional<size_t> Add(std::wstring caption, std::shared_ptr<const std::wstring> addedFrom = nullptr);
     void BeginBatch() { ++batch_; }
     void EndBatch();
     bool InBatch() const { return batch_ > 0; }

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,8 +24,9 @@ inline constexpr int kFileSoundImage = 0;
 class FileListView {
 public:
     struct Callbacks {
-        std::function<void(const std::wstring&)> showStatus;  // a text for the status bar
-        std::function<void(uint64_t)> rowAdded;               // a row joined the list
+        std::function<void(const std::wstring&)> showStatus;   // a text for the status bar
+        std::function<void(uint64_t)> rowAdded;                // a row joined the list
+        std::function<bool(const std::wstring&)> isRunOutput;  // the path is an output of the running conversion
     };
     // owner: the window that holds the list, and owns its dialogs and boxes. lastFolder: the
     // folder most recently loaded, shared with the target folder's picker.
@@ -47,8 +49,9 @@ public:
     void RedrawRows(std::optional<size_t> position);
 
     // ---- Adding ----
-    // Appends a row for the path unless a row has exactly that caption.
-    void AddFile(const std::wstring& path);
+    // Appends a row for the path unless a row has exactly that caption or the path is an output
+    // of the running conversion. addedFrom: the folder added that the file was found in.
+    void AddFile(const std::wstring& path, std::shared_ptr<const std::wstring> addedFrom = nullptr);
     // Appends every supported file beneath the folder, and remembers the folder.
     void AddFolderContents(const std::wstring& folder);
     // Gathers the supported files beneath the folder into ScanList (afresh), depth first.

@@ -112,19 +112,21 @@ LRESULT FileListView::ItemData(NMLVDISPINFOW& info) {
     return 0;
 }
 
-void FileListView::AddFile(const std::wstring& path) {
+void FileListView::AddFile(const std::wstring& path, std::shared_ptr<const std::wstring> addedFrom) {
+    // What the running conversion has written is its output, never a source of its own.
+    if (callbacks_.isRunOutput && callbacks_.isRunOutput(path)) return;
     std::optional<size_t> added;
     if (rows_.InBatch()) {
-        added = rows_.Add(path);
+        added = rows_.Add(path, std::move(addedFrom));
     } else if (!rows_.IsSorted()) {
-        added = rows_.Add(path);
+        added = rows_.Add(path, std::move(addedFrom));
         if (added)
             ListView_SetItemCountEx(list_.Handle(), static_cast<int>(rows_.Count()),
                                     LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     } else {
         if (rows_.Contains(path)) return;
         const std::vector<uint64_t> selected = SelectedIds();
-        added = rows_.Add(path);
+        added = rows_.Add(path, std::move(addedFrom));
         Refresh();
         if (!selected.empty()) SelectIds(selected);
     }
@@ -206,7 +208,8 @@ void FileListView::AddFolderContents(const std::wstring& folder) {
             SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
             InvalidateRect(list_.Handle(), nullptr, TRUE);
         });
-        for (const auto& path : scanList_) AddFile(path);
+        const auto addedFrom = std::make_shared<const std::wstring>(folder);
+        for (const auto& path : scanList_) AddFile(path, addedFrom);
     }
     callbacks_.showStatus(L"");
 }

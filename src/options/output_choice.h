@@ -11,6 +11,12 @@ struct OutputChoice {
     bool useSourceFolder = false;
     std::wstring targetFolder;  // as typed
     std::wstring parameters;    // the saved FFmpeg parameters
+    // "Keep Folder Structure": a row added from a folder goes below the target folder as it lay
+    // below the folder added.
+    bool keepFolderStructure = false;
+    // "Skip Converted Files": a row whose output is there already, whole and not older than its
+    // source, is not converted again.
+    bool skipConverted = false;
 };
 
 }  // namespace corvana

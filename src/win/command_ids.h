@@ -49,6 +49,8 @@ enum CommandId : int {
     CMD_ToolFeedback,
     CMD_ToolAbout,
     CMD_ToolHelp,
+    CMD_KeepFolderStructure,
+    CMD_SkipConvertedFiles,
     // "Simultaneous Conversions": "Automatic", then one item per number of jobs.
     CMD_SimultaneousAutomatic = 1100,
     CMD_SimultaneousFirst,  // one item per choice of the conversion engine, in its order

@@ -143,13 +143,13 @@ void ProgressBar::Create(HWND parent, int id) {
     SendMessageW(hwnd_, PBM_SETRANGE32, 0, 10);
 }
 
-void ProgressBar::Start(size_t total) {
+void ProgressBar::Start(uint64_t total) {
     ShowWindow(hwnd_, SW_SHOW);
     SendMessageW(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
     SendMessageW(hwnd_, PBM_SETPOS, 0, 0);
 }
 
-void ProgressBar::SetPosition(size_t done) {
+void ProgressBar::SetPosition(uint64_t done) {
     // One step past, then back: the bar shows the new position at once instead of easing to it.
     SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(done + 1), 0);
     SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(done), 0);

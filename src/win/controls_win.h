@@ -112,14 +112,14 @@ public:
     std::wstring Text() const;
 };
 
-// Hidden until a run starts; shows how many of its jobs have finished.
+// Hidden until a run starts; shows how much of it is done.
 class ProgressBar : public Control {
 public:
     void Create(HWND parent, int id);
     bool Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
     // Shown at 0 of total.
-    void Start(size_t total);
-    void SetPosition(size_t done);
+    void Start(uint64_t total);
+    void SetPosition(uint64_t done);
     void Hide();
 };
 

@@ -47,6 +47,16 @@ bool FileExists(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FileUpToDate(const std::wstring& made, const std::wstring& from) {
+    WIN32_FILE_ATTRIBUTE_DATA output{}, source{};
+    if (!GetFileAttributesExW(FileApiPath(made).c_str(), GetFileExInfoStandard, &output) ||
+        !GetFileAttributesExW(FileApiPath(from).c_str(), GetFileExInfoStandard, &source))
+        return false;
+    if (output.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (output.nFileSizeHigh == 0 && output.nFileSizeLow == 0) return false;
+    return CompareFileTime(&output.ftLastWriteTime, &source.ftLastWriteTime) >= 0;
+}
+
 bool DirectoryExists(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(FileApiPath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

@@ -22,6 +22,8 @@ std::wstring FileApiPath(const std::wstring& path);
 
 bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);  // a folder
+// True when `made` is a file that is not empty and not older than the file `from` (last written).
+bool FileUpToDate(const std::wstring& made, const std::wstring& from);
 // Creates a folder with its missing parents. An empty text raises "Unable to create directory";
 // otherwise returns whether the folder is there afterwards.
 bool ForceDirectories(std::wstring folder);

@@ -128,8 +128,10 @@ TEST_F(MainWindowTest, MenusHoldTheirItemsInOrder) {
     const std::vector<std::pair<HMENU, std::vector<std::wstring>>> menus = {
         {main, {L"&File", L"&Settings", L"&Help"}},
         {GetSubMenu(main, 0), {L"&Clear", L"-", L"Add &Files...", L"Add F&older...", L"-", L"E&xit"}},
-        {GetSubMenu(main, 1), {L"Show Error &Details", L"&Simultaneous Conversions", L"-", L"&Reset to Defaults..."}},
-        {GetSubMenu(GetSubMenu(main, 1), 1), {L"&Automatic", L"1", L"2", L"3", L"4", L"6", L"8", L"12", L"16"}},
+        {GetSubMenu(main, 1),
+         {L"Show Error &Details", L"&Keep Folder Structure", L"Skip &Converted Files", L"&Simultaneous Conversions",
+          L"-", L"&Reset to Defaults..."}},
+        {GetSubMenu(GetSubMenu(main, 1), 3), {L"&Automatic", L"1", L"2", L"3", L"4", L"6", L"8", L"12", L"16"}},
         {GetSubMenu(main, 2),
          {L"Online &Help\tF1", L"-", L"&Update Notifications", L"-", L"Send &Feedback...", L"&About..."}},
         {form->Files().Menu(),

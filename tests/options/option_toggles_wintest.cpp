@@ -50,11 +50,13 @@ TEST_P(OptionToggle, OnlyUpperCaseOnCountsAsOn) {
     EXPECT_EQ(ReadFileBytes(ini), FileWith("ON"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, OptionToggle,
-                         testing::Values(ToggleCase{"RememberAudioSettings", CMD_RememberAudioSettings,
-                                                    "RememberAudioSettings"},
-                                         ToggleCase{"ShowErrorDetails", CMD_ShowErrorDetails, "ShowErrorDetails"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Options, OptionToggle,
+    testing::Values(ToggleCase{"RememberAudioSettings", CMD_RememberAudioSettings, "RememberAudioSettings"},
+                    ToggleCase{"ShowErrorDetails", CMD_ShowErrorDetails, "ShowErrorDetails"},
+                    ToggleCase{"KeepFolderStructure", CMD_KeepFolderStructure, "KeepFolderStructure"},
+                    ToggleCase{"SkipConvertedFiles", CMD_SkipConvertedFiles, "SkipConvertedFiles"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct RefuseCase {
     const char* name;
