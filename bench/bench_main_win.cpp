@@ -7,7 +7,10 @@
 //     processors) over 200 short files and over 8 three-minute files, against starting ffmpeg.exe
 //     directly on the same files one by one; during the runs, the slowest answer of the window to
 //     a message sent from another thread, and the peak memory of the process.
-// Usage: corvana_bench.exe TREE_FOLDER [ROUNDS] [load|run]  (both parts without the last argument)
+//  3. a music library of 1,000 FLAC tracks with covers and tags in 50 album folders, converted with
+//     the folder structure kept and converted files skipped, then again (all skipped); and the cost
+//     of keeping covers on 200 short files.
+// Usage: corvana_bench.exe TREE_FOLDER [ROUNDS] [load|run|library|both]  (every part without it)
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -27,7 +30,9 @@
 #include "bench_timing.h"
 #include "conversion/console_runner_win.h"
 #include "conversion/conversion_engine.h"
+#include "support/flac_pictures.h"
 #include "support/tone_wav.h"
+#include "win/command_ids.h"
 #include "win/system_win.h"
 
 using namespace corvana;
@@ -98,6 +103,176 @@ void RunDirect(const std::wstring& ffmpeg, const std::wstring& commandLine, cons
     CloseHandle(nul);
 }
 
+// One press of "Convert" until the run has ended, the program's own loop handling the messages,
+// while another thread asks the window for an answer every 20 ms and samples the working set.
+struct RunFigures {
+    double seconds = 0, slowestAnswer = 0, baseMemory = 0, peakMemory = 0;
+};
+
+double WorkingSet() {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    return static_cast<double>(memory.WorkingSetSize);
+}
+
+RunFigures TimedRun(MainWindow& form) {
+    RunFigures figures;
+    figures.baseMemory = figures.peakMemory = WorkingSet();
+    std::atomic<bool> done{false};
+    const HWND window = form.Handle();
+    std::thread asker([&] {
+        while (!done) {
+            const double sent = Now();
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+            figures.slowestAnswer = std::max(figures.slowestAnswer, Now() - sent);
+            figures.peakMemory = std::max(figures.peakMemory, WorkingSet());
+            Sleep(20);
+        }
+    });
+    const double t = Now();
+    SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
+    while (form.ConversionRunning()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        Pump();
+    }
+    figures.seconds = Now() - t;
+    done = true;
+    asker.join();
+    return figures;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring path = folder + L"\\" + fd.cFileName;
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW(path.c_str());
+            else if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
+                RemoveTree(path);
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// ---- 3. A music library ----
+// 50 album folders of 20 tagged 10-s FLAC tracks with a 100 KB cover, converted to MP3 with "Keep
+// Folder Structure" and "Skip Converted Files" on, then once more (everything skipped); and the
+// cost of covers: 200 short FLAC files with covers converted keeping them, against the same run
+// with "-vn" as the user's parameters (the job then drops them as it did before covers were kept).
+void Library(MainWindow& form, const std::wstring& home, int rounds) {
+    const std::wstring work = MakeFolder(home, L"library work");
+    const std::wstring wav = work + L"\\tone.wav", track = work + L"\\track.flac";
+    std::ofstream(std::filesystem::path(wav), std::ios::binary) << test::ToneWav(10, 44100, 2);
+    RunDirect(home + L"\\ffmpeg.exe",
+              L"ffmpeg.exe -y -i \"" + wav +
+                  L"\" -metadata title=Title -metadata artist=Artist -metadata album=Album -metadata track=1 \"" +
+                  track + L"\"",
+              home);
+    std::ifstream in(std::filesystem::path(track), std::ios::binary);
+    const std::string flac((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string cover = test::kOnePixelPng;
+    cover.resize(100 * 1024, '\x5A');
+    const std::string tagged = test::WithFlacPictures(flac, {{3, "image/png", cover}});
+    if (tagged.empty()) {
+        wprintf(L"Library: ffmpeg.exe made no FLAC file to copy\n");
+        return;
+    }
+    const auto write = [&](const std::wstring& path) {
+        std::ofstream(std::filesystem::path(path), std::ios::binary) << tagged;
+    };
+    const std::wstring library = MakeFolder(work, L"Library");
+    for (int album = 0; album < 50; ++album) {
+        const std::wstring folder = MakeFolder(MakeFolder(library, L"Artist " + std::to_wstring(album / 5)),
+                                               L"Album " + std::to_wstring(album));
+        for (int t = 1; t <= 20; ++t) write(folder + L"\\" + std::to_wstring(t) + L" Track.flac");
+    }
+    const std::wstring shortFolder = MakeFolder(work, L"short");
+    {
+        std::ofstream(std::filesystem::path(wav), std::ios::binary) << test::ToneWav(0.5, 44100, 2);
+        RunDirect(home + L"\\ffmpeg.exe", L"ffmpeg.exe -y -i \"" + wav + L"\" -metadata title=Short \"" + track + L"\"",
+                  home);
+        std::ifstream shortIn(std::filesystem::path(track), std::ios::binary);
+        const std::string shortFlac((std::istreambuf_iterator<char>(shortIn)), std::istreambuf_iterator<char>());
+        const std::string shortTagged = test::WithFlacPictures(shortFlac, {{3, "image/png", cover}});
+        for (int i = 0; i < 200; ++i)
+            std::ofstream(std::filesystem::path(shortFolder + L"\\" + std::to_wstring(i) + L".flac"), std::ios::binary)
+                << shortTagged;
+    }
+
+    const std::wstring target = work + L"\\converted";
+    SetWindowTextW(form.Options().TargetFolderEdit(), target.c_str());
+    const bool keep = form.IsMenuChecked(CMD_KeepFolderStructure), skip = form.IsMenuChecked(CMD_SkipConvertedFiles);
+    if (!keep) form.RunCommand(CMD_KeepFolderStructure);
+    if (!skip) form.RunCommand(CMD_SkipConvertedFiles);
+    const auto countResults = [&](const wchar_t* text) {
+        size_t n = 0;
+        for (size_t i = 0; i < form.Files().Rows().Count(); ++i) n += form.Files().Rows().At(i).result == text;
+        return n;
+    };
+
+    std::vector<double> firstRuns, secondRuns, peaks, withCovers, withoutCovers, coverRatios;
+    size_t ok = 0, skipped = 0;
+    for (int r = 0; r < rounds; ++r) {
+        RemoveTree(target);
+        form.Files().Rows().Clear();
+        form.Files().Refresh();
+        form.Files().AddFolderContents(library);
+        const RunFigures first = TimedRun(form);
+        ok = countResults(L"OK");
+        for (size_t i = 0, shown = 0; i < form.Files().Rows().Count() && shown < 3; ++i)
+            if (const FileItem& row = form.Files().Rows().At(i); row.result != L"OK") {
+                wprintf(L"  not converted: %ls (%ls)\n", row.caption.c_str(), row.result.c_str());
+                ++shown;
+            }
+        const RunFigures second = TimedRun(form);
+        skipped = countResults(L"Skipped");
+        firstRuns.push_back(first.seconds);
+        secondRuns.push_back(second.seconds);
+        peaks.push_back(std::max(first.peakMemory, second.peakMemory));
+    }
+    // Covers or not, in turn, so that both see the same machine.
+    form.RunCommand(CMD_SkipConvertedFiles);
+    form.Files().Rows().Clear();
+    form.Files().Refresh();
+    form.Files().AddFolderContents(shortFolder);
+    for (int r = 0; r < rounds; ++r) {
+        for (const bool covers : {true, false}) {
+            form.Options().SaveParameters(covers ? L"" : L"-vn");
+            RemoveTree(target);
+            (covers ? withCovers : withoutCovers).push_back(TimedRun(form).seconds);
+        }
+        coverRatios.push_back(withCovers.back() / withoutCovers.back());
+    }
+    form.Options().SaveParameters(L"");
+    const size_t files = 50 * 20;
+    wprintf(
+        L"Music library: 50 albums x 20 tracks of 10 s FLAC with a 100 KB cover, to MP3, %u jobs at once, %d "
+        L"rounds (medians)\n",
+        EffectiveConcurrency(0), rounds);
+    wprintf(L"  first run                       %9.1f ms  (%.1f ms per file; %zu rows OK)\n", Median(firstRuns) * 1000,
+            Median(firstRuns) * 1000 / files, ok);
+    wprintf(
+        L"  second run, everything skipped  %9.1f ms  (%zu rows Skipped; %.3f of the first run, target at most "
+        L"0.05)\n",
+        Median(secondRuns) * 1000, skipped, Median(secondRuns) / Median(firstRuns));
+    wprintf(L"  peak working set                %9.1f MB\n", Median(peaks) / 1048576);
+    wprintf(
+        L"  200 x 0.5 s FLAC with a cover: keeping it %.1f ms, dropping it (-vn) %.1f ms; ratio %.3f (median of "
+        L"per-round ratios %.3f; target at most 1.03)\n",
+        Median(withCovers) * 1000, Median(withoutCovers) * 1000, Median(withCovers) / Median(withoutCovers),
+        Median(coverRatios));
+    fflush(stdout);
+    if (keep != form.IsMenuChecked(CMD_KeepFolderStructure)) form.RunCommand(CMD_KeepFolderStructure);
+    if (skip != form.IsMenuChecked(CMD_SkipConvertedFiles)) form.RunCommand(CMD_SkipConvertedFiles);
+    form.Files().Rows().Clear();
+    form.Files().Refresh();
+    RemoveTree(work);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,8 +307,10 @@ int wmain(int argc, wchar_t** argv) {
     form.Show(SW_SHOWNOACTIVATE);
     Pump();
 
+    const bool all = part.empty() || part == L"both";
+
     // ---- 1. Loading the tree ----
-    if (part != L"run") {
+    if (all || part == L"load") {
         std::vector<double> walks, loads, scans, loadRatios;
         size_t files = 0;
         BareWalk(tree);  // warm the file system's caches for both
@@ -180,17 +357,15 @@ int wmain(int argc, wchar_t** argv) {
         form.Files().Rows().Clear();
         form.Files().Refresh();
     }
-    if (part == L"load") {
-        DeleteFileW(ffmpeg.c_str());
-        return 0;
-    }
 
     // ---- 2. Runs over 200 short files and over 8 long ones ----
     const std::wstring sources = MakeFolder(home, L"sources");
     const std::wstring direct = MakeFolder(home, L"direct");
     const std::wstring converted = MakeFolder(home, L"converted");
     SetWindowTextW(form.Options().TargetFolderEdit(), converted.c_str());
-    wprintf(L"Conversion runs: %u jobs at once (Automatic), %d rounds (medians)\n", EffectiveConcurrency(0), rounds);
+    if (all || part == L"run")
+        wprintf(L"Conversion runs: %u jobs at once (Automatic), %d rounds (medians)\n", EffectiveConcurrency(0),
+                rounds);
 
     struct Batch {
         const wchar_t* name;
@@ -198,6 +373,7 @@ int wmain(int argc, wchar_t** argv) {
         int seconds;
     };
     for (const Batch batch : {Batch{L"short", 200, 0}, Batch{L"long", 8, 180}}) {
+        if (!all && part != L"run") break;
         const std::wstring tone = sources + L"\\tone " + batch.name + L".wav";
         const double seconds = batch.seconds ? batch.seconds : 0.5;
         std::ofstream(std::filesystem::path(tone), std::ios::binary) << test::ToneWav(seconds, 44100, 2);
@@ -227,47 +403,19 @@ int wmain(int argc, wchar_t** argv) {
                 for (int i = 0; i < batch.count; ++i) {
                     const std::wstring out = direct + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
                     RunDirect(ffmpeg,
-                              L"ffmpeg.exe -y -vn -i \"" + files[static_cast<size_t>(i)] + L"\" \"" + out + L"\"",
+                              L"ffmpeg.exe -hide_banner -y -vn -i \"" + files[static_cast<size_t>(i)] + L"\" \"" + out +
+                                  L"\"",
                               home);
                 }
                 binary.directTimes.push_back(Now() - t);
 
                 RemoveFiles(converted);
-                PROCESS_MEMORY_COUNTERS_EX memory{};
-                GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                                     sizeof(memory));
-                binary.baseMemory = static_cast<double>(memory.WorkingSetSize);
-                // Another thread asks the window for an answer every 20 ms and keeps the slowest; it
-                // also samples the process's working set.
-                std::atomic<bool> done{false};
-                double slowest = 0, peak = binary.baseMemory;
-                const HWND window = form.Handle();
-                std::thread asker([&] {
-                    while (!done) {
-                        const double sent = Now();
-                        DWORD_PTR result = 0;
-                        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
-                        slowest = std::max(slowest, Now() - sent);
-                        PROCESS_MEMORY_COUNTERS_EX m{};
-                        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m),
-                                             sizeof(m));
-                        peak = std::max(peak, static_cast<double>(m.WorkingSetSize));
-                        Sleep(20);
-                    }
-                });
-                t = Now();
-                SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
-                // The program's own loop: wait for messages, handle them.
-                while (form.ConversionRunning()) {
-                    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-                    Pump();
-                }
-                binary.runTimes.push_back(Now() - t);
-                done = true;
-                asker.join();
+                const RunFigures run = TimedRun(form);
+                binary.baseMemory = run.baseMemory;
+                binary.runTimes.push_back(run.seconds);
+                binary.slowestAnswers.push_back(run.slowestAnswer);
+                binary.peakMemory.push_back(run.peakMemory);
                 binary.ratios.push_back(binary.runTimes.back() / binary.directTimes.back());
-                binary.slowestAnswers.push_back(slowest);
-                binary.peakMemory.push_back(peak);
                 binary.ok = 0;
                 for (size_t i = 0; i < form.Files().Rows().Count(); ++i)
                     binary.ok += form.Files().Rows().At(i).result == L"OK";
@@ -307,10 +455,13 @@ int wmain(int argc, wchar_t** argv) {
         RemoveFiles(converted);
     }
 
+    if (all || part == L"library") Library(form, home, rounds);
+
     form.Files().Rows().Clear();
     for (const auto& f : {sources, direct, converted}) {
         RemoveFiles(f);
         RemoveDirectoryW(f.c_str());
     }
+    DeleteFileW(ffmpeg.c_str());
     return 0;
 }

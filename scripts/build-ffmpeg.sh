@@ -87,12 +87,14 @@ decoders="aac,aac_fixed,aac_latm,ac3,ac3_fixed,eac3,truehd,mlp,dca,dolby_e,s302m
 decoders+=",vorbis,opus,speex,wmav1,wmav2,wmapro,wmalossless,wmavoice,mp1,mp1float,mp2,mp2float,mp3,mp3float"
 decoders+=",mp3adu,mp3adufloat,mp3on4,mp3on4float,pcm_*,adpcm_*,gsm,gsm_ms,g723_1,g729,amrnb,amrwb,qcelp"
 decoders+=",nellymoser,qdm2,qdmc,mace3,mace6,atrac3,dvaudio,imc,truespeech,metasound,on2avc,xma1,xma2"
+decoders+=",mpc7,mpc8,dsd_lsbf,dsd_msbf,dsd_lsbf_planar,dsd_msbf_planar"
 demuxers="aac,ac3,eac3,truehd,mlp,dts,loas,aiff,asf,avi,flac,flv,live_flv,matroska,mov,mp3,mpegps,mpegts"
-demuxers+=",ogg,wav,w64,wv"
+demuxers+=",ogg,wav,w64,wv,ape,mpc,mpc8,tta,dsf"
 parsers="aac,aac_latm,ac3,dca,dolby_e,flac,mlp,mpegaudio,opus,vorbis,gsm,g723_1,g729,amr,dvaudio,xma"
-# Outputs: the encoder each of the 14 formats' muxers picks by default.
-encoders="libmp3lame,pcm_s16le,pcm_s16be,aac,wmav2,flac,libopus,libvorbis,ac3,eac3,mp2,wavpack"
-muxers="mp3,wav,ipod,asf,flac,webm,aiff,adts,ogg,opus,ac3,eac3,mp2,wv"
+# Outputs: the encoder each of the 14 formats' muxers picks by default. The tests also make
+# sources of the other containers Corvana reads (Matroska audio, TTA, MPEG-TS, 3GP) with it.
+encoders="libmp3lame,pcm_s16le,pcm_s16be,aac,wmav2,flac,libopus,libvorbis,ac3,eac3,mp2,wavpack,tta"
+muxers="mp3,wav,ipod,asf,flac,webm,aiff,adts,ogg,opus,ac3,eac3,mp2,wv,matroska,tta,mpegts,tgp"
 filters="loudnorm,aformat,aresample,anull,atrim,apad,volume"
 
 unpack ffmpeg

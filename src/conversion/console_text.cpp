@@ -27,9 +27,25 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
     return text;
 }
 
+std::wstring FailureReason(const std::vector<std::wstring>& lines) {
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        const std::wstring line = TrimControl(*it);
+        // Not reasons: the exit status the job adds, FFmpeg's closing words, its progress lines.
+        if (line.empty() || line.starts_with(L"FFmpeg ended with exit status") || line == L"Conversion failed!" ||
+            line.starts_with(L"size=") || line.starts_with(L"video:"))
+            continue;
+        return line;
+    }
+    return {};
+}
+
 std::wstring ErrorDetailsText(std::wstring_view infile, const std::vector<std::wstring>& lines) {
     std::wstring text(infile);
     text += L"\r\r";
+    if (const std::wstring reason = FailureReason(lines); !reason.empty()) {
+        text += reason;
+        text += L"\r\r";
+    }
     text += JoinLines(lines);
     return text;
 }

@@ -21,7 +21,13 @@ std::vector<std::wstring> ConsoleLines(std::string_view bytes, const AnsiDecoder
 // Each line followed by CR LF.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);
 
-// The text of the "ERROR" box: the input, two carriage returns, then the captured lines.
+// Why a job failed, from its log: the last line that says what went wrong (FFmpeg's last error,
+// or the job's own reason), passing over the exit status and FFmpeg's "Conversion failed!";
+// empty when no line says anything.
+std::wstring FailureReason(const std::vector<std::wstring>& lines);
+
+// The text of the "ERROR" box: the input, two carriage returns, the reason (FailureReason) and
+// two more when there is one, then the captured lines.
 std::wstring ErrorDetailsText(std::wstring_view infile, const std::vector<std::wstring>& lines);
 
 }  // namespace corvana

@@ -41,7 +41,7 @@ bool KeepsCover(std::wstring_view source, std::wstring_view output, std::wstring
 
 std::wstring FFmpegCommandLine(std::wstring_view infile, std::wstring_view outfile, std::wstring_view parameters,
                                bool normalize, const std::optional<SourceAudio>& keep, bool cover) {
-    std::wstring line = cover ? L"ffmpeg.exe -y -i \"" : L"ffmpeg.exe -y -vn -i \"";
+    std::wstring line = cover ? L"ffmpeg.exe -hide_banner -y -i \"" : L"ffmpeg.exe -hide_banner -y -vn -i \"";
     line += infile;
     line += L'"';
     if (cover) {

@@ -34,7 +34,7 @@ std::wstring ParameterBlock(std::wstring_view parameters, bool normalize,
 // themselves ("-map", "-vn").
 bool KeepsCover(std::wstring_view source, std::wstring_view output, std::wstring_view parameters);
 
-// "ffmpeg.exe -y -vn -i" + quoted input + parameter block + quoted output. With cover, the
+// "ffmpeg.exe -hide_banner -y -vn -i" + quoted input + parameter block + quoted output. With cover, the
 // source's first audio stream and its first picture (copied as it is; a stream that is a film is
 // never taken) instead of "-vn", and ID3v2.3 tags in an MP3. When normalising, the ReplayGain tags
 // go: they describe a loudness the output no longer has.

@@ -47,9 +47,33 @@ TEST(ConsoleCapture, ANameCutAcrossReadsAndALongLineComeOutWhole) {
     }
 }
 
-TEST(ErrorDetailsText, InputTwoCarriageReturnsThenLinesWithCrLf) {
-    EXPECT_EQ(ErrorDetailsText(L"C:\\a.mp3", {L"one", L"two"}), L"C:\\a.mp3\r\rone\r\ntwo\r\n");
+TEST(ErrorDetailsText, InputThenTheReasonThenLinesWithCrLf) {
+    EXPECT_EQ(ErrorDetailsText(L"C:\\a.mp3", {L"one", L"two"}), L"C:\\a.mp3\r\rtwo\r\rone\r\ntwo\r\n");
     EXPECT_EQ(ErrorDetailsText(L"C:\\a.mp3", {}), L"C:\\a.mp3\r\r");
+    EXPECT_EQ(ErrorDetailsText(L"C:\\a.mp3", {L"", L"Conversion failed!"}), L"C:\\a.mp3\r\r\r\nConversion failed!\r\n");
+}
+
+TEST(FailureReason, IsTheLastLineThatSaysWhatWentWrong) {
+    struct {
+        std::vector<std::wstring> log;
+        const wchar_t* reason;
+    } cases[] = {
+        {{L"Input #0, mp3, from 'C:\\bad.mp3':", L"C:\\bad.mp3: Invalid data found when processing input",
+          L"FFmpeg ended with exit status 1."},
+         L"C:\\bad.mp3: Invalid data found when processing input"},
+        {{L"Stream mapping:", L"Error while decoding stream #0:0: Invalid data found when processing input",
+          L"size=      10kB time=00:00:01.00 bitrate= 80.0kbits/s speed=10x", L"Conversion failed!",
+          L"FFmpeg ended with exit status 1."},
+         L"Error while decoding stream #0:0: Invalid data found when processing input"},
+        {{L"size=1kB time=00:00:05.00",
+          L"FFmpeg stopped responding: it printed nothing and its output did not "
+          L"grow for 5 minutes, so it was ended."},
+         L"FFmpeg stopped responding: it printed nothing and its output did not grow for 5 minutes, so it was ended."},
+        {{L"FFmpeg wrote an empty output file."}, L"FFmpeg wrote an empty output file."},
+        {{L"  ", L"FFmpeg ended with exit status 1.", L"Conversion failed!"}, L""},
+        {{}, L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FailureReason(c.log), c.reason);
 }
 
 }  // namespace

@@ -427,9 +427,10 @@ TEST_F(Job, WritesATemporaryFileAndNamesItWhenWhole) {
     EXPECT_EQ(result.output, L"C:\\out\\song.mp3");
     EXPECT_EQ(files.Read(L"C:\\out\\song.mp3"), "converted C:\\in\\song.flac");
     EXPECT_FALSE(files.FileExists(ticket.temporary));
-    EXPECT_EQ(ffmpeg.Commands(), std::vector<std::wstring>{L"ffmpeg.exe -y -i \"C:\\in\\song.flac\" -map 0:a:0 -map "
-                                                           L"0:v:0? -map -0:V? -c:v copy -id3v2_version 3 "
-                                                           L"\"C:\\out\\~t1.part.mp3\""});
+    EXPECT_EQ(ffmpeg.Commands(),
+              std::vector<std::wstring>{L"ffmpeg.exe -hide_banner -y -i \"C:\\in\\song.flac\" -map 0:a:0 -map "
+                                        L"0:v:0? -map -0:V? -c:v copy -id3v2_version 3 "
+                                        L"\"C:\\out\\~t1.part.mp3\""});
     EXPECT_EQ(percents, (std::vector<int>{0, 50, 99}));
 }
 
@@ -442,7 +443,7 @@ TEST_F(Job, ACoverTheOutputRefusesIsLeftOutAndTheJobSucceeds) {
     const auto commands = ffmpeg.Commands();
     ASSERT_EQ(commands.size(), 2u);
     EXPECT_NE(commands[0].find(L"-c:v copy"), std::wstring::npos);
-    EXPECT_EQ(commands[1], L"ffmpeg.exe -y -vn -i \"C:\\in\\song.flac\" \"C:\\out\\~t1.part.m4a\"");
+    EXPECT_EQ(commands[1], L"ffmpeg.exe -hide_banner -y -vn -i \"C:\\in\\song.flac\" \"C:\\out\\~t1.part.m4a\"");
     EXPECT_FALSE(files.FileExists(ticket.temporary));
 }
 
@@ -497,7 +498,7 @@ TEST_F(Job, NormalisingLearnsTheSourceRateFirst) {
     EXPECT_EQ(ffmpeg.Commands(),
               (std::vector<std::wstring>{
                   L"ffmpeg.exe -hide_banner -nostdin -i \"C:\\in\\n.wav\"",
-                  L"ffmpeg.exe -y -i \"C:\\in\\n.wav\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy"
+                  L"ffmpeg.exe -hide_banner -y -i \"C:\\in\\n.wav\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy"
                   L" -metadata REPLAYGAIN_TRACK_GAIN= -metadata:s:a REPLAYGAIN_TRACK_GAIN="
                   L" -metadata REPLAYGAIN_TRACK_PEAK= -metadata:s:a REPLAYGAIN_TRACK_PEAK="
                   L" -metadata REPLAYGAIN_ALBUM_GAIN= -metadata:s:a REPLAYGAIN_ALBUM_GAIN="

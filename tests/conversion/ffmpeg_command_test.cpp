@@ -30,9 +30,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ParameterBlockTest,
 
 TEST(FFmpegCommandLine, QuotesBothPathsAroundTheBlock) {
     EXPECT_EQ(FFmpegCommandLine(L"C:\\in put\\a.flac", L"D:\\out\\a.mp3", L"", false),
-              L"ffmpeg.exe -y -vn -i \"C:\\in put\\a.flac\" \"D:\\out\\a.mp3\"");
+              L"ffmpeg.exe -hide_banner -y -vn -i \"C:\\in put\\a.flac\" \"D:\\out\\a.mp3\"");
     EXPECT_EQ(FFmpegCommandLine(L"C:\\100%PATH%.flac", L"C:\\o & p.wav", L" -b:a 128k", false),
-              L"ffmpeg.exe -y -vn -i \"C:\\100%PATH%.flac\" -b:a 128k \"C:\\o & p.wav\"");
+              L"ffmpeg.exe -hide_banner -y -vn -i \"C:\\100%PATH%.flac\" -b:a 128k \"C:\\o & p.wav\"");
 }
 
 // The ReplayGain tags describe the loudness before normalising: they are dropped from the file's
@@ -45,16 +45,17 @@ constexpr const wchar_t* kNoReplayGain =
 
 TEST(FFmpegCommandLine, NormalisingDropsTheReplayGainTags) {
     EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\o.wav", L" -b:a 128k", true),
-              std::wstring(L"ffmpeg.exe -y -vn -i \"C:\\a.flac\"") + kNoReplayGain +
+              std::wstring(L"ffmpeg.exe -hide_banner -y -vn -i \"C:\\a.flac\"") + kNoReplayGain +
                   L" -b:a 128k -af loudnorm \"C:\\o.wav\"");
 }
 
 TEST(FFmpegCommandLine, ACoverIsCopiedAndAFilmNeverTaken) {
-    EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\a.mp3", L"", false, std::nullopt, true),
-              L"ffmpeg.exe -y -i \"C:\\a.flac\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy -id3v2_version 3 "
-              L"\"C:\\a.mp3\"");
+    EXPECT_EQ(
+        FFmpegCommandLine(L"C:\\a.flac", L"C:\\a.mp3", L"", false, std::nullopt, true),
+        L"ffmpeg.exe -hide_banner -y -i \"C:\\a.flac\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy -id3v2_version 3 "
+        L"\"C:\\a.mp3\"");
     EXPECT_EQ(FFmpegCommandLine(L"C:\\a.mp3", L"C:\\a.m4a", L"-b:a 96k", true, std::nullopt, true),
-              std::wstring(L"ffmpeg.exe -y -i \"C:\\a.mp3\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy") +
+              std::wstring(L"ffmpeg.exe -hide_banner -y -i \"C:\\a.mp3\" -map 0:a:0 -map 0:v:0? -map -0:V? -c:v copy") +
                   kNoReplayGain + L" -b:a 96k -af loudnorm \"C:\\a.m4a\"");
 }
 
@@ -87,7 +88,7 @@ TEST(FFmpegCommandLine, CoversWhereTheOutputHoldsOneAndTheSourceIsNoFilm) {
 
 TEST(FFmpegCommandLine, NormalisingKeepsTheLearnedRateAndNothingElseChanges) {
     EXPECT_EQ(FFmpegCommandLine(L"C:\\a.flac", L"C:\\a.mp3", L"", true, SourceAudio{44100, L"s16"}),
-              std::wstring(L"ffmpeg.exe -y -vn -i \"C:\\a.flac\"") + kNoReplayGain +
+              std::wstring(L"ffmpeg.exe -hide_banner -y -vn -i \"C:\\a.flac\"") + kNoReplayGain +
                   L" -af loudnorm,aformat=sample_fmts=s16:sample_rates=44100 \"C:\\a.mp3\"");
     EXPECT_EQ(ParameterBlock(L" -ac 1", true, SourceAudio{22050, L""}),
               L" -ac 1 -af loudnorm,aformat=sample_rates=22050 ");

@@ -7,6 +7,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "support/conversion_support.h"
+#include "support/flac_pictures.h"
 #include "support/list_support.h"
 #include "win/command_ids.h"
 #include "win/system_win.h"
@@ -14,43 +15,8 @@
 namespace corvana::test {
 namespace {
 
-// A whole 1 x 1 PNG picture.
-const std::string kPng(
-    "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89\0\0\0\rIDATx\x9c"
-    "c\0\x01\0\0\x05\0\x01\r\n-\xb4\0\0\0\0IEND\xae\x42`\x82",
-    67);
-
-struct Picture {
-    uint32_t type;  // 3: the front cover, 0: another picture
-    std::string mime;
-    std::string data;
-};
-
-// A FLAC file's picture block (METADATA_BLOCK_PICTURE), its header's last-block flag clear.
-std::string PictureBlock(const Picture& picture) {
-    const auto be32 = [](uint32_t v) {
-        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                           static_cast<char>(v)};
-    };
-    std::string body = be32(picture.type) + be32(static_cast<uint32_t>(picture.mime.size())) + picture.mime + be32(0) +
-                       be32(1) + be32(1) + be32(32) + be32(0) + be32(static_cast<uint32_t>(picture.data.size())) +
-                       picture.data;
-    return std::string{6} + be32(static_cast<uint32_t>(body.size())).substr(1) + body;
-}
-
-// Puts the pictures right after the stream information of a FLAC file written by FFmpeg.
-void AddPictures(const std::wstring& flac, const std::vector<Picture>& pictures) {
-    std::string bytes = ReadFileBytes(flac);
-    ASSERT_EQ(bytes.substr(0, 4), "fLaC");
-    // The stream information block comes first; it is not the last one (FFmpeg writes more).
-    const size_t infoLength = (static_cast<unsigned char>(bytes[5]) << 16) |
-                              (static_cast<unsigned char>(bytes[6]) << 8) | static_cast<unsigned char>(bytes[7]);
-    ASSERT_EQ(bytes[4] & 0x80, 0);
-    std::string blocks;
-    for (const Picture& p : pictures) blocks += PictureBlock(p);
-    bytes.insert(8 + infoLength, blocks);
-    WriteFileBytes(flac, bytes);
-}
+const std::string& kPng = kOnePixelPng;
+using Picture = FlacPicture;
 
 // The tags every test file carries, as ffmpeg.exe names them when it describes a file.
 const std::vector<std::pair<std::wstring, std::wstring>> kTags = {{L"title", L"Ünïcode ✓ «Title»"},
@@ -77,7 +43,10 @@ protected:
         for (const auto& [key, value] : kTags) arguments += L" -metadata " + key + L"=\"" + value + L"\"";
         ASSERT_EQ(RunBuiltFFmpeg(arguments + extraTags + L" \"" + path + L"\"", BuildDir()), 0u);
         DeleteFileW(wav.c_str());
-        if (!pictures.empty()) AddPictures(path, pictures);
+        if (pictures.empty()) return;
+        const std::string withPictures = WithFlacPictures(ReadFileBytes(path), pictures);
+        ASSERT_FALSE(withPictures.empty());
+        WriteFileBytes(path, withPictures);
     }
     // How ffmpeg.exe describes the file (its tags and streams), as UTF-8.
     static std::string Describe(const std::wstring& path) {
