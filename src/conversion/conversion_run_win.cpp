@@ -243,6 +243,7 @@ void ConversionSession::EndRun(bool stopped) {
     SetWindowTextW(convertButton_.Handle(), L"Convert");
     EnableWindow(convertButton_.Handle(), TRUE);
     ShowButtonPicture();
+    runOutputs_.clear();
     progress_.Hide();
     parts_.layout();
     Application::SetBusyCursor(false);

@@ -73,8 +73,8 @@ public:
     unsigned Concurrency() const { return concurrency_; }
 
     bool Running() const { return engine_.Running(); }
-    // The path is an output of the latest run (letter case aside): a folder added meanwhile does
-    // not take it for a source.
+    // The path is an output of the run going on (letter case aside): a folder added meanwhile
+    // does not take it for a source.
     bool IsRunOutput(const std::wstring& path) const;
     // The program's exit status: 0 after a start without arguments or after the command line's
     // conversion succeeded; 1 for every other ending of a command-line start (invalid arguments,
@@ -112,7 +112,7 @@ private:
     // The progress bar counts thousandths of a job.
     static constexpr uint64_t kProgressSteps = 1000;
     uint64_t workShown_ = 0;
-    std::set<std::wstring> runOutputs_;  // absolute, in lower case
+    std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
     std::deque<std::wstring> pendingDetails_;
     bool showingDetails_ = false;
     ITaskbarList3* taskbar_ = nullptr;

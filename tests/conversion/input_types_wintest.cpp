@@ -91,7 +91,10 @@ TEST_F(InputTypes, ANewTypeThatHoldsSomethingElseFailsWithAReasonAndTheRunGoesOn
 }
 
 TEST_F(InputTypes, ADamagedMp3sDetailsLeadWithTheReason) {
-    WriteFileBytes(work / L"damaged.mp3", std::string(4096, '\x55'));
+    // What is left of an MP3 whose start was overwritten: no frame FFmpeg can find.
+    std::string damaged;
+    for (int i = 0; i < 200; ++i) damaged += "Overwritten by a text editor. ";
+    WriteFileBytes(work / L"damaged.mp3", damaged);
     const JobResult failed = ConvertNow(work / L"damaged.mp3", work / L"damaged.wav");
     ASSERT_EQ(failed.outcome, JobOutcome::Failed);
     const std::wstring details = ErrorDetailsText(work / L"damaged.mp3", failed.log);
@@ -105,7 +108,10 @@ TEST_F(InputTypes, ADamagedMp3sDetailsLeadWithTheReason) {
         }
     }
     top = details.substr(0, at);
-    EXPECT_NE(top.find(L"Invalid data found when processing input"), std::wstring::npos) << EncodeUtf8(details);
+    // FFmpeg's own last word on the file ("...damaged.mp3: Invalid argument"), not the exit status.
+    const std::wstring reason = FailureReason(failed.log);
+    EXPECT_TRUE(reason.starts_with(work / L"damaged.mp3: ")) << EncodeUtf8(reason);
+    EXPECT_NE(top.find(reason), std::wstring::npos) << EncodeUtf8(details);
     EXPECT_EQ(details.find(L"configuration:"), std::wstring::npos) << "no banner";
 }
 
