@@ -100,7 +100,21 @@ target_link_libraries(corvana_win_tests PRIVATE corvana_win GTest::gtest GTest::
 target_link_options(corvana_win_tests PRIVATE -static -municode)
 target_compile_definitions(corvana_win_tests PRIVATE
     CORVANA_BUILD_DIR="${CMAKE_BINARY_DIR}" CORVANA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-add_dependencies(corvana_win_tests Corvana installer)
+add_dependencies(corvana_win_tests Corvana installer corvana_test_sources)
+
+# Sources of the types the built ffmpeg.exe reads but cannot write (Musepack, Speex), made for the
+# tests by Debian's own encoders from a tone.
+find_program(SOX sox REQUIRED)
+find_program(MPCENC mpcenc REQUIRED)
+find_program(SPEEXENC speexenc REQUIRED)
+set(TEST_SOURCES_DIR ${CMAKE_BINARY_DIR}/test-sources)
+add_custom_command(OUTPUT ${TEST_SOURCES_DIR}/tone.mpc ${TEST_SOURCES_DIR}/tone.spx
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TEST_SOURCES_DIR}
+    COMMAND ${SOX} -n -r 44100 -c 2 -b 16 ${TEST_SOURCES_DIR}/tone.wav synth 1 sine 440
+    COMMAND ${MPCENC} --silent --overwrite ${TEST_SOURCES_DIR}/tone.wav ${TEST_SOURCES_DIR}/tone.mpc
+    COMMAND ${SPEEXENC} --quiet ${TEST_SOURCES_DIR}/tone.wav ${TEST_SOURCES_DIR}/tone.spx
+    VERBATIM)
+add_custom_target(corvana_test_sources DEPENDS ${TEST_SOURCES_DIR}/tone.mpc ${TEST_SOURCES_DIR}/tone.spx)
 add_test(NAME windows COMMAND corvana_win_tests)
 # A test program that cannot run on this machine (a 32-bit one where 32-bit programs cannot run)
 # ends with 77, which counts as skipped.

@@ -14,7 +14,7 @@ sudo_cmd=()
 packages=(cmake ninja-build g++ pkg-config make nasm nsis clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick librsvg2-bin
-  googletest libpcre2-dev dpkg-dev bzip2 xz-utils curl python3)
+  googletest libpcre2-dev dpkg-dev bzip2 xz-utils curl python3 sox musepack-tools speex)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

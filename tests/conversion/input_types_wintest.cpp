@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
 #include "common/text.h"
 #include "conversion/console_text.h"
 #include "support/conversion_support.h"
@@ -17,10 +18,10 @@ struct MadeType {
     const wchar_t* arguments;  // how ffmpeg.exe writes it from a WAV tone
 };
 
-// Made here: every new type that the built ffmpeg.exe can write. Not made: Speex (".spx"; no
-// Speex encoder is built), Monkey's Audio, Musepack and DSD (".ape", ".mpc", ".dsf"; FFmpeg has no
-// encoder for them) and DVD video (".vob"; no MPEG-PS muxer is built). Their demuxers and decoders
-// are in the build all the same.
+// Made here: every new type that the built ffmpeg.exe can write; Musepack and Speex made by
+// Debian's own encoders at build time (test-sources in the build folder), and a DSD file written
+// out below. Not made: Monkey's Audio (".ape"; no encoder in Debian) and DVD video (".vob"; no
+// MPEG-PS muxer is built). Their demuxers and decoders are in the build all the same.
 const MadeType kMadeTypes[] = {
     {L"a.aif", L"-f aiff"},
     {L"b.aifc", L"-f aiff"},
@@ -32,6 +33,22 @@ const MadeType kMadeTypes[] = {
     {L"h.ts", L"-f mpegts -c:a mp2"},
     {L"i.m2ts", L"-f mpegts -c:a ac3"},
 };
+
+// A DSD stream file (".dsf") of 0.4 s of DSD silence in two channels, as its layout has it: the
+// "DSD " chunk, the format chunk, then the data in blocks of 4,096 bytes per channel.
+std::string DsdSilence() {
+    const auto le = [](uint64_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
+        return s;
+    };
+    constexpr uint64_t kBlock = 4096, kBlocks = 35, kChannels = 2;
+    const std::string data(kBlock * kBlocks * kChannels, '\x69');
+    const std::string format = "fmt " + le(52, 8) + le(1, 4) + le(0, 4) + le(2, 4) + le(kChannels, 4) + le(2822400, 4) +
+                               le(1, 4) + le(kBlock * kBlocks * 8, 8) + le(kBlock, 4) + le(0, 4);
+    const std::string dataChunk = "data" + le(12 + data.size(), 8) + data;
+    return "DSD " + le(28, 8) + le(28 + format.size() + dataChunk.size(), 8) + le(0, 8) + format + dataChunk;
+}
 
 class InputTypes : public ConversionFixture {
 protected:
@@ -56,13 +73,24 @@ TEST_F(InputTypes, AFolderOfEveryTypeGivesARowAndAnMp3Each) {
             0u)
             << EncodeUtf8(type.name);
     }
+    std::vector<std::wstring> names;
+    for (const MadeType& type : kMadeTypes) names.push_back(type.name);
+    for (const wchar_t* name : {L"j.mpc", L"k.spx"}) {
+        const std::wstring made = BuildDir() + L"\\test-sources\\tone" + ExtensionPart(name);
+        ASSERT_TRUE(CopyFileW(made.c_str(), (work / (L"in\\" + std::wstring(name))).c_str(), FALSE))
+            << EncodeUtf8(made);
+        names.push_back(name);
+    }
+    WriteFileBytes(work / L"in\\l.dsf", DsdSilence());
+    names.push_back(L"l.dsf");
+
     Prepare();
     form->Files().AddFolderContents(work / L"in");
-    ASSERT_EQ(form->Files().Rows().Count(), std::size(kMadeTypes)) << "every type is found by the scan";
+    ASSERT_EQ(form->Files().Rows().Count(), names.size()) << "every type is found by the scan";
     ASSERT_TRUE(ConvertAndWait(*form));
-    EXPECT_EQ(Results(), std::vector<std::wstring>(std::size(kMadeTypes), L"OK"));
-    for (const MadeType& type : kMadeTypes) {
-        const std::wstring output = work / (L"out\\" + BaseName(type.name) + L".mp3");
+    EXPECT_EQ(Results(), std::vector<std::wstring>(names.size(), L"OK"));
+    for (const std::wstring& name : names) {
+        const std::wstring output = work / (L"out\\" + BaseName(name) + L".mp3");
         EXPECT_TRUE(DecodesCleanly(output)) << EncodeUtf8(output);
     }
 }
