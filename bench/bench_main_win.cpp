@@ -5,8 +5,8 @@
 //     commands on such a list are measured by bench/list.sh);
 //  2. runs of "Convert" with the default settings (as many jobs at once as there are logical
 //     processors) over 200 short files and over 8 three-minute files, against starting ffmpeg.exe
-//     directly on the same files one by one; during the runs, the slowest answer of the window to
-//     a message sent from another thread, and the peak memory of the process.
+//     directly on the same files one by one and as many at once as the run takes; during the runs, the slowest answer
+//     of the window to a message sent from another thread, and the peak memory of the process.
 //  3. a music library of 1,000 FLAC tracks with covers and tags in 50 album folders, converted with
 //     the folder structure kept and converted files skipped, then again (all skipped); and the cost
 //     of keeping covers on 200 short files.
@@ -240,7 +240,8 @@ void Library(MainWindow& form, const std::wstring& home, int rounds) {
     form.Files().Refresh();
     form.Files().AddFolderContents(shortFolder);
     for (int r = 0; r < rounds; ++r) {
-        for (const bool covers : {true, false}) {
+        // Which goes first alternates, so that neither always meets the other's leftovers.
+        for (const bool covers : {r % 2 == 0, r % 2 != 0}) {
             form.Options().SaveParameters(covers ? L"" : L"-vn");
             RemoveTree(target);
             (covers ? withCovers : withoutCovers).push_back(TimedRun(form).seconds);
@@ -360,7 +361,7 @@ int wmain(int argc, wchar_t** argv) {
 
     // ---- 2. Runs over 200 short files and over 8 long ones ----
     const std::wstring sources = MakeFolder(home, L"sources");
-    const std::wstring direct = MakeFolder(home, L"direct");
+    const std::wstring directFolder = MakeFolder(home, L"direct");
     const std::wstring converted = MakeFolder(home, L"converted");
     SetWindowTextW(form.Options().TargetFolderEdit(), converted.c_str());
     if (all || part == L"run")
@@ -389,7 +390,7 @@ int wmain(int argc, wchar_t** argv) {
         struct Binary {
             Binary(std::wstring n, std::wstring p) : name(std::move(n)), path(std::move(p)) {}
             std::wstring name, path;
-            std::vector<double> directTimes, runTimes, ratios, slowestAnswers, peakMemory;
+            std::vector<double> directTimes, parallelTimes, runTimes, ratios, floorRatios, slowestAnswers, peakMemory;
             double baseMemory = 0;
             size_t ok = 0;
         };
@@ -398,16 +399,29 @@ int wmain(int argc, wchar_t** argv) {
         for (int r = 0; r < rounds; ++r)
             for (Binary& binary : binaries) {
                 placeFFmpeg(binary.path);
-                RemoveFiles(direct);
-                double t = Now();
-                for (int i = 0; i < batch.count; ++i) {
-                    const std::wstring out = direct + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
-                    RunDirect(ffmpeg,
-                              L"ffmpeg.exe -hide_banner -y -vn -i \"" + files[static_cast<size_t>(i)] + L"\" \"" + out +
-                                  L"\"",
-                              home);
-                }
-                binary.directTimes.push_back(Now() - t);
+                // The same commands started directly: one by one, then as many at once as
+                // "Automatic" runs jobs (the floor a run of several jobs can reach on this machine).
+                const auto direct = [&](unsigned atOnce) {
+                    RemoveFiles(directFolder);
+                    std::atomic<int> next{0};
+                    const double start = Now();
+                    std::vector<std::thread> starters;
+                    for (unsigned k = 0; k < atOnce; ++k)
+                        starters.emplace_back([&] {
+                            for (int i; (i = next++) < batch.count;) {
+                                const std::wstring out =
+                                    directFolder + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
+                                RunDirect(ffmpeg,
+                                          L"ffmpeg.exe -hide_banner -y -vn -i \"" + files[static_cast<size_t>(i)] +
+                                              L"\" \"" + out + L"\"",
+                                          home);
+                            }
+                        });
+                    for (std::thread& starter : starters) starter.join();
+                    return Now() - start;
+                };
+                binary.directTimes.push_back(direct(1));
+                binary.parallelTimes.push_back(direct(EffectiveConcurrency(0)));
 
                 RemoveFiles(converted);
                 const RunFigures run = TimedRun(form);
@@ -416,6 +430,7 @@ int wmain(int argc, wchar_t** argv) {
                 binary.slowestAnswers.push_back(run.slowestAnswer);
                 binary.peakMemory.push_back(run.peakMemory);
                 binary.ratios.push_back(binary.runTimes.back() / binary.directTimes.back());
+                binary.floorRatios.push_back(binary.runTimes.back() / binary.parallelTimes.back());
                 binary.ok = 0;
                 for (size_t i = 0; i < form.Files().Rows().Count(); ++i)
                     binary.ok += form.Files().Rows().At(i).result == L"OK";
@@ -426,8 +441,13 @@ int wmain(int argc, wchar_t** argv) {
             wprintf(L"   with %ls: %zu rows OK\n", binary.name.c_str(), binary.ok);
             wprintf(L"    ffmpeg.exe directly, one by one  %9.1f ms  (%.1f ms per file)\n", d * 1000,
                     d * 1000 / batch.count);
+            const double p = Median(binary.parallelTimes);
+            wprintf(L"    ffmpeg.exe directly, %u at a time %9.1f ms  (%.1f ms per file)\n", EffectiveConcurrency(0),
+                    p * 1000, p * 1000 / batch.count);
             wprintf(L"    Corvana's run (Convert)          %9.1f ms  (%.1f ms per file)\n", c * 1000,
                     c * 1000 / batch.count);
+            wprintf(L"    ratio run / direct N at a time   %9.3f   (median of per-round ratios %.3f; the floor)\n",
+                    c / p, Median(binary.floorRatios));
             wprintf(
                 L"    ratio run / direct               %9.3f   (median of per-round ratios %.3f; target at most "
                 L"0.55)\n",
@@ -451,14 +471,14 @@ int wmain(int argc, wchar_t** argv) {
         }
         fflush(stdout);
         placeFFmpeg(binaries.front().path);
-        RemoveFiles(direct);
+        RemoveFiles(directFolder);
         RemoveFiles(converted);
     }
 
     if (all || part == L"library") Library(form, home, rounds);
 
     form.Files().Rows().Clear();
-    for (const auto& f : {sources, direct, converted}) {
+    for (const auto& f : {sources, directFolder, converted}) {
         RemoveFiles(f);
         RemoveDirectoryW(f.c_str());
     }
