@@ -216,9 +216,17 @@ bool WindowsJobFiles::SameFile(const std::wstring& a, const std::wstring& b) con
 }
 
 std::optional<std::wstring> WindowsJobFiles::Rename(const std::wstring& from, const std::wstring& to, bool replace) {
-    if (MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
-        return std::nullopt;
-    return SystemErrorText(GetLastError());
+    // A finished file can be held for a moment by another program (a virus scanner looking at the
+    // new file, an indexer, the ended FFmpeg's handle not closed yet): its name waits for it, up
+    // to two seconds.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(FileApiPath(from).c_str(), FileApiPath(to).c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
+            return std::nullopt;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || attempt == 40)
+            return SystemErrorText(error);
+        Sleep(50);
+    }
 }
 
 void WindowsJobFiles::Delete(const std::wstring& path) {
