@@ -165,43 +165,38 @@ void RemoveTree(const std::wstring& folder) {
 // with "-vn" as the user's parameters (the job then drops them as it did before covers were kept).
 void Library(MainWindow& form, const std::wstring& home, int rounds) {
     const std::wstring work = MakeFolder(home, L"library work");
-    const std::wstring wav = work + L"\\tone.wav", track = work + L"\\track.flac";
-    std::ofstream(std::filesystem::path(wav), std::ios::binary) << test::ToneWav(10, 44100, 2);
-    RunDirect(home + L"\\ffmpeg.exe",
-              L"ffmpeg.exe -y -i \"" + wav +
-                  L"\" -metadata title=Title -metadata artist=Artist -metadata album=Album -metadata track=1 \"" +
-                  track + L"\"",
-              home);
-    std::ifstream in(std::filesystem::path(track), std::ios::binary);
-    const std::string flac((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string cover = test::kOnePixelPng;
     cover.resize(100 * 1024, '\x5A');
-    const std::string tagged = test::WithFlacPictures(flac, {{3, "image/png", cover}});
-    if (tagged.empty()) {
+    // A tagged FLAC track of a tone with the cover, as bytes to write out as many times as needed.
+    const auto makeTrack = [&](double seconds, const std::wstring& tags) {
+        const std::wstring wav = work + L"\\tone.wav", track = work + L"\\track.flac";
+        std::ofstream(std::filesystem::path(wav), std::ios::binary) << test::ToneWav(seconds, 44100, 2);
+        RunDirect(home + L"\\ffmpeg.exe", L"ffmpeg.exe -y -i \"" + wav + L"\" " + tags + L" \"" + track + L"\"", home);
+        std::ifstream in(std::filesystem::path(track), std::ios::binary);
+        const std::string flac((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return test::WithFlacPictures(flac, {{3, "image/png", cover}});
+    };
+    const auto writeCopies = [](const std::string& bytes, const std::wstring& folder, int count,
+                                const std::wstring& suffix) {
+        for (int i = 1; i <= count; ++i)
+            std::ofstream(std::filesystem::path(folder + L"\\" + std::to_wstring(i) + suffix), std::ios::binary)
+                << bytes;
+    };
+    const std::string albumTrack =
+        makeTrack(10, L"-metadata title=Title -metadata artist=Artist -metadata album=Album -metadata track=1");
+    const std::string shortTrack = makeTrack(0.5, L"-metadata title=Short");
+    if (albumTrack.empty() || shortTrack.empty()) {
         wprintf(L"Library: ffmpeg.exe made no FLAC file to copy\n");
         return;
     }
-    const auto write = [&](const std::wstring& path) {
-        std::ofstream(std::filesystem::path(path), std::ios::binary) << tagged;
-    };
     const std::wstring library = MakeFolder(work, L"Library");
-    for (int album = 0; album < 50; ++album) {
-        const std::wstring folder = MakeFolder(MakeFolder(library, L"Artist " + std::to_wstring(album / 5)),
-                                               L"Album " + std::to_wstring(album));
-        for (int t = 1; t <= 20; ++t) write(folder + L"\\" + std::to_wstring(t) + L" Track.flac");
-    }
+    for (int album = 0; album < 50; ++album)
+        writeCopies(albumTrack,
+                    MakeFolder(MakeFolder(library, L"Artist " + std::to_wstring(album / 5)),
+                               L"Album " + std::to_wstring(album)),
+                    20, L" Track.flac");
     const std::wstring shortFolder = MakeFolder(work, L"short");
-    {
-        std::ofstream(std::filesystem::path(wav), std::ios::binary) << test::ToneWav(0.5, 44100, 2);
-        RunDirect(home + L"\\ffmpeg.exe", L"ffmpeg.exe -y -i \"" + wav + L"\" -metadata title=Short \"" + track + L"\"",
-                  home);
-        std::ifstream shortIn(std::filesystem::path(track), std::ios::binary);
-        const std::string shortFlac((std::istreambuf_iterator<char>(shortIn)), std::istreambuf_iterator<char>());
-        const std::string shortTagged = test::WithFlacPictures(shortFlac, {{3, "image/png", cover}});
-        for (int i = 0; i < 200; ++i)
-            std::ofstream(std::filesystem::path(shortFolder + L"\\" + std::to_wstring(i) + L".flac"), std::ios::binary)
-                << shortTagged;
-    }
+    writeCopies(shortTrack, shortFolder, 200, L".flac");
 
     const std::wstring target = work + L"\\converted";
     SetWindowTextW(form.Options().TargetFolderEdit(), target.c_str());

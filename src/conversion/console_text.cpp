@@ -31,7 +31,7 @@ std::wstring FailureReason(const std::vector<std::wstring>& lines) {
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
         const std::wstring line = TrimControl(*it);
         // Not reasons: the exit status the job adds, FFmpeg's closing words, its progress lines.
-        if (line.empty() || line.starts_with(L"FFmpeg ended with exit status") || line == L"Conversion failed!" ||
+        if (line.empty() || line.starts_with(kExitStatusLine) || line == L"Conversion failed!" ||
             line.starts_with(L"size=") || line.starts_with(L"video:"))
             continue;
         return line;

@@ -21,6 +21,9 @@ std::vector<std::wstring> ConsoleLines(std::string_view bytes, const AnsiDecoder
 // Each line followed by CR LF.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);
 
+// How the line a job adds to its log when FFmpeg ended with a failing status begins.
+inline constexpr std::wstring_view kExitStatusLine = L"FFmpeg ended with exit status ";
+
 // Why a job failed, from its log: the last line that says what went wrong (FFmpeg's last error,
 // or the job's own reason), passing over the exit status and FFmpeg's "Conversion failed!";
 // empty when no line says anything.

@@ -1,5 +1,6 @@
 #include "conversion/conversion_job.h"
 
+#include "conversion/console_text.h"
 #include "conversion/ffmpeg_command.h"
 #include "conversion/job_output.h"
 
@@ -173,7 +174,7 @@ JobResult RunJob(const JobTicket& ticket, ProcessRunner& runner, JobFiles& files
     const int64_t size = files.FileSize(ticket.temporary);
     if (!JobSucceeded(outcome.exitStatus, size)) {
         if (*outcome.exitStatus != 0)
-            result.log.push_back(L"FFmpeg ended with exit status " + std::to_wstring(*outcome.exitStatus) + L".");
+            result.log.push_back(std::wstring(kExitStatusLine) + std::to_wstring(*outcome.exitStatus) + L".");
         else
             result.log.push_back(size == 0 ? L"FFmpeg wrote an empty output file." : L"FFmpeg wrote no output file.");
         if (size >= 0) files.Delete(ticket.temporary);

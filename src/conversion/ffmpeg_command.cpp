@@ -20,13 +20,17 @@ std::wstring ParameterBlock(std::wstring_view parameters, bool normalize, const 
 
 namespace {
 
-// Whether the text holds the option as a word of its own, as FFmpeg would read it.
-bool HasOption(std::wstring_view text, std::wstring_view option) {
-    for (size_t at = text.find(option); at != std::wstring_view::npos; at = text.find(option, at + 1)) {
-        const bool starts = at == 0 || text[at - 1] == L' ' || text[at - 1] == L'\t';
-        const size_t end = at + option.size();
-        const bool ends = end == text.size() || text[end] == L' ' || text[end] == L'\t' || text[end] == L':';
-        if (starts && ends) return true;
+// Whether the parameters hold the option as a word of its own, also with a stream specifier
+// ("-ar", "-ar:a"), as FFmpeg reads them: words end at blanks and control characters.
+bool HasOption(std::wstring_view parameters, std::wstring_view option) {
+    size_t i = 0;
+    while (i < parameters.size()) {
+        while (i < parameters.size() && static_cast<unsigned>(parameters[i]) <= 32) ++i;
+        size_t end = i;
+        while (end < parameters.size() && static_cast<unsigned>(parameters[end]) > 32) ++end;
+        const std::wstring_view word = parameters.substr(i, end - i);
+        if (word.starts_with(option) && (word.size() == option.size() || word[option.size()] == L':')) return true;
+        i = end;
     }
     return false;
 }
@@ -97,16 +101,7 @@ bool JobSucceeded(const std::optional<uint32_t>& exitStatus, int64_t outputSize)
 }
 
 bool SetsSampleRate(std::wstring_view parameters) {
-    size_t i = 0;
-    while (i < parameters.size()) {
-        while (i < parameters.size() && static_cast<unsigned>(parameters[i]) <= 32) ++i;
-        size_t end = i;
-        while (end < parameters.size() && static_cast<unsigned>(parameters[end]) > 32) ++end;
-        const std::wstring_view token = parameters.substr(i, end - i);
-        if (token == L"-ar" || token.substr(0, 4) == L"-ar:") return true;
-        i = end;
-    }
-    return false;
+    return HasOption(parameters, L"-ar");
 }
 
 std::optional<SourceAudio> FirstAudioStream(const std::vector<std::wstring>& ffmpegLog) {
