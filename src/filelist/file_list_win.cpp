@@ -8,6 +8,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -137,43 +138,55 @@ void FileListView::AddFile(const std::wstring& path, std::shared_ptr<const std::
 void FileListView::ScanFolder(const std::wstring& folder) {
     // Depth first in enumeration order: a subfolder is entered where its entry comes, before the
     // next entry of its parent. An explicit stack keeps very deep trees off the call stack.
+    using Identity = std::tuple<DWORD, DWORD, DWORD>;  // volume and file index
     struct Level {
         UniqueFindHandle find;
         std::wstring prefix;
+        bool known = false;  // its identity is in `visited`
     };
     scanList_.clear();
     std::vector<Level> stack;
     WIN32_FIND_DATAW fd;
-    // Folder links (junctions, symbolic links) are followed, but each folder, known by its volume
-    // and file identity, is read once: a link to a folder above would repeat the tree without end.
-    std::set<std::tuple<DWORD, DWORD, DWORD>> visited;
-    const auto firstVisit = [&visited](const std::wstring& path) {
+    // Folder links (junctions, symbolic links) are followed, but a folder reached through a link is
+    // read only when it is not one being read already or one a link led to before: a link to a
+    // folder above would repeat the tree without end. Only a link can close such a loop, so only
+    // links, the starting folder and (once a link is met) the folders above it are opened to learn
+    // their identity; a folder without links below costs one directory listing.
+    std::set<Identity> visited;
+    const auto identityOf = [](const std::wstring& path) -> std::optional<Identity> {
         const UniqueFileHandle folderHandle(CreateFileW(FileApiPath(path).c_str(), 0,
                                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         BY_HANDLE_FILE_INFORMATION info{};
-        // A folder whose identity cannot be read is read all the same (the path's length bounds it).
-        if (!folderHandle || !GetFileInformationByHandle(folderHandle.get(), &info)) return true;
-        return visited.emplace(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow).second;
+        if (!folderHandle || !GetFileInformationByHandle(folderHandle.get(), &info)) return std::nullopt;
+        return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
     };
-    const auto enter = [&](const std::wstring& pattern, const std::wstring& path) {
-        if (!firstVisit(path)) return false;
+    const auto enter = [&](const std::wstring& path, bool learnIdentity) {
+        if (learnIdentity) {
+            for (Level& above : stack)
+                if (!above.known) {
+                    above.known = true;
+                    if (const auto id = identityOf(above.prefix)) visited.insert(*id);
+                }
+            // A folder whose identity cannot be read is read all the same (the path's length
+            // bounds it).
+            if (const auto id = identityOf(path); id && !visited.insert(*id).second) return false;
+        }
         // No short names needed; larger batches per call.
-        UniqueFindHandle find(FindFirstFileExW(FileApiPath(pattern).c_str(), FindExInfoBasic, &fd,
-                                               FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        UniqueFindHandle find(FindFirstFileExW(FileApiPath(WithTrailingBackslash(path) + L"*").c_str(), FindExInfoBasic,
+                                               &fd, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
         if (!find) return false;
-        stack.push_back(Level{std::move(find), WithTrailingBackslash(path)});
+        stack.push_back(Level{std::move(find), WithTrailingBackslash(path), learnIdentity});
         return true;
     };
-    if (!enter(folder + L"\\*", folder)) return;
+    if (!enter(folder, true)) return;
     for (;;) {
         const std::wstring_view name = fd.cFileName;
         bool entered = false;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name != L"." && name != L"..") {
-                const std::wstring child = stack.back().prefix + std::wstring(name);
-                entered = enter(child + L"\\*", child);
-            }
+            if (name != L"." && name != L"..")
+                entered = enter(stack.back().prefix + std::wstring(name),
+                                (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
         } else if (IsSupportedFile(name)) {
             const std::wstring& prefix = stack.back().prefix;
             std::wstring& path = scanList_.emplace_back();

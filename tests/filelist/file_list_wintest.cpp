@@ -123,6 +123,29 @@ TEST_F(FileList, FolderLinksAreFollowedButEveryFolderIsReadOnce) {
     EXPECT_EQ(names, (std::vector<std::wstring>{L"a.mp3", L"b.mp3", L"c.mp3"})) << testing::PrintToString(Captions());
 }
 
+// A link back to a folder between the starting folder and the link (not the starting folder
+// itself) also closes a loop: that folder is being read already, so the link adds nothing.
+TEST_F(FileList, ALinkToAFolderAboveItInsideTheTreeAddsNothing) {
+    Start();
+    const std::wstring root = work / L"looped", middle = root + L"\\middle", link = middle + L"\\deeper\\back";
+    for (const std::wstring& d : {root, middle, middle + L"\\deeper"})
+        ASSERT_TRUE(CreateDirectoryW(d.c_str(), nullptr));
+    for (const std::wstring& f : {root + L"\\a.mp3", middle + L"\\b.mp3", middle + L"\\deeper\\c.mp3"})
+        WriteFileBytes(f, "");
+    ASSERT_TRUE(SpawnUnixProgram({"ln", "-s", UnixPathOf(middle), UnixPathOf(link)}));
+    ASSERT_TRUE(PumpUntil([&] { return DirectoryExists(link); }, 5000));
+    const ScopeExit removeLink([&] {
+        SpawnUnixProgram({"rm", "-f", UnixPathOf(link)});
+        PumpUntil([&] { return !PathExists(link); }, 5000);
+    });
+
+    form->Files().AddFolderContents(root);
+    std::vector<std::wstring> captions = Captions();
+    std::sort(captions.begin(), captions.end());
+    EXPECT_EQ(captions,
+              (std::vector<std::wstring>{root + L"\\a.mp3", middle + L"\\b.mp3", middle + L"\\deeper\\c.mp3"}));
+}
+
 // "Add Folder..." opens at the last folder every time, also after the dialog has been used for
 // another folder (which it would otherwise open at again): its list then shows that folder's
 // contents.
