@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks of the file list and the conversion run under Wine and prints
-# their figures. Usage: bench/run.sh [BUILD_DIR] [ROUNDS] [load|run|library|both] [OTHER_FFMPEG_EXE]
+# their figures. Usage: bench/run.sh [BUILD_DIR] [ROUNDS] [load|run|starts|library|both] [OTHER_FFMPEG_EXE]
 # (default build/win64, 3 rounds, both parts; the run part takes a few minutes a round). With
 # another ffmpeg.exe, every conversion round runs with the build's and with that one in turn.
 # The 100,000-file tree is made once from the Linux side (fast) and kept in BUILD_DIR/bench-tree.
