@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 #include <string>
 #include <vector>
@@ -469,35 +470,55 @@ int wmain(int argc, wchar_t** argv) {
         wprintf(L"Conversion runs: %u jobs at once (Automatic), %d rounds (medians)\n", EffectiveConcurrency(0),
                 rounds);
 
-    // How a child is started: the same short conversion started one by one from this windowed
-    // process with each way of giving (or not giving) it a console, the ways taking turns.
+    // How a child is started: the same short conversion started from this windowed process with
+    // each way of giving (or not giving) it a console, and the program's own way (pipes for its
+    // input and output, suspended until it is in the job that ends it with the program), one by
+    // one and as many at once as "Automatic" runs jobs; the ways take turns.
     if (all || part == L"run" || part == L"starts") {
-        const std::wstring tone = sources + L"\\tone start.wav", out = directFolder + L"\\start.mp3";
+        const std::wstring tone = sources + L"\\tone start.wav";
         std::ofstream(std::filesystem::path(tone), std::ios::binary) << test::ToneWav(0.5, 44100, 2);
+        const auto command = [&](int i) {
+            return L"ffmpeg.exe -hide_banner -y -vn -i \"" + tone + L"\" \"" + directFolder + L"\\start " +
+                   std::to_wstring(i) + L".mp3\"";
+        };
+        const auto direct = [&](DWORD flags) {
+            return [&, flags](int i) { RunDirect(ffmpeg, command(i), home, flags); };
+        };
+        const auto programWay = [&](int i) { RunProcess(ffmpeg, command(i), home, [](std::string_view) {}); };
+        const unsigned jobs = EffectiveConcurrency(0);
         struct Way {
-            const wchar_t* name;
-            DWORD flags;
+            std::wstring name;
+            std::function<void(int)> start;
+            unsigned atOnce;
             std::vector<double> perStart;
         };
-        Way ways[] = {{L"a console of its own (no flag)", 0, {}},
-                      {L"CREATE_NO_WINDOW", CREATE_NO_WINDOW, {}},
-                      {L"DETACHED_PROCESS", DETACHED_PROCESS, {}}};
+        std::vector<Way> ways = {
+            {L"a console of its own (no flag)", direct(0), 1, {}},
+            {L"CREATE_NO_WINDOW", direct(CREATE_NO_WINDOW), 1, {}},
+            {L"DETACHED_PROCESS", direct(DETACHED_PROCESS), 1, {}},
+            {L"the program's way", programWay, 1, {}},
+            {L"DETACHED_PROCESS, " + std::to_wstring(jobs) + L" at once", direct(DETACHED_PROCESS), jobs, {}},
+            {L"the program's way, " + std::to_wstring(jobs) + L" at once", programWay, jobs, {}}};
         const int starts = 30;
         for (int r = 0; r < rounds; ++r)
-            for (size_t w = 0; w < std::size(ways); ++w) {
-                Way& way = ways[(w + static_cast<size_t>(r)) % std::size(ways)];
+            for (size_t w = 0; w < ways.size(); ++w) {
+                Way& way = ways[(w + static_cast<size_t>(r)) % ways.size()];
+                std::atomic<int> next{0};
                 const double t = Now();
-                for (int i = 0; i < starts; ++i)
-                    RunDirect(ffmpeg, L"ffmpeg.exe -hide_banner -y -vn -i \"" + tone + L"\" \"" + out + L"\"", home,
-                              way.flags);
+                std::vector<std::thread> starters;
+                for (unsigned k = 0; k < way.atOnce; ++k)
+                    starters.emplace_back([&] {
+                        for (int i; (i = next++) < starts;) way.start(i);
+                    });
+                for (std::thread& starter : starters) starter.join();
                 way.perStart.push_back((Now() - t) / starts);
             }
-        wprintf(L"  one 0.5 s WAV to MP3 started %d times one by one, per start (medians of %d rounds)\n", starts,
+        wprintf(L"  one 0.5 s WAV to MP3 started %d times, wall time per start (medians of %d rounds)\n", starts,
                 rounds);
         for (const Way& way : ways)
-            wprintf(L"    %-32ls %7.1f ms  (%.2f of the first)\n", way.name, Median(way.perStart) * 1000,
+            wprintf(L"    %-36ls %7.1f ms  (%.2f of the first)\n", way.name.c_str(), Median(way.perStart) * 1000,
                     Median(way.perStart) / Median(ways[0].perStart));
-        DeleteFileW(out.c_str());
+        RemoveFiles(directFolder);
         DeleteFileW(tone.c_str());
         fflush(stdout);
     }
@@ -592,7 +613,9 @@ int wmain(int argc, wchar_t** argv) {
                 for (auto [all, one] : {std::pair{&binary.phases.untilFirstOutput, &phases.untilFirstOutput},
                                         {&binary.phases.converting, &phases.converting},
                                         {&binary.phases.naming, &phases.naming},
-                                        {&binary.phases.untilNextStart, &phases.untilNextStart},
+                                        {&binary.phases.untilTaken, &phases.untilTaken},
+                                        {&binary.phases.untilThreadRuns, &phases.untilThreadRuns},
+                                        {&binary.phases.checking, &phases.checking},
                                         {&binary.phases.taking, &phases.taking}})
                     all->insert(all->end(), one->begin(), one->end());
             }
@@ -634,10 +657,11 @@ int wmain(int argc, wchar_t** argv) {
                     e * 1000 / batch.count, e / p);
             wprintf(
                 L"    a job's phases in it (medians)   FFmpeg started until it printed %.1f ms, then until it had "
-                L"ended %.1f ms, then named %.1f ms; a report until the next FFmpeg was being started %.1f ms; "
-                L"the engine's owner took %.2f ms a batch\n",
+                L"ended %.1f ms, then named %.1f ms; its report until the owner took it %.1f ms, then until the next "
+                L"job's thread ran %.1f ms (the owner took %.2f ms a batch), then until it started FFmpeg %.1f ms\n",
                 Median(phases.untilFirstOutput) * 1000, Median(phases.converting) * 1000, Median(phases.naming) * 1000,
-                Median(phases.untilNextStart) * 1000, Median(phases.taking) * 1000);
+                Median(phases.untilTaken) * 1000, Median(phases.untilThreadRuns) * 1000, Median(phases.taking) * 1000,
+                Median(phases.checking) * 1000);
             if (!binary.reportBatches.empty())
                 wprintf(
                     L"    the window's share of the run    %zu batches of reports, %.2f ms each (median), longest %.1f "

@@ -19,14 +19,17 @@ namespace {
 
 // The moments of one job, each noted on the job's own thread.
 struct JobMoments {
-    double started = 0, firstOutput = 0, ended = 0, named = 0;
+    double threadRunning = 0, started = 0, firstOutput = 0, ended = 0, named = 0;
 };
 
 class Moments {
 public:
+    // A job's thread asks for its files first: that begins its moments.
     JobMoments& OfThisThread() {
         std::lock_guard lock(lock_);
-        return byThread_[GetCurrentThreadId()].emplace_back();
+        std::vector<JobMoments>& moments = byThread_[GetCurrentThreadId()];
+        if (moments.empty() || moments.back().started) moments.emplace_back().threadRunning = Now();
+        return moments.back();
     }
     JobMoments& LatestOfThisThread() {
         std::lock_guard lock(lock_);
@@ -51,6 +54,7 @@ public:
                 const std::function<bool()>& shouldEnd) override {
         JobMoments& job = moments_.OfThisThread();
         job.started = Now();
+        if (!job.threadRunning) job.threadRunning = job.started;
         Outcome outcome = real_.Run(
             commandLine,
             [&](std::string_view bytes) {
@@ -71,7 +75,11 @@ private:
 
 class TimedFiles : public WindowsJobFiles {
 public:
-    explicit TimedFiles(Moments& moments) : moments_(moments) {}
+    explicit TimedFiles(Moments& moments, DWORD owner) : moments_(moments), owner_(owner) {}
+    bool FileExists(const std::wstring& path) const override {
+        if (GetCurrentThreadId() != owner_) moments_.OfThisThread();
+        return WindowsJobFiles::FileExists(path);
+    }
     std::optional<std::wstring> Rename(const std::wstring& from, const std::wstring& to, bool replace) override {
         auto failure = WindowsJobFiles::Rename(from, to, replace);
         moments_.LatestOfThisThread().named = Now();
@@ -80,6 +88,7 @@ public:
 
 private:
     Moments& moments_;
+    DWORD owner_;
 };
 
 class MP3Planner : public JobPlanner {
@@ -106,8 +115,8 @@ EnginePhases TimeEnginePhases(const std::wstring& programFolder, const std::vect
     Moments moments;
     ConsoleProcessRunner realRunner(programFolder);
     TimedRunner runner(realRunner, moments);
-    TimedFiles jobFiles(moments);
     const DWORD owner = GetCurrentThreadId();
+    TimedFiles jobFiles(moments, owner);
     constexpr UINT kWake = WM_APP + 77;
     ConversionEngine engine(
         runner, jobFiles, [owner] { PostThreadMessageW(owner, kWake, 0, 0); },
@@ -117,6 +126,7 @@ EnginePhases TimeEnginePhases(const std::wstring& programFolder, const std::vect
     for (size_t i = 1; i <= files.size(); ++i) rows.push_back(i);
 
     EnginePhases phases;
+    std::vector<double> takes;
     const double start = Now();
     engine.Start(rows, planner, concurrency);
     for (bool ended = false; !ended;) {
@@ -127,6 +137,7 @@ EnginePhases TimeEnginePhases(const std::wstring& programFolder, const std::vect
             continue;
         }
         const double taking = Now();
+        takes.push_back(taking);
         for (const EngineEvent& event : engine.TakeEvents()) {
             if (event.kind == EngineEvent::Kind::RunEnded) ended = true;
             if (event.kind == EngineEvent::Kind::Finished && event.result.outcome == JobOutcome::Converted)
@@ -139,7 +150,8 @@ EnginePhases TimeEnginePhases(const std::wstring& programFolder, const std::vect
     std::vector<JobMoments> jobs = moments.All();
     std::vector<double> starts, reports;
     for (const JobMoments& job : jobs) {
-        starts.push_back(job.started);
+        starts.push_back(job.threadRunning);
+        phases.checking.push_back(job.started - job.threadRunning);
         if (job.firstOutput) {
             phases.untilFirstOutput.push_back(job.firstOutput - job.started);
             phases.converting.push_back(job.ended - job.firstOutput);
@@ -152,8 +164,12 @@ EnginePhases TimeEnginePhases(const std::wstring& programFolder, const std::vect
     // The k-th report frees the slot that the job started after the first `concurrency` takes.
     std::sort(starts.begin(), starts.end());
     std::sort(reports.begin(), reports.end());
-    for (size_t k = 0; k < reports.size() && k + concurrency < starts.size(); ++k)
-        phases.untilNextStart.push_back(starts[k + concurrency] - reports[k]);
+    for (size_t k = 0; k < reports.size() && k + concurrency < starts.size(); ++k) {
+        const auto taken = std::lower_bound(takes.begin(), takes.end(), reports[k]);
+        if (taken == takes.end()) continue;
+        phases.untilTaken.push_back(*taken - reports[k]);
+        phases.untilThreadRuns.push_back(starts[k + concurrency] - *taken);
+    }
     return phases;
 }
 

@@ -14,7 +14,9 @@ struct EnginePhases {
     std::vector<double> untilFirstOutput;  // FFmpeg started until it first printed
     std::vector<double> converting;        // first print until FFmpeg had ended and its pipe was read
     std::vector<double> naming;            // FFmpeg ended until the output had its name
-    std::vector<double> untilNextStart;    // a job's report until the next job's FFmpeg was being started
+    std::vector<double> untilTaken;        // a job's report until the owner took it
+    std::vector<double> untilThreadRuns;   // taken until the next job's thread was running
+    std::vector<double> checking;          // the job's thread running until it started FFmpeg
     std::vector<double> taking;            // the owner taking a batch of reports and starting jobs
 };
 

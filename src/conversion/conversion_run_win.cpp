@@ -194,7 +194,12 @@ void ConversionSession::EndSession() {
 }
 
 void ConversionSession::OnEngineReports() {
+    // The status line and the bar paint themselves at once when they change, which costs several
+    // milliseconds each: they show where the whole batch of reports leaves them, once.
+    batchStatus_.reset();
     for (const EngineEvent& event : engine_.TakeEvents()) Show(event);
+    if (batchStatus_) parts_.status.SetText(*batchStatus_);
+    if (engine_.Running()) ShowProgress();
     ShowPendingDetails();
 }
 
@@ -219,16 +224,14 @@ void ConversionSession::ShowProgress() {
 void ConversionSession::Show(const EngineEvent& event) {
     switch (event.kind) {
         case EngineEvent::Kind::Started:
-            parts_.status.SetText(L"Processing " + event.source + L"...");
+            batchStatus_ = L"Processing " + event.source + L"...";
             ShowRowText(event.id, L"Converting");
             break;
         case EngineEvent::Kind::Progress:
             ShowRowText(event.id, event.percent ? std::to_wstring(*event.percent) + L"%" : L"Converting");
-            ShowProgress();
             break;
         case EngineEvent::Kind::Finished:
             ShowRowText(event.id, OutcomeText(event.result.outcome));
-            ShowProgress();
             if (event.result.outcome == JobOutcome::Converted || event.result.outcome == JobOutcome::Skipped)
                 runOutputs_.insert(AsciiLowerCase(event.result.output));
             if (commandLineRun_) commandLineOk_ = event.result.outcome == JobOutcome::Converted;
@@ -240,6 +243,7 @@ void ConversionSession::Show(const EngineEvent& event) {
 }
 
 void ConversionSession::EndRun(bool stopped) {
+    batchStatus_.reset();  // the run's last word is the status line's
     SetWindowTextW(convertButton_.Handle(), L"Convert");
     EnableWindow(convertButton_.Handle(), TRUE);
     ShowButtonPicture();

@@ -112,6 +112,7 @@ private:
     // The progress bar counts thousandths of a job.
     static constexpr uint64_t kProgressSteps = 1000;
     uint64_t workShown_ = 0;
+    std::optional<std::wstring> batchStatus_;  // the status line a batch of reports leaves
     std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
     std::deque<std::wstring> pendingDetails_;
     bool showingDetails_ = false;
