@@ -1,6 +1,7 @@
 #include "conversion/conversion_engine.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/paths.h"
 #include "common/temporary_output.h"
@@ -48,8 +49,69 @@ void ConversionEngine::StopAndWait() {
     queue_.clear();
     if (running_) stopping_ = true;
     for (auto& [id, job] : jobs_) job->stop = true;
-    for (auto& [id, job] : jobs_)
-        if (job->thread.joinable()) job->thread.join();
+    EndWorkers();
+}
+
+void ConversionEngine::EndWorkers() {
+    for (auto& worker : workers_) {
+        {
+            std::lock_guard lock(worker->lock);
+            worker->quit = true;
+        }
+        worker->handed.notify_one();
+    }
+    for (auto& worker : workers_)
+        if (worker->thread.joinable()) worker->thread.join();
+    workers_.clear();
+    for (auto& [id, job] : jobs_) job->worker = nullptr;  // its result may still wait to be taken
+}
+
+void ConversionEngine::Hand(Job& job) {
+    for (auto& worker : workers_)
+        if (worker->idle) {
+            worker->idle = false;
+            job.worker = worker.get();
+            {
+                std::lock_guard lock(worker->lock);
+                worker->next = &job;
+            }
+            worker->handed.notify_one();
+            return;
+        }
+    auto worker = std::make_unique<Worker>();
+    worker->idle = false;
+    worker->next = &job;
+    job.worker = worker.get();
+    worker->thread = startThread_([this, raw = worker.get()] { WorkerLoop(*raw); });
+    workers_.push_back(std::move(worker));
+}
+
+void ConversionEngine::WorkerLoop(Worker& worker) {
+    for (;;) {
+        Job* job;
+        {
+            std::unique_lock lock(worker.lock);
+            worker.handed.wait(lock, [&] { return worker.next || worker.quit; });
+            if (!worker.next) return;
+            job = std::exchange(worker.next, nullptr);
+        }
+        RunOne(*job);
+    }
+}
+
+void ConversionEngine::RunOne(Job& job) {
+    JobResult result;
+    // Whatever breaks inside a job ends that job, never the program.
+    try {
+        result = RunJob(job.ticket, runner_, files_, job.stop, [this, &job](int percent) {
+            Post(Report{job.ticket.id, percent, std::nullopt});
+        });
+    } catch (const std::exception& e) {
+        if (files_.FileExists(job.ticket.temporary)) files_.Delete(job.ticket.temporary);
+        result = {JobOutcome::Failed, L"", {L"The conversion broke off: " + WidenMessage(e.what())}};
+    }
+    // The last the worker does with the job: once the owner has its result, the job is gone.
+    Post(Report{job.ticket.id, std::nullopt, std::move(result)});
 }
 
 void ConversionEngine::Start(std::vector<uint64_t> rows, JobPlanner& planner, unsigned concurrency) {
@@ -165,22 +227,10 @@ void ConversionEngine::StartJobs(std::vector<EngineEvent>& events) {
             if (!files_.FileExists(ticket.temporary)) break;
         }
 
-        Job* raw = job.get();
+        Job& handed = *job;
         jobs_.emplace(id, std::move(job));
         try {
-            raw->thread = startThread_([this, raw] {
-                JobResult result;
-                // Whatever breaks inside a job ends that job, never the program.
-                try {
-                    result = RunJob(raw->ticket, runner_, files_, raw->stop, [this, raw](int percent) {
-                        Post(Report{raw->ticket.id, percent, std::nullopt});
-                    });
-                } catch (const std::exception& e) {
-                    if (files_.FileExists(raw->ticket.temporary)) files_.Delete(raw->ticket.temporary);
-                    result = {JobOutcome::Failed, L"", {L"The conversion broke off: " + WidenMessage(e.what())}};
-                }
-                Post(Report{raw->ticket.id, std::nullopt, std::move(result)});
-            });
+            Hand(handed);
         } catch (const std::exception& e) {
             // No thread, no job: the row fails at once and the run goes on without it.
             jobs_.erase(id);
@@ -219,7 +269,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
                     EngineEvent::Kind::Progress, report.id, it->second->ticket.source, report.percent, {}, false});
             continue;
         }
-        if (it->second->thread.joinable()) it->second->thread.join();
+        if (Worker* worker = it->second->worker) worker->idle = true;
         ++finished_;
         JobResult result = std::move(*report.result);
         // A job that had already given its file its name when Stop came is done, not stopped.
@@ -230,6 +280,7 @@ std::vector<EngineEvent> ConversionEngine::TakeEvents() {
     if (running_) {
         StartJobs(events);
         if (jobs_.empty() && queue_.empty()) {
+            EndWorkers();
             running_ = false;
             planner_ = nullptr;  // the owner may let it go now
             events.push_back(EngineEvent{EngineEvent::Kind::RunEnded, 0, L"", std::nullopt, {}, stopping_});

@@ -2,14 +2,15 @@
 // thread of its own, with output names reserved in queue order, progress, and stop.
 //
 // The engine belongs to one thread, its owner (the window's thread): every method is called
-// there. Jobs run on their own threads and only leave reports; the engine calls `wake` (from any
-// thread, a job's included) when reports are waiting, and the owner then calls TakeEvents, which
-// handles them, starts the next jobs and returns what the owner should show, in order. `wake`
-// must return at once and never wait for the owner (posting a message does): a job that calls
-// it may be the one the owner is waiting for.
+// there. Jobs run on the engine's worker threads (one per job running at once, kept until the
+// run ends, since starting a thread costs a good part of a short job) and only leave reports; the engine calls `wake`
+// (from any thread, a job's included) when reports are waiting, and the owner then calls TakeEvents, which handles
+// them, starts the next jobs and returns what the owner should show, in order. `wake` must return at once and never
+// wait for the owner (posting a message does): a job that calls it may be the one the owner is waiting for.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -73,7 +74,7 @@ unsigned ParseSimultaneousConversions(std::wstring_view stored);
 
 class ConversionEngine {
 public:
-    // Starts a job's thread running the function; throws what std::thread throws when no thread
+    // Starts a worker thread running the function; throws what std::thread throws when no thread
     // can be started.
     using ThreadStarter = std::function<std::thread(std::function<void()>)>;
 
@@ -111,11 +112,21 @@ public:
     std::vector<EngineEvent> TakeEvents();
 
 private:
+    struct Worker;
     struct Job {
         JobTicket ticket;
         int percent = 0;  // the latest progress reported; the owner's
         std::atomic<bool> stop{false};
+        Worker* worker = nullptr;  // the one running it
+    };
+    // Runs the jobs it is handed, one after another, until it is told to quit.
+    struct Worker {
         std::thread thread;
+        std::mutex lock;
+        std::condition_variable handed;
+        Job* next = nullptr;  // handed by the owner, taken by the worker
+        bool quit = false;
+        bool idle = true;  // the owner's: its last job's result has been taken
     };
     struct Report {
         uint64_t id;                 // 0: no job's report (AskToLookAtTheQueue)
@@ -124,6 +135,12 @@ private:
     };
 
     void StartJobs(std::vector<EngineEvent>& events);
+    // Hands the job to an idle worker, or to a new one; throws when no thread can be started.
+    void Hand(Job& job);
+    void WorkerLoop(Worker& worker);
+    void RunOne(Job& job);
+    // Tells every worker to quit once its job (if any) has ended, and waits for them.
+    void EndWorkers();
     void Post(Report report);
     void AskToLookAtTheQueue();
     bool NameTaken(const std::wstring& path) const;
@@ -139,6 +156,7 @@ private:
     JobPlanner* planner_ = nullptr;
     std::deque<uint64_t> queue_;
     std::map<uint64_t, std::unique_ptr<Job>> jobs_;
+    std::vector<std::unique_ptr<Worker>> workers_;
     unsigned concurrency_ = 1;
     bool running_ = false;
     bool stopping_ = false;

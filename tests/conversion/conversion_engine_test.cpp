@@ -347,6 +347,27 @@ TEST_F(Engine, AJobWhoseThreadCannotStartFailsAndTheRunEnds) {
     EXPECT_TRUE(ffmpeg.Commands().empty());
 }
 
+// Starting a thread costs a good part of a short job: a run starts no more threads than it runs
+// jobs at once, and they end with the run.
+TEST_F(Engine, JobsTakeTurnsOnTheRunsThreadsWhichEndWithIt) {
+    std::atomic<int> started{0}, alive{0};
+    startThread = [&](std::function<void()> body) {
+        ++started;
+        ++alive;
+        return std::thread([&alive, body = std::move(body)] {
+            body();
+            --alive;
+        });
+    };
+    const auto ids = AddRows({L"a.wav", L"b.wav", L"c.wav", L"d.wav", L"e.wav"});
+    engine.Start(ids, planner, 2);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(Results().size(), 5u);
+    for (const auto& [id, result] : Results()) EXPECT_EQ(result, L"OK") << id;
+    EXPECT_EQ(started, 2);
+    EXPECT_EQ(alive, 0);
+}
+
 TEST_F(Engine, AJobThatThrowsFailsAloneAndLeavesNoFile) {
     const auto ids = AddRows({{L"a.wav", FakeBehaviour::Throws}, L"fine.wav"});
     engine.Start(ids, planner, 1);
