@@ -116,11 +116,17 @@ void RunDirect(const std::wstring& ffmpeg, const std::wstring& commandLine, cons
 // while another thread asks the window for an answer every 20 ms and samples the working set.
 struct RunFigures {
     double seconds = 0, slowestAnswer = 0, baseMemory = 0, peakMemory = 0;
-    // The window's own work: each batch of the engine's reports (rows, bar, next jobs), and the
-    // longest any one message took, with its number.
+    // The window's own work: each batch of the engine's reports (rows, bar, next jobs), "Convert"
+    // itself (the run's start), and every message that took over 20 ms: how long, which, and
+    // when (seconds into the run).
     std::vector<double> reportBatches;
-    double longestMessage = 0;
-    UINT longestMessageId = 0;
+    double clickTook = 0;
+    struct Slow {
+        double took;
+        UINT id;
+        double at;
+    };
+    std::vector<Slow> slowest;
 };
 
 double WorkingSet() {
@@ -146,6 +152,7 @@ RunFigures TimedRun(MainWindow& form) {
     });
     const double t = Now();
     SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
+    figures.clickTook = Now() - t;
     while (form.ConversionRunning()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         MSG msg;
@@ -155,10 +162,7 @@ RunFigures TimedRun(MainWindow& form) {
             DispatchMessageW(&msg);
             const double took = Now() - dispatched;
             if (msg.message == WM_APP_CONVERSION) figures.reportBatches.push_back(took);
-            if (took > figures.longestMessage) {
-                figures.longestMessage = took;
-                figures.longestMessageId = msg.message;
-            }
+            if (took > 0.02) figures.slowest.push_back({took, msg.message, dispatched - t});
         }
     }
     figures.seconds = Now() - t;
@@ -552,8 +556,8 @@ int wmain(int argc, wchar_t** argv) {
             // The engine alone, its jobs' phases over every round, and the window's share.
             std::vector<double> engineTimes, reportBatches, programTimes;
             bench::EnginePhases phases;
-            double longestMessage = 0;
-            UINT longestMessageId = 0;
+            std::vector<double> clicks;
+            std::vector<RunFigures::Slow> slowMessages;
         };
         std::vector<Binary> binaries{{L"this build's ffmpeg.exe", buildDir + L"\\ffmpeg.exe"}};
         if (!otherFFmpeg.empty()) binaries.push_back({L"the other ffmpeg.exe", otherFFmpeg});
@@ -598,10 +602,8 @@ int wmain(int argc, wchar_t** argv) {
                     binary.ok += form.Files().Rows().At(i).result == L"OK";
                 binary.reportBatches.insert(binary.reportBatches.end(), run.reportBatches.begin(),
                                             run.reportBatches.end());
-                if (run.longestMessage > binary.longestMessage) {
-                    binary.longestMessage = run.longestMessage;
-                    binary.longestMessageId = run.longestMessageId;
-                }
+                binary.clicks.push_back(run.clickTook);
+                binary.slowMessages.insert(binary.slowMessages.end(), run.slowest.begin(), run.slowest.end());
 
                 RemoveFiles(converted);
                 if (batch.count > 8) binary.programTimes.push_back(RunProgram(exe, files, converted));
@@ -662,13 +664,20 @@ int wmain(int argc, wchar_t** argv) {
                 Median(phases.untilFirstOutput) * 1000, Median(phases.converting) * 1000, Median(phases.naming) * 1000,
                 Median(phases.untilTaken) * 1000, Median(phases.untilThreadRuns) * 1000, Median(phases.taking) * 1000,
                 Median(phases.checking) * 1000);
-            if (!binary.reportBatches.empty())
+            if (!binary.reportBatches.empty()) {
                 wprintf(
                     L"    the window's share of the run    %zu batches of reports, %.2f ms each (median), longest %.1f "
-                    L"ms; the longest message (0x%04X) took %.1f ms\n",
+                    L"ms; \"Convert\" took %.1f ms (median); %zu messages over 20 ms",
                     binary.reportBatches.size(), Median(binary.reportBatches) * 1000,
                     *std::max_element(binary.reportBatches.begin(), binary.reportBatches.end()) * 1000,
-                    binary.longestMessageId, binary.longestMessage * 1000);
+                    Median(binary.clicks) * 1000, binary.slowMessages.size());
+                std::vector<RunFigures::Slow> slow = binary.slowMessages;
+                std::sort(slow.begin(), slow.end(), [](const auto& a, const auto& b) { return a.took > b.took; });
+                for (size_t i = 0; i < slow.size() && i < 4; ++i)
+                    wprintf(L"%ls0x%04X %.1f ms at %.1f s", i ? L", " : L", the longest: ", slow[i].id,
+                            slow[i].took * 1000, slow[i].at);
+                wprintf(L"\n");
+            }
         }
         if (binaries.size() == 2) {
             std::vector<double> directRatios, runRatios;
