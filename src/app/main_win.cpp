@@ -179,10 +179,10 @@ void MainWindow::Layout() {
     int bottom = height;
     if (conversion_->Progress().Visible()) {
         bottom -= Scale(17);
-        MoveWindow(conversion_->Progress().Handle(), 0, bottom, width, Scale(17), TRUE);
+        PlaceWindow(conversion_->Progress().Handle(), 0, bottom, width, Scale(17));
     }
     bottom -= Scale(19);
-    MoveWindow(statusBar_.Handle(), 0, bottom, width, Scale(19), TRUE);
+    PlaceWindow(statusBar_.Handle(), 0, bottom, width, Scale(19));
 
     // Between the tool bar and the status bar: the option panel on the right, the splitter, and the
     // list in the rest.
@@ -190,15 +190,17 @@ void MainWindow::Layout() {
     const int panelWidth =
         std::max(0, std::min(Scale(optionPanelWidth_), width - splitterWidth - Scale(kSplitterMinSize)));
     const int panelLeft = width - panelWidth;
-    MoveWindow(splitter_.Handle(), panelLeft - splitterWidth, top, splitterWidth, bottom - top, TRUE);
-    MoveWindow(files_->Handle(), 0, top, std::max(0, panelLeft - splitterWidth), bottom - top, TRUE);
+    PlaceWindow(splitter_.Handle(), panelLeft - splitterWidth, top, splitterWidth, bottom - top);
+    PlaceWindow(files_->Handle(), 0, top, std::max(0, panelLeft - splitterWidth), bottom - top);
     RECT lv;
     GetClientRect(files_->Handle(), &lv);
-    ListView_SetColumnWidth(files_->Handle(), 1, Scale(71));
-    ListView_SetColumnWidth(files_->Handle(), 0, std::max(Scale(20), static_cast<int>(lv.right) - Scale(71)));
+    const int columnWidths[] = {std::max(Scale(20), static_cast<int>(lv.right) - Scale(71)), Scale(71)};
+    for (int column : {1, 0})
+        if (ListView_GetColumnWidth(files_->Handle(), column) != columnWidths[column])
+            ListView_SetColumnWidth(files_->Handle(), column, columnWidths[column]);
 
     const int y = options_->Layout(panelLeft, top, panelWidth, Dpi());
-    MoveWindow(conversion_->ConvertButton(), panelLeft + Scale(2), y, panelWidth - Scale(4), Scale(37), TRUE);
+    PlaceWindow(conversion_->ConvertButton(), panelLeft + Scale(2), y, panelWidth - Scale(4), Scale(37));
 
     // The smallest client area that keeps every control whole: the tool bar's width, and the panel's
     // full height between the tool bar and the status and progress bars (which may appear).
@@ -208,8 +210,14 @@ void MainWindow::Layout() {
                       y + Scale(37) + Scale(10) + Scale(19) + Scale(17)};
 
     // Controls moved over the panel's background leave stale pixels behind unless the whole window
-    // is painted again.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // is painted again. When the panel stayed (the progress bar came or went), nothing moved over
+    // it, and the moved bars paint themselves.
+    const RECT panel{panelLeft - splitterWidth, top, width, y};
+    if (!EqualRect(&panel, &laidOutPanel_) || Dpi() != laidOutDpi_) {
+        laidOutPanel_ = panel;
+        laidOutDpi_ = Dpi();
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 
 void MainWindow::OnSplitterDrag(int clientX) {

@@ -117,6 +117,8 @@ private:
     bool endRequested_ = false;
     int optionPanelWidth_ = 238;  // at 96 DPI; the splitter changes it
     SIZE minimumClient_{};        // at the window's DPI, found by the layout
+    RECT laidOutPanel_{};         // where the layout last put the option panel, at this DPI
+    UINT laidOutDpi_ = 0;
     std::wstring startupError_;
     corvana::ToolBar toolBar_;
     corvana::Splitter splitter_;

@@ -93,10 +93,10 @@ int OutputOptions::Layout(int left, int top, int width, UINT dpi) {
     const int buttonWidth = scale(41);
 
     int y = top;
-    MoveWindow(formatLabel_.Handle(), left + scale(4), y, width - scale(4), labelHeight, TRUE);
+    PlaceWindow(formatLabel_.Handle(), left + scale(4), y, width - scale(4), labelHeight);
     y += labelHeight;
-    MoveWindow(audioSettingsButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
-    MoveWindow(formatBox_.Handle(), left, y, width - buttonWidth, scale(300), TRUE);
+    PlaceWindow(audioSettingsButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25));
+    PlaceWindow(formatBox_.Handle(), left, y, width - buttonWidth, scale(300), false);
     // The closed list as tall as the gear button beside it: its selection field grows by what it
     // lacks. The field's height is corrected by what each change did, as the value read back need
     // not be the value set (Wine reads back two pixels more).
@@ -110,14 +110,14 @@ int OutputOptions::Layout(int left, int top, int width, UINT dpi) {
         SendMessageW(formatBox_.Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
     y += scale(26) + scale(10);
-    MoveWindow(normalizeCheck_.Handle(), left + scale(4), y, width - scale(4), checkHeight, TRUE);
+    PlaceWindow(normalizeCheck_.Handle(), left + scale(4), y, width - scale(4), checkHeight);
     y += checkHeight + scale(10);
-    MoveWindow(targetFolderLabel_.Handle(), left + scale(4), y, width - scale(4), labelHeight, TRUE);
+    PlaceWindow(targetFolderLabel_.Handle(), left + scale(4), y, width - scale(4), labelHeight);
     y += labelHeight + scale(10);
-    MoveWindow(useSourceFolderCheck_.Handle(), left + scale(4), y, width - scale(4), checkHeight, TRUE);
+    PlaceWindow(useSourceFolderCheck_.Handle(), left + scale(4), y, width - scale(4), checkHeight);
     y += checkHeight;
-    MoveWindow(targetFolderButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25), TRUE);
-    MoveWindow(targetFolderEdit_.Handle(), left, y, width - buttonWidth, scale(26) - scale(2), TRUE);
+    PlaceWindow(targetFolderButton_.Handle(), left + width - buttonWidth, y, buttonWidth, scale(25));
+    PlaceWindow(targetFolderEdit_.Handle(), left, y, width - buttonWidth, scale(26) - scale(2));
     return y + scale(26) + scale(10);
 }
 

@@ -10,6 +10,16 @@
 
 namespace corvana {
 
+void PlaceWindow(HWND window, int x, int y, int width, int height, bool compareHeight) {
+    RECT now;
+    GetWindowRect(window, &now);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == x && now.top == y && now.right - now.left == width &&
+        (!compareHeight || now.bottom - now.top == height))
+        return;
+    MoveWindow(window, x, y, width, height, TRUE);
+}
+
 HWND CreateControl(const ControlArgs& args) {
     return CreateWindowExW(args.exStyle, args.className, args.text, WS_CHILD | args.style, 0, 0, 0, 0, args.parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr), nullptr);

@@ -28,6 +28,11 @@ struct ControlArgs {
 // their own control ids (the dialogs).
 HWND CreateControl(const ControlArgs& args);
 
+// Moves a child window to x, y, width, height (its parent's client coordinates) unless it is
+// there already: a move repaints it, which costs milliseconds. A drop-down list's height is its
+// open list's, which its window does not show, so it is compared only when compareHeight.
+void PlaceWindow(HWND window, int x, int y, int width, int height, bool compareHeight = true);
+
 // A typed child control. The window base hands it what its parent hears from it (WM_COMMAND,
 // WM_NOTIFY, and WM_CONTEXTMENU over it), so that its owner says what happens in callbacks set on
 // the control, and no window compares handles to find out whose message it is.
