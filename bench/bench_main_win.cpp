@@ -502,7 +502,8 @@ int wmain(int argc, wchar_t** argv) {
             {L"DETACHED_PROCESS", direct(DETACHED_PROCESS), 1, {}},
             {L"the program's way", programWay, 1, {}},
             {L"DETACHED_PROCESS, " + std::to_wstring(jobs) + L" at once", direct(DETACHED_PROCESS), jobs, {}},
-            {L"the program's way, " + std::to_wstring(jobs) + L" at once", programWay, jobs, {}}};
+            {L"the program's way, " + std::to_wstring(jobs) + L" at once", programWay, jobs, {}},
+            {L"the program's way, " + std::to_wstring(jobs + 1) + L" at once", programWay, jobs + 1, {}}};
         const int starts = 30;
         for (int r = 0; r < rounds; ++r)
             for (size_t w = 0; w < ways.size(); ++w) {

@@ -88,6 +88,7 @@ ConversionSession::ConversionSession(Parts parts)
           TemporaryTokenPrefix(GetCurrentProcessId())) {}
 
 ConversionSession::~ConversionSession() {
+    if (runStateTimer_) KillTimer(parts_.window, runStateTimer_);
     if (taskbar_) taskbar_->Release();
 }
 
@@ -194,13 +195,39 @@ void ConversionSession::EndSession() {
 }
 
 void ConversionSession::OnEngineReports() {
-    // The status line and the bar paint themselves at once when they change, which costs several
-    // milliseconds each: they show where the whole batch of reports leaves them, once.
-    batchStatus_.reset();
     for (const EngineEvent& event : engine_.TakeEvents()) Show(event);
-    if (batchStatus_) parts_.status.SetText(*batchStatus_);
-    if (engine_.Running()) ShowProgress();
+    if (engine_.Running()) ScheduleRunState();
     ShowPendingDetails();
+}
+
+// The status line and the bar paint themselves at once when they change, which costs several
+// milliseconds each, taken from the jobs: during a run they show the latest state at most every
+// kRunStateInterval, a timer showing what the last reports left.
+void ConversionSession::ScheduleRunState() {
+    if (runStateTimer_) return;
+    const ULONGLONG now = GetTickCount64();
+    if (now - runStateShown_ >= kRunStateInterval) {
+        ShowRunState();
+        return;
+    }
+    const auto wait = static_cast<UINT>(kRunStateInterval - (now - runStateShown_));
+    // The timer is this session's: its address names it, and its procedure is called directly.
+    runStateTimer_ = SetTimer(parts_.window, reinterpret_cast<UINT_PTR>(this), wait, OnRunStateTimer);
+    if (!runStateTimer_) ShowRunState();
+}
+
+void CALLBACK ConversionSession::OnRunStateTimer(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    auto* session = reinterpret_cast<ConversionSession*>(id);
+    session->runStateTimer_ = 0;
+    if (session->engine_.Running()) session->ShowRunState();
+}
+
+void ConversionSession::ShowRunState() {
+    runStateShown_ = GetTickCount64();
+    if (runStatus_) parts_.status.SetText(*runStatus_);
+    runStatus_.reset();
+    ShowProgress();
 }
 
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
@@ -224,7 +251,7 @@ void ConversionSession::ShowProgress() {
 void ConversionSession::Show(const EngineEvent& event) {
     switch (event.kind) {
         case EngineEvent::Kind::Started:
-            batchStatus_ = L"Processing " + event.source + L"...";
+            runStatus_ = L"Processing " + event.source + L"...";
             ShowRowText(event.id, L"Converting");
             break;
         case EngineEvent::Kind::Progress:
@@ -243,7 +270,10 @@ void ConversionSession::Show(const EngineEvent& event) {
 }
 
 void ConversionSession::EndRun(bool stopped) {
-    batchStatus_.reset();  // the run's last word is the status line's
+    // The run's last word is the status line's.
+    if (runStateTimer_) KillTimer(parts_.window, runStateTimer_);
+    runStateTimer_ = 0;
+    runStatus_.reset();
     SetWindowTextW(convertButton_.Handle(), L"Convert");
     EnableWindow(convertButton_.Handle(), TRUE);
     ShowButtonPicture();

@@ -89,6 +89,9 @@ private:
     void Show(const EngineEvent& event);
     void ShowRowText(uint64_t id, const std::wstring& text);
     void ShowProgress();
+    void ScheduleRunState();
+    void ShowRunState();
+    static void CALLBACK OnRunStateTimer(HWND window, UINT, UINT_PTR id, DWORD);
     // "Convert"'s check mark, or the stop picture during a run.
     void ShowButtonPicture();
     void EndRun(bool stopped);
@@ -112,7 +115,10 @@ private:
     // The progress bar counts thousandths of a job.
     static constexpr uint64_t kProgressSteps = 1000;
     uint64_t workShown_ = 0;
-    std::optional<std::wstring> batchStatus_;  // the status line a batch of reports leaves
+    static constexpr ULONGLONG kRunStateInterval = 100;  // ms
+    std::optional<std::wstring> runStatus_;              // the status line the latest reports leave, not shown yet
+    ULONGLONG runStateShown_ = 0;
+    UINT_PTR runStateTimer_ = 0;
     std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
     std::deque<std::wstring> pendingDetails_;
     bool showingDetails_ = false;
