@@ -459,7 +459,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 hwnd_, FolderOf(program_.path), files_->Rows(),
                 [this](std::optional<size_t> position) { files_->RedrawRows(position); },
                 [this](const std::wstring& path) { files_->AddFile(path); },
-                [this](const std::wstring& folder) { files_->AddFolderContents(folder); },
+                [this](const std::vector<std::wstring>& paths) { files_->AddPaths(paths); },
                 [this] { return CurrentChoice(); }, statusBar_, [this] { Layout(); }, [this] { EndProgram(); },
                 [this] { return IsMenuChecked(CMD_ShowErrorDetails); }});
             updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);

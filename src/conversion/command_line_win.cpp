@@ -4,7 +4,6 @@
 #include "conversion/console_runner_win.h"
 #include "conversion/conversion_run_win.h"
 #include "conversion/ffmpeg_command.h"
-#include "filelist/supported_files.h"
 #include "win/application_win.h"
 #include "win/system_win.h"
 
@@ -32,13 +31,7 @@ void ConversionSession::HandleCommandLine(const std::wstring& commandLine) {
         return;
     }
 
-    for (const auto& argument : arguments) {
-        if (DirectoryExists(argument)) {
-            parts_.addFolderContents(argument);
-        } else if (IsSupportedFile(argument)) {
-            parts_.addFile(argument);
-        }
-    }
+    parts_.addPaths(arguments);
     if (parts_.rows.Empty()) {
         exitStatus_ = 1;
         MessageBeep(0);

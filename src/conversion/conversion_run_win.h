@@ -32,8 +32,10 @@ public:
         std::wstring programFolder;  // where ffmpeg.exe is looked for first
         FileListModel& rows;         // the list's rows, which a run converts and marks
         std::function<void(std::optional<size_t>)> redrawRows;  // a row's position, or every row
-        // The command line's files and folders go into the list through these.
-        std::function<void(const std::wstring&)> addFile, addFolderContents;
+        // The command line's files and folders go into the list through these: its one input, or
+        // the files and folders it names, added together.
+        std::function<void(const std::wstring&)> addFile;
+        std::function<void(const std::vector<std::wstring>&)> addPaths;
         std::function<OutputChoice()> currentChoice;  // the output options of this moment
         StatusBar& status;
         std::function<void()> layout;            // the progress bar came or went

@@ -37,30 +37,15 @@ void FileListView::AcceptDrops() {
 void FileListView::OnDropFiles(HDROP drop) {
     const UniqueHdrop finish(drop);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-
-    // A drop is one change of the list: its rows are shown together at the end instead of the
-    // list view being updated for each file. In sorted mode they are sorted in then, to the same
-    // places one-by-one insertion would give, and the selection stays with its rows.
-    const std::vector<uint64_t> selectedIds = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
-    rows_.BeginBatch();
-    ScopeExit show([&] {
-        rows_.EndBatch();
-        if (!selectedIds.empty()) ClearSelection();
-        Refresh();
-        if (!selectedIds.empty()) SelectIds(selectedIds);
-    });
+    std::vector<std::wstring> paths;
     for (UINT i = 0; i < count; ++i) {
         // One item that fails does not stop the others, and says nothing.
         try {
-            const std::wstring path = DroppedPath(drop, i);
-            if (path.empty()) continue;
-            if (DirectoryExists(path))
-                AddFolderContents(path);
-            else if (IsSupportedFile(path))
-                AddFile(path);
+            if (std::wstring path = DroppedPath(drop, i); !path.empty()) paths.push_back(std::move(path));
         } catch (...) {
         }
     }
+    AddPaths(paths);
 }
 
 }  // namespace corvana

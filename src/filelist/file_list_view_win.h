@@ -54,6 +54,8 @@ public:
     void AddFile(const std::wstring& path, std::shared_ptr<const std::wstring> addedFrom = nullptr);
     // Appends every supported file beneath the folder, and remembers the folder.
     void AddFolderContents(const std::wstring& folder);
+    // Dropped, sent or named paths, in order: a folder's supported files, a supported file.
+    void AddPaths(const std::vector<std::wstring>& paths);
     // Gathers the supported files beneath the folder into ScanList (afresh), depth first.
     void ScanFolder(const std::wstring& folder);
     const std::vector<std::wstring>& ScanList() const { return scanList_; }
@@ -82,6 +84,8 @@ public:
     void ClearSelection();
 
 private:
+    void AddAsOneChange(const std::function<void()>& add);
+
     // ---- The control's notifications ----
     std::optional<LRESULT> OnNotify(NMHDR& header);
     LRESULT ItemData(NMLVDISPINFOW& info);

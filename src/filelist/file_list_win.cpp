@@ -207,24 +207,46 @@ void FileListView::AddFolderContents(const std::wstring& folder) {
 
     lastFolder_ = folder;
     ScanFolder(folder);
-
-    {
-        SendMessageW(list_.Handle(), WM_SETREDRAW, FALSE, 0);
-        // In sorted mode the new rows go in between: the selection stays with its rows.
-        const std::vector<uint64_t> selected = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
-        rows_.BeginBatch();
+    AddAsOneChange([&] {
         rows_.Reserve(scanList_.size());
-        ScopeExit resume([&] {
-            rows_.EndBatch();
-            Refresh();
-            if (!selected.empty()) SelectIds(selected);
-            SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(list_.Handle(), nullptr, TRUE);
-        });
         const auto addedFrom = std::make_shared<const std::wstring>(folder);
         for (const auto& path : scanList_) AddFile(path, addedFrom);
-    }
+    });
     callbacks_.showStatus(L"");
+}
+
+void FileListView::AddPaths(const std::vector<std::wstring>& paths) {
+    AddAsOneChange([&] {
+        for (const std::wstring& path : paths) {
+            // One item that fails does not stop the others, and says nothing.
+            try {
+                if (DirectoryExists(path))
+                    AddFolderContents(path);
+                else if (IsSupportedFile(path))
+                    AddFile(path);
+            } catch (...) {
+            }
+        }
+    });
+}
+
+// Rows added together are one change of the list: they are shown together at the end instead of
+// the list view being counted again for each (which redraws its scroll bar, milliseconds a row).
+// In sorted mode they are sorted in then, to the same places one-by-one insertion would give, and
+// the selection stays with its rows.
+void FileListView::AddAsOneChange(const std::function<void()>& add) {
+    SendMessageW(list_.Handle(), WM_SETREDRAW, FALSE, 0);
+    const std::vector<uint64_t> selected = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
+    rows_.BeginBatch();
+    ScopeExit show([&] {
+        rows_.EndBatch();
+        if (!selected.empty()) ClearSelection();
+        Refresh();
+        if (!selected.empty()) SelectIds(selected);
+        SendMessageW(list_.Handle(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_.Handle(), nullptr, TRUE);
+    });
+    add();
 }
 
 void FileListView::AddFilesFromDialog() {
@@ -264,7 +286,9 @@ void FileListView::AddFilesFromDialog() {
 
     Application::SetBusyCursor(true);
     ScopeExit idle([] { Application::SetBusyCursor(false); });
-    for (const auto& file : files) AddFile(file);
+    AddAsOneChange([&] {
+        for (const auto& file : files) AddFile(file);
+    });
 }
 
 void FileListView::AddFolderFromDialog() {

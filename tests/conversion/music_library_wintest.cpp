@@ -232,8 +232,9 @@ TEST_P(Covers, AreKeptWhereTheFormatHoldsThem) {
     const std::string description = Describe(output);
     EXPECT_EQ(PictureStreams(description), c.picturesKept) << description;
     EXPECT_NE(description.find(EncodeUtf8(L": " + kTags[0].second)), std::string::npos) << description;
-    if (c.picturesKept == 1 && c.pictures.back().data == kPng)
+    if (c.picturesKept == 1 && c.pictures.back().data == kPng) {
         EXPECT_NE(ReadFileBytes(output).find(kPng), std::string::npos);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
