@@ -26,6 +26,7 @@ unsigned SimultaneousChoice(int command) {
 }
 
 constexpr UINT WM_APP_STARTUP_ERROR = WM_APP + 1;
+constexpr UINT WM_APP_LAYOUT = WM_APP + 2;
 
 // The Settings menu's switches and the keys that store them ("ON"/"OFF", off when missing).
 constexpr std::pair<int, const wchar_t*> kSwitches[] = {{CMD_ShowErrorDetails, L"ShowErrorDetails"},
@@ -199,7 +200,17 @@ void MainWindow::Layout() {
         if (ListView_GetColumnWidth(files_->Handle(), column) != columnWidths[column])
             ListView_SetColumnWidth(files_->Handle(), column, columnWidths[column]);
 
-    const int y = options_->Layout(panelLeft, top, panelWidth, Dpi());
+    // The option panel is laid out again only when its place or the DPI changed: laying it out
+    // reads the font's measures, which costs milliseconds, and when the progress bar comes or goes
+    // at a run's start or end nothing in it moves.
+    const RECT panel{panelLeft - splitterWidth, top, width, 0};
+    const bool panelMoved = !EqualRect(&panel, &laidOutPanel_) || Dpi() != laidOutDpi_;
+    if (panelMoved) {
+        laidOutPanel_ = panel;
+        laidOutDpi_ = Dpi();
+        panelBottom_ = options_->Layout(panelLeft, top, panelWidth, Dpi());
+    }
+    const int y = panelBottom_;
     PlaceWindow(conversion_->ConvertButton(), panelLeft + Scale(2), y, panelWidth - Scale(4), Scale(37));
 
     // The smallest client area that keeps every control whole: the tool bar's width, and the panel's
@@ -210,14 +221,15 @@ void MainWindow::Layout() {
                       y + Scale(37) + Scale(10) + Scale(19) + Scale(17)};
 
     // Controls moved over the panel's background leave stale pixels behind unless the whole window
-    // is painted again. When the panel stayed (the progress bar came or went), nothing moved over
-    // it, and the moved bars paint themselves.
-    const RECT panel{panelLeft - splitterWidth, top, width, y};
-    if (!EqualRect(&panel, &laidOutPanel_) || Dpi() != laidOutDpi_) {
-        laidOutPanel_ = panel;
-        laidOutDpi_ = Dpi();
-        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
+    // is painted again. When the panel stayed, nothing moved over it, and the moved bars and the
+    // list paint themselves.
+    if (panelMoved) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::RequestLayout() {
+    if (layoutRequested_) return;
+    layoutRequested_ = true;
+    PostMessageW(hwnd_, WM_APP_LAYOUT, 0, 0);
 }
 
 void MainWindow::OnSplitterDrag(int clientX) {
@@ -460,7 +472,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 [this](std::optional<size_t> position) { files_->RedrawRows(position); },
                 [this](const std::wstring& path) { files_->AddFile(path); },
                 [this](const std::vector<std::wstring>& paths) { files_->AddPaths(paths); },
-                [this] { return CurrentChoice(); }, statusBar_, [this] { Layout(); }, [this] { EndProgram(); },
+                [this] { return CurrentChoice(); }, statusBar_, [this] { RequestLayout(); }, [this] { EndProgram(); },
                 [this] { return IsMenuChecked(CMD_ShowErrorDetails); }});
             updateCheck_ = std::make_unique<UpdateCheckView>(hwnd_, UpdateCheckTimer, CMD_UpdateNotifications);
             CreateMenus();
@@ -513,6 +525,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;
+        case WM_APP_LAYOUT:
+            layoutRequested_ = false;
+            Layout();
+            return 0;
         default: break;
     }
     return DefaultProc(msg, wp, lp);

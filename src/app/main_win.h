@@ -67,6 +67,10 @@ public:
     void SetMenuChecked(int command, bool checked);
     std::wstring StatusText() const { return statusBar_.Text(); }
     void Layout();
+    // Lays the window out in a message of its own, soon: for when the progress bar comes or goes
+    // at a run's start or end, so that resizing the list (tens of milliseconds with a scroll bar)
+    // and starting or ending the run do not hold the window together.
+    void RequestLayout();
     // "Convert" starts a run; during a run the button reads "Stop" and stops it.
     void OnConvert();
     bool ConversionRunning() const;
@@ -119,6 +123,8 @@ private:
     SIZE minimumClient_{};        // at the window's DPI, found by the layout
     RECT laidOutPanel_{};         // where the layout last put the option panel, at this DPI
     UINT laidOutDpi_ = 0;
+    int panelBottom_ = 0;  // below the panel's last control
+    bool layoutRequested_ = false;
     std::wstring startupError_;
     corvana::ToolBar toolBar_;
     corvana::Splitter splitter_;
