@@ -1,12 +1,13 @@
 // The conversion engine: a queue of rows converted by several FFmpeg jobs at once, each on a
-// thread of its own, with output names reserved in queue order, progress, and stop.
+// worker thread, with output names reserved in queue order, progress, and stop.
 //
 // The engine belongs to one thread, its owner (the window's thread): every method is called
-// there. Jobs run on the engine's worker threads (one per job running at once, kept until the
-// run ends, since starting a thread costs a good part of a short job) and only leave reports; the engine calls `wake`
-// (from any thread, a job's included) when reports are waiting, and the owner then calls TakeEvents, which handles
-// them, starts the next jobs and returns what the owner should show, in order. `wake` must return at once and never
-// wait for the owner (posting a message does): a job that calls it may be the one the owner is waiting for.
+// there. Jobs run on the engine's worker threads (as many as jobs run at once, kept until the
+// run ends: starting a thread costs a good part of a short job) and only leave reports; the
+// engine calls `wake` (from any thread, a job's included) when reports are waiting, and the owner
+// then calls TakeEvents, which handles them, starts the next jobs and returns what the owner
+// should show, in order. `wake` must return at once and never wait for the owner (posting a
+// message does): a job that calls it may be the one the owner is waiting for.
 #pragma once
 
 #include <atomic>

@@ -117,8 +117,9 @@ private:
     // The progress bar counts thousandths of a job.
     static constexpr uint64_t kProgressSteps = 1000;
     uint64_t workShown_ = 0;
-    static constexpr ULONGLONG kRunStateInterval = 100;  // ms
-    std::optional<std::wstring> runStatus_;              // the status line the latest reports leave, not shown yet
+    // The status line and the bar during a run: at most every kRunStateInterval ms.
+    static constexpr ULONGLONG kRunStateInterval = 100;
+    std::optional<std::wstring> runStatus_;  // what the latest reports leave, not shown yet
     ULONGLONG runStateShown_ = 0;
     UINT_PTR runStateTimer_ = 0;
     std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
