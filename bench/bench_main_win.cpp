@@ -641,7 +641,9 @@ int wmain(int argc, wchar_t** argv) {
                 binary.slowMessages.insert(binary.slowMessages.end(), run.slowest.begin(), run.slowest.end());
 
                 RemoveFiles(converted);
-                if (batch.count > 8) binary.programTimes.push_back(RunProgram(exe, files, converted));
+                if (batch.count > 8)
+                    if (const double program = RunProgram(exe, files, converted); program > 0)
+                        binary.programTimes.push_back(program);
 
                 RemoveFiles(engineFolder);
                 const bench::EnginePhases phases =
@@ -685,8 +687,13 @@ int wmain(int argc, wchar_t** argv) {
                     binary.baseMemory / 1048576, Median(binary.peakMemory) / 1048576);
             if (!binary.programTimes.empty()) {
                 const double program = Median(binary.programTimes);
-                wprintf(L"    Corvana.exe itself (Convert)     %9.1f ms  (%.1f ms per file; %.3f of the floor)\n",
-                        program * 1000, program * 1000 / batch.count, program / p);
+                wprintf(
+                    L"    Corvana.exe itself (Convert)     %9.1f ms  (%.1f ms per file; %.3f of the floor; %zu of %d "
+                    L"rounds)\n",
+                    program * 1000, program * 1000 / batch.count, program / p, binary.programTimes.size(), rounds);
+            } else if (batch.count > 8) {
+                wprintf(
+                    L"    Corvana.exe itself (Convert)     did not get to convert (its window or list never came)\n");
             }
             const double e = Median(binary.engineTimes);
             const bench::EnginePhases& phases = binary.phases;
