@@ -118,7 +118,7 @@ private:
     static constexpr uint64_t kProgressSteps = 1000;
     uint64_t workShown_ = 0;
     // The status line and the bar during a run: at most every kRunStateInterval ms.
-    static constexpr ULONGLONG kRunStateInterval = 100;
+    static constexpr ULONGLONG kRunStateInterval = 250;
     std::optional<std::wstring> runStatus_;  // what the latest reports leave, not shown yet
     ULONGLONG runStateShown_ = 0;
     UINT_PTR runStateTimer_ = 0;
