@@ -112,6 +112,20 @@ void RunDirect(const std::wstring& ffmpeg, const std::wstring& commandLine, cons
     CloseHandle(nul);
 }
 
+// Calls start(0) ... start(count - 1) on `atOnce` threads, each taking the next number as it is
+// free; returns the seconds until all have returned.
+double RunAtOnce(unsigned atOnce, int count, const std::function<void(int)>& start) {
+    std::atomic<int> next{0};
+    const double t = Now();
+    std::vector<std::thread> starters;
+    for (unsigned k = 0; k < atOnce; ++k)
+        starters.emplace_back([&] {
+            for (int i; (i = next++) < count;) start(i);
+        });
+    for (std::thread& starter : starters) starter.join();
+    return Now() - t;
+}
+
 // One press of "Convert" until the run has ended, the program's own loop handling the messages,
 // while another thread asks the window for an answer every 20 ms and samples the working set.
 struct RunFigures {
@@ -523,15 +537,7 @@ int wmain(int argc, wchar_t** argv) {
         for (int r = 0; r < rounds; ++r)
             for (size_t w = 0; w < ways.size(); ++w) {
                 Way& way = ways[(w + static_cast<size_t>(r)) % ways.size()];
-                std::atomic<int> next{0};
-                const double t = Now();
-                std::vector<std::thread> starters;
-                for (unsigned k = 0; k < way.atOnce; ++k)
-                    starters.emplace_back([&] {
-                        for (int i; (i = next++) < starts;) way.start(i);
-                    });
-                for (std::thread& starter : starters) starter.join();
-                way.perStart.push_back((Now() - t) / starts);
+                way.perStart.push_back(RunAtOnce(way.atOnce, starts, way.start) / starts);
             }
         wprintf(L"  one 0.5 s WAV to MP3 started %d times, wall time per start (medians of %d rounds)\n", starts,
                 rounds);
@@ -600,26 +606,18 @@ int wmain(int argc, wchar_t** argv) {
             for (Binary& binary : binaries) {
                 placeFFmpeg(binary.path);
                 // The same commands started directly, as the program starts them (without a console):
-                // one by one, then as many at once as
-                // "Automatic" runs jobs (the floor a run of several jobs can reach on this machine).
+                // one by one, then as many at once as "Automatic" runs jobs (the floor a run of several
+                // jobs can reach on this machine).
                 const auto direct = [&](unsigned atOnce) {
                     RemoveFiles(directFolder);
-                    std::atomic<int> next{0};
-                    const double start = Now();
-                    std::vector<std::thread> starters;
-                    for (unsigned k = 0; k < atOnce; ++k)
-                        starters.emplace_back([&] {
-                            for (int i; (i = next++) < batch.count;) {
-                                const std::wstring out =
-                                    directFolder + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
-                                RunDirect(ffmpeg,
-                                          L"ffmpeg.exe -hide_banner -y -vn -i \"" + files[static_cast<size_t>(i)] +
-                                              L"\" \"" + out + L"\"",
-                                          home, DETACHED_PROCESS);  // as the program starts it
-                            }
-                        });
-                    for (std::thread& starter : starters) starter.join();
-                    return Now() - start;
+                    return RunAtOnce(atOnce, batch.count, [&](int i) {
+                        const std::wstring out =
+                            directFolder + L"\\" + batch.name + L" " + std::to_wstring(i) + L".mp3";
+                        RunDirect(ffmpeg,
+                                  L"ffmpeg.exe -hide_banner -y -vn -i \"" + files[static_cast<size_t>(i)] + L"\" \"" +
+                                      out + L"\"",
+                                  home, DETACHED_PROCESS);  // as the program starts it
+                    });
                 };
                 binary.directTimes.push_back(direct(1));
                 binary.parallelTimes.push_back(direct(EffectiveConcurrency(0)));
@@ -649,14 +647,7 @@ int wmain(int argc, wchar_t** argv) {
                 const bench::EnginePhases phases =
                     bench::TimeEnginePhases(home, files, engineFolder, EffectiveConcurrency(0));
                 binary.engineTimes.push_back(phases.seconds);
-                for (auto [all, one] : {std::pair{&binary.phases.untilFirstOutput, &phases.untilFirstOutput},
-                                        {&binary.phases.converting, &phases.converting},
-                                        {&binary.phases.naming, &phases.naming},
-                                        {&binary.phases.untilTaken, &phases.untilTaken},
-                                        {&binary.phases.untilThreadRuns, &phases.untilThreadRuns},
-                                        {&binary.phases.checking, &phases.checking},
-                                        {&binary.phases.taking, &phases.taking}})
-                    all->insert(all->end(), one->begin(), one->end());
+                binary.phases.Append(phases);
             }
         wprintf(L"  %d files of %g s, WAV to MP3\n", batch.count, seconds);
         for (const Binary& binary : binaries) {

@@ -18,6 +18,18 @@ struct EnginePhases {
     std::vector<double> untilThreadRuns;   // taken until the next job's thread was running
     std::vector<double> checking;          // the job's thread running until it started FFmpeg
     std::vector<double> taking;            // the owner taking a batch of reports and starting jobs
+
+    // Adds another run's jobs to these (not its whole time).
+    void Append(const EnginePhases& other) {
+        for (auto [into, from] : {std::pair{&untilFirstOutput, &other.untilFirstOutput},
+                                  {&converting, &other.converting},
+                                  {&naming, &other.naming},
+                                  {&untilTaken, &other.untilTaken},
+                                  {&untilThreadRuns, &other.untilThreadRuns},
+                                  {&checking, &other.checking},
+                                  {&taking, &other.taking}})
+            into->insert(into->end(), from->begin(), from->end());
+    }
 };
 
 // Converts the files to MP3 in outputFolder with `concurrency` jobs at once, the engine's owner

@@ -67,23 +67,20 @@ void ConversionEngine::EndWorkers() {
 }
 
 void ConversionEngine::Hand(Job& job) {
-    for (auto& worker : workers_)
-        if (worker->idle) {
-            worker->idle = false;
-            job.worker = worker.get();
-            {
-                std::lock_guard lock(worker->lock);
-                worker->next = &job;
-            }
-            worker->handed.notify_one();
-            return;
-        }
-    auto worker = std::make_unique<Worker>();
+    const auto idle = std::find_if(workers_.begin(), workers_.end(), [](const auto& w) { return w->idle; });
+    Worker* worker = idle != workers_.end() ? idle->get() : nullptr;
+    if (!worker) {
+        auto fresh = std::make_unique<Worker>();
+        fresh->thread = startThread_([this, raw = fresh.get()] { WorkerLoop(*raw); });
+        worker = workers_.emplace_back(std::move(fresh)).get();
+    }
     worker->idle = false;
-    worker->next = &job;
-    job.worker = worker.get();
-    worker->thread = startThread_([this, raw = worker.get()] { WorkerLoop(*raw); });
-    workers_.push_back(std::move(worker));
+    job.worker = worker;
+    {
+        std::lock_guard lock(worker->lock);
+        worker->next = &job;
+    }
+    worker->handed.notify_one();
 }
 
 void ConversionEngine::WorkerLoop(Worker& worker) {

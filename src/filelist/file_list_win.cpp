@@ -235,6 +235,11 @@ void FileListView::AddPaths(const std::vector<std::wstring>& paths) {
 // In sorted mode they are sorted in then, to the same places one-by-one insertion would give, and
 // the selection stays with its rows.
 void FileListView::AddAsOneChange(const std::function<void()>& add) {
+    // Inside another such change (a folder among dropped paths) it is part of that one.
+    if (rows_.InBatch()) {
+        add();
+        return;
+    }
     SendMessageW(list_.Handle(), WM_SETREDRAW, FALSE, 0);
     const std::vector<uint64_t> selected = rows_.IsSorted() ? SelectedIds() : std::vector<uint64_t>{};
     rows_.BeginBatch();
