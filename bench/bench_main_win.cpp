@@ -167,10 +167,12 @@ RunFigures TimedRun(MainWindow& form) {
     const double t = Now();
     SendMessageW(form.ConvertButton(), BM_CLICK, 0, 0);
     figures.clickTook = Now() - t;
+    // The run has ended when the button reads "Convert" again, as for Corvana.exe itself below; the
+    // window's tidying after it (the bar's going) is left to the next pump.
     while (form.ConversionRunning()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (form.ConversionRunning() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             const double dispatched = Now();
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
@@ -180,6 +182,7 @@ RunFigures TimedRun(MainWindow& form) {
         }
     }
     figures.seconds = Now() - t;
+    Pump();  // the window's answers still count while it tidies up
     done = true;
     asker.join();
     return figures;

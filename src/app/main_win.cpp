@@ -469,7 +469,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             options_ = std::make_unique<OutputOptions>(hwnd_, settings_, lastFolder_);
             conversion_ = std::make_unique<ConversionSession>(ConversionSession::Parts{
                 hwnd_, FolderOf(program_.path), files_->Rows(),
-                [this](std::optional<size_t> position) { files_->RedrawRows(position); },
+                [this](size_t first, size_t last) { files_->RedrawRows(first, last); },
                 [this](const std::wstring& path) { files_->AddFile(path); },
                 [this](const std::vector<std::wstring>& paths) { files_->AddPaths(paths); },
                 [this] { return CurrentChoice(); }, statusBar_, [this] { RequestLayout(); }, [this] { EndProgram(); },

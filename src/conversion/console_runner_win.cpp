@@ -1,6 +1,6 @@
 #include "conversion/console_runner_win.h"
 
-#include <mutex>
+#include <atomic>
 #include <vector>
 
 #include "common/app_error.h"
@@ -52,58 +52,130 @@ HANDLE ChildrenJob() {
     return job;
 }
 
-// Handles are inherited by every child started while they are inheritable; several jobs start
-// children at once, so each child's pipe ends are made inheritable only while it is started.
-std::mutex& StartLock() {
-    static std::mutex lock;
-    return lock;
+constexpr DWORD kQuitGrace = 2000;  // ms a program has to quit after "q" before it is ended
+// How often a running child's output is looked at; its end is noticed at once.
+constexpr DWORD kReadInterval = 50;
+
+// Where a child writes its standard output and standard error, and where this process reads them.
+struct ChildOutput {
+    UniqueKernelHandle childEnd, ourEnd;
+    bool pipe = false;
+};
+
+// A file of its own in the temporary folder, gone when the last handle to it closes (also when
+// this process ends abruptly). Under Wine every write into a pipe goes through the Wine server,
+// which made a short job about 4 % slower than one writing to a file.
+ChildOutput OutputFile() {
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return {};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring path = std::wstring(temp) + L"corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(counter++) + L".log";
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        UniqueKernelHandle write(CreateFileW(path.c_str(), GENERIC_WRITE, kShare, &inherit, CREATE_NEW,
+                                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (write.get() == INVALID_HANDLE_VALUE) {
+            write.release();
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;  // a leftover of an earlier process
+            return {};
+        }
+        UniqueKernelHandle read(CreateFileW(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (read.get() == INVALID_HANDLE_VALUE) {
+            read.release();
+            return {};
+        }
+        return {std::move(write), std::move(read), false};
+    }
+    return {};
 }
 
-constexpr DWORD kQuitGrace = 2000;  // ms a program has to quit after "q" before it is ended
+// A pipe, when no such file can be made (no writable temporary folder).
+ChildOutput OutputPipe() {
+    ChildOutput output;
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    if (!CreatePipe(output.ourEnd.put(), output.childEnd.put(), &inherit, 65536)) return {};
+    SetHandleInformation(output.ourEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    output.pipe = true;
+    return output;
+}
+
+// Only the handles named are inherited by the child: several jobs start children at once, and
+// none may get another's.
+class InheritedHandles {
+public:
+    explicit InheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        storage_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+        if (InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+            UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                      handles_.size() * sizeof(HANDLE), nullptr, nullptr))
+            list_ = list;
+    }
+    ~InheritedHandles() {
+        if (list_) DeleteProcThreadAttributeList(list_);
+    }
+    InheritedHandles(const InheritedHandles&) = delete;
+    InheritedHandles& operator=(const InheritedHandles&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST List() const { return list_; }
+
+private:
+    std::vector<HANDLE> handles_;
+    std::vector<char> storage_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
 
 }  // namespace
 
 ConsoleRun RunProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& workDir,
                       const std::function<void(std::string_view)>& onOutput, const std::function<bool()>& shouldEnd) {
     ConsoleRun run;
-    HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
-    if (!CreatePipe(&outRead, &outWrite, nullptr, 65536)) {
+    ChildOutput output = OutputFile();
+    if (!output.childEnd) output = OutputPipe();
+    if (!output.childEnd) {
         run.startError = GetLastError();
         return run;
     }
-    UniqueKernelHandle outReader(outRead), outWriter(outWrite);
-    if (!CreatePipe(&inRead, &inWrite, nullptr, 0)) {
+    UniqueKernelHandle inReader, inWriter;
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    if (!CreatePipe(inReader.put(), inWriter.put(), &inherit, 0)) {
         run.startError = GetLastError();
         return run;
     }
-    UniqueKernelHandle inReader(inRead), inWriter(inWrite);
+    SetHandleInformation(inWriter.get(), HANDLE_FLAG_INHERIT, 0);
+    const InheritedHandles inherited({inReader.get(), output.childEnd.get()});
+    if (!inherited.List()) {
+        run.startError = GetLastError();
+        return run;
+    }
 
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    si.hStdInput = inRead;  // where "q" asks FFmpeg to quit
-    si.hStdOutput = outWrite;
-    si.hStdError = outWrite;
+    STARTUPINFOEXW si{};
+    si.StartupInfo.cb = sizeof(si);
+    si.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.StartupInfo.wShowWindow = SW_HIDE;
+    si.StartupInfo.hStdInput = inReader.get();  // where "q" asks FFmpeg to quit
+    si.StartupInfo.hStdOutput = output.childEnd.get();
+    si.StartupInfo.hStdError = output.childEnd.get();
+    si.lpAttributeList = inherited.List();
     PROCESS_INFORMATION pi{};
     std::wstring mutableLine = commandLine;
-    BOOL started;
-    {
-        std::lock_guard lock(StartLock());
-        SetHandleInformation(inRead, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-        SetHandleInformation(outWrite, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-        // Without a console: its standard handles are the pipes, and a windowed program's child
-        // would otherwise get a console of its own, whose host costs every start (under Wine about
-        // 75 ms of 205; a hidden console, CREATE_NO_WINDOW, still about 45). Suspended until it is
-        // in the job, so that not even its first instant is outside it.
-        started = CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
-                                 DETACHED_PROCESS | CREATE_SUSPENDED, nullptr,
-                                 workDir.empty() ? nullptr : workDir.c_str(), &si, &pi);
-        run.startError = started ? 0 : GetLastError();
-        // The child has its copies; ours must go, or the pipe never reports that the writers are gone.
-        inReader.reset();
-        outWriter.reset();
-    }
+    // Without a console: its standard handles are the file and the pipe, and a windowed program's
+    // child would otherwise get a console of its own, whose host costs every start (under Wine
+    // about 75 ms of 205; a hidden console, CREATE_NO_WINDOW, still about 45). Suspended until it
+    // is in the job, so that not even its first instant is outside it.
+    const BOOL started = CreateProcessW(
+        application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
+        DETACHED_PROCESS | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+        workDir.empty() ? nullptr : workDir.c_str(), &si.StartupInfo, &pi);
+    run.startError = started ? 0 : GetLastError();
+    // The child has its copies; ours of its ends must go, or a pipe never reports that the writers
+    // are gone.
+    inReader.reset();
+    output.childEnd.reset();
     if (!started) return run;
     UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
     // Should this process sit in a job that forbids another one, the child simply runs outside it.
@@ -111,21 +183,25 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
     ResumeThread(pi.hThread);
 
     std::vector<char> buffer(65536);
+    const HANDLE ours = output.ourEnd.get();
     const auto readAvailable = [&]() {
+        // A file read at its end returns nothing at once; a pipe's would wait for the next write.
         DWORD available = 0;
-        if (!PeekNamedPipe(outRead, nullptr, 0, nullptr, &available, nullptr) || available == 0) return false;
+        if (output.pipe && (!PeekNamedPipe(ours, nullptr, 0, nullptr, &available, nullptr) || available == 0))
+            return false;
+        const DWORD want = output.pipe ? std::min<DWORD>(available, static_cast<DWORD>(buffer.size()))
+                                       : static_cast<DWORD>(buffer.size());
         DWORD got = 0;
-        const DWORD want = std::min<DWORD>(available, static_cast<DWORD>(buffer.size()));
-        if (!ReadFile(outRead, buffer.data(), want, &got, nullptr) || got == 0) return false;
+        if (!ReadFile(ours, buffer.data(), want, &got, nullptr) || got == 0) return false;
         onOutput(std::string_view(buffer.data(), got));
         return true;
     };
-    // While the child runs, take what it wrote so a full pipe never holds it up; once it has
-    // ended, take what is left and stop. The pipe's end of data is not waited for: Wine reports
-    // it about a second after the child has gone.
+    // While the child runs, take what it wrote every so often (and so that a full pipe never
+    // holds it up); once it has ended, take what is left and stop. A pipe's end of data is not
+    // waited for: Wine reports it about a second after the child has gone.
     std::optional<ULONGLONG> askedToQuit;
     for (;;) {
-        if (!readAvailable() && WaitForSingleObject(process.get(), 10) == WAIT_OBJECT_0) {
+        if (!readAvailable() && WaitForSingleObject(process.get(), kReadInterval) == WAIT_OBJECT_0) {
             while (readAvailable()) {
             }
             break;
@@ -133,7 +209,7 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
         if (shouldEnd && shouldEnd()) {
             if (!askedToQuit) {
                 DWORD written = 0;
-                WriteFile(inWrite, "q", 1, &written, nullptr);
+                WriteFile(inWriter.get(), "q", 1, &written, nullptr);
                 askedToQuit = GetTickCount64();
             } else if (GetTickCount64() - *askedToQuit >= kQuitGrace) {
                 TerminateProcess(process.get(), 1);

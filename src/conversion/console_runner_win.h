@@ -1,4 +1,4 @@
-// Running a console program hidden, with its standard output and standard error in one pipe.
+// Running a console program hidden, with its standard output and standard error read as they come.
 #pragma once
 
 #include <windows.h>
@@ -24,9 +24,10 @@ struct ConsoleRun {
     DWORD startError = 0;
 };
 
-// Starts application with commandLine in workDir (hidden window, one pipe for standard output and
-// standard error, another for standard input) and hands each piece of its output to onOutput as
-// it arrives; returns once it has ended and the pipe holds nothing more.
+// Starts application with commandLine in workDir (hidden, without a console; its standard output
+// and standard error go into one temporary file, or a pipe when no file can be made, and its
+// standard input is a pipe) and hands each piece of its output to onOutput as it arrives; returns
+// once it has ended and all it wrote has been handed on. Only those three handles are inherited.
 // Once shouldEnd (when given) says yes, the program gets "q" on its standard input and, when it
 // has not ended two seconds later, is ended outright; shouldEnd is asked between any two reads,
 // so a program that floods its output is ended as soon as one that is quiet. Every program

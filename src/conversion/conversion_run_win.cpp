@@ -135,7 +135,7 @@ void ConversionSession::OnConvert() {
     if (!choice.useSourceFolder && choice.targetFolder.empty()) throw AppError(L"Unable to create directory");
 
     list.ClearResults();
-    parts_.redrawRows(std::nullopt);
+    parts_.redrawRows(0, list.Count() - 1);
     std::vector<uint64_t> rows;
     rows.reserve(list.Count());
     for (size_t i = 0; i < list.Count(); ++i) rows.push_back(list.At(i).id);
@@ -200,9 +200,10 @@ void ConversionSession::OnEngineReports() {
     ShowPendingDetails();
 }
 
-// The status line and the bar paint themselves at once when they change, which costs several
-// milliseconds each, taken from the jobs: during a run they show the latest state at most every
-// kRunStateInterval, a timer showing what the last reports left.
+// The status line, the bar and a changed row paint themselves when they change, which costs
+// milliseconds each under Wine, taken from the jobs: during a run they show the latest state at
+// most every kRunStateInterval, a timer showing what the last reports left. The rows' texts are
+// in the list at once; only their painting waits.
 void ConversionSession::ScheduleRunState() {
     if (runStateTimer_) return;
     const ULONGLONG now = GetTickCount64();
@@ -228,11 +229,23 @@ void ConversionSession::ShowRunState() {
     if (runStatus_) parts_.status.SetText(*runStatus_);
     runStatus_.reset();
     ShowProgress();
+    RedrawChangedRows();
 }
 
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {
-    if (commandLineRun_ || !parts_.rows.SetResult(id, text)) return;
-    if (const auto position = parts_.rows.PositionOf(id)) parts_.redrawRows(*position);
+    if (!commandLineRun_ && parts_.rows.SetResult(id, text)) changedRows_.insert(id);
+}
+
+void ConversionSession::RedrawChangedRows() {
+    // The span from the first changed row to the last: the list repaints only the rows in view.
+    std::optional<size_t> first, last;
+    for (const uint64_t id : changedRows_)
+        if (const auto position = parts_.rows.PositionOf(id)) {
+            first = std::min(first.value_or(*position), *position);
+            last = std::max(last.value_or(*position), *position);
+        }
+    changedRows_.clear();
+    if (first) parts_.redrawRows(*first, *last);
 }
 
 bool ConversionSession::IsRunOutput(const std::wstring& path) const {
@@ -274,6 +287,7 @@ void ConversionSession::EndRun(bool stopped) {
     if (runStateTimer_) KillTimer(parts_.window, runStateTimer_);
     runStateTimer_ = 0;
     runStatus_.reset();
+    RedrawChangedRows();
     SetWindowTextW(convertButton_.Handle(), L"Convert");
     EnableWindow(convertButton_.Handle(), TRUE);
     ShowButtonPicture();

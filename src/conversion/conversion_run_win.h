@@ -31,7 +31,7 @@ public:
         HWND window = nullptr;       // the engine's reports are posted to it; it owns the boxes
         std::wstring programFolder;  // where ffmpeg.exe is looked for first
         FileListModel& rows;         // the list's rows, which a run converts and marks
-        std::function<void(std::optional<size_t>)> redrawRows;  // a row's position, or every row
+        std::function<void(size_t, size_t)> redrawRows;  // the rows from one position to another
         // The command line's files and folders go into the list through these: its one input, or
         // the files and folders it names, added together.
         std::function<void(const std::wstring&)> addFile;
@@ -90,6 +90,7 @@ private:
     void StartRun(std::vector<uint64_t> rows, JobPlanner& planner, size_t total);
     void Show(const EngineEvent& event);
     void ShowRowText(uint64_t id, const std::wstring& text);
+    void RedrawChangedRows();
     void ShowProgress();
     void ScheduleRunState();
     void ShowRunState();
@@ -122,6 +123,7 @@ private:
     std::optional<std::wstring> runStatus_;  // what the latest reports leave, not shown yet
     ULONGLONG runStateShown_ = 0;
     UINT_PTR runStateTimer_ = 0;
+    std::set<uint64_t> changedRows_;  // rows whose text changed since they were last painted
     std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
     std::deque<std::wstring> pendingDetails_;
     bool showingDetails_ = false;

@@ -45,8 +45,8 @@ public:
     const FileListModel& Rows() const { return rows_; }
     // Tells the control the number of rows and repaints it.
     void Refresh();
-    // Repaints the row at a position, or every row, after their results changed.
-    void RedrawRows(std::optional<size_t> position);
+    // Repaints the rows from one position to another (those in view) after their results changed.
+    void RedrawRows(size_t first, size_t last);
 
     // ---- Adding ----
     // Appends a row for the path unless a row has exactly that caption or the path is an output

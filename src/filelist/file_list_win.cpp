@@ -92,11 +92,8 @@ void FileListView::Refresh() {
     InvalidateRect(list_.Handle(), nullptr, FALSE);
 }
 
-void FileListView::RedrawRows(std::optional<size_t> position) {
-    if (position)
-        ListView_RedrawItems(list_.Handle(), static_cast<int>(*position), static_cast<int>(*position));
-    else
-        InvalidateRect(list_.Handle(), nullptr, FALSE);
+void FileListView::RedrawRows(size_t first, size_t last) {
+    ListView_RedrawItems(list_.Handle(), static_cast<int>(first), static_cast<int>(last));
 }
 
 LRESULT FileListView::ItemData(NMLVDISPINFOW& info) {

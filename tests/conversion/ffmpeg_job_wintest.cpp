@@ -322,5 +322,62 @@ TEST_F(FFmpegJob, AFloodingFFmpegAnswersStopAtOnce) {
     EXPECT_LE(endedAt - stoppedAt, 2500u);
 }
 
+// FFmpeg gets its own standard handles and nothing else the program holds open, whether its output
+// goes into a temporary file or, with no temporary folder to write in, into a pipe; either way all
+// it wrote is read and nothing is left behind.
+TEST_F(FFmpegJob, FFmpegInheritsOnlyItsOwnHandlesAndLeavesNoFileBehind) {
+    TempFolder work(L"handles");
+    MakeTone(work / L"tone.wav", 2.0);
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const std::wstring outputFiles =
+        std::wstring(temp) + L"corvana-" + std::to_wstring(GetCurrentProcessId()) + L"-*.log";
+    const auto outputFilesLeft = [&] {
+        WIN32_FIND_DATAW found;
+        UniqueFindHandle find(FindFirstFileW(outputFiles.c_str(), &found));
+        return static_cast<bool>(find);
+    };
+    const auto setTemp = [](const wchar_t* folder) {
+        SetEnvironmentVariableW(L"TMP", folder);
+        SetEnvironmentVariableW(L"TEMP", folder);
+    };
+    const std::wstring tempNow = temp, noFolder = work / L"no such folder";
+    const ScopeExit restoreTemp([&] { setTemp(tempNow.c_str()); });
+    for (const std::wstring& tempFolder : {tempNow, noFolder}) {
+        setTemp(tempFolder.c_str());
+        // A handle another part of the program made inheritable.
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        UniqueKernelHandle signaled(CreateEventW(&inherit, TRUE, TRUE, nullptr));
+        std::string output;
+        std::optional<uint32_t> exitStatus;
+        std::thread job([&] {
+            exitStatus = RunProcess(
+                             folder / L"ffmpeg.exe",
+                             L"ffmpeg.exe -hide_banner -re -y -i \"" + (work / L"tone.wav") + L"\" \"" +
+                                 (work / L"out.mp3") + L"\"",
+                             work.Path(), [&](std::string_view bytes) { output.append(bytes); })
+                             .exitStatus;
+        });
+        std::vector<DWORD> children;
+        EXPECT_TRUE(PumpUntil([&] { return !(children = RunningProcesses(L"ffmpeg.exe")).empty(); }, 10000));
+        for (const DWORD id : children) {
+            // Should the child hold the event under the same value, resetting its copy resets ours.
+            UniqueKernelHandle child(OpenProcess(PROCESS_DUP_HANDLE, FALSE, id));
+            HANDLE copy = nullptr;
+            if (child && DuplicateHandle(child.get(), signaled.get(), GetCurrentProcess(), &copy, 0, FALSE,
+                                         DUPLICATE_SAME_ACCESS)) {
+                ResetEvent(copy);
+                CloseHandle(copy);
+            }
+        }
+        job.join();
+        EXPECT_EQ(WaitForSingleObject(signaled.get(), 0), WAIT_OBJECT_0) << "the child had the event";
+        EXPECT_EQ(exitStatus, 0u) << output;
+        EXPECT_NE(output.find("Duration: 00:00:02.00"), std::string::npos) << output;
+        EXPECT_NE(output.find("muxing overhead"), std::string::npos) << output;  // its last line
+        EXPECT_FALSE(outputFilesLeft());
+    }
+}
+
 }  // namespace
 }  // namespace corvana::test
