@@ -525,6 +525,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_APP_CONVERSION: conversion_->OnEngineReports(); return 0;
+        case WM_APP_CONVERSION_START: conversion_->OnStart(); return 0;
         case WM_APP_LAYOUT:
             layoutRequested_ = false;
             Layout();

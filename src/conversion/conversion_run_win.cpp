@@ -108,7 +108,7 @@ void ConversionSession::OnDpiChanged(UINT dpi, HFONT font) {
 
 void ConversionSession::ShowButtonPicture() {
     // The list's greyed entry shows while the button waits for the jobs to end after Stop.
-    SetButtonPicture(convertButton_.Handle(), engine_.Running() ? stopImages_.get() : convertImages_.get(),
+    SetButtonPicture(convertButton_.Handle(), Running() ? stopImages_.get() : convertImages_.get(),
                      BUTTON_IMAGELIST_ALIGN_LEFT, buttonMargin_);
 }
 
@@ -118,6 +118,12 @@ void ConversionSession::SetConcurrency(unsigned setting) {
 }
 
 void ConversionSession::OnConvert() {
+    if (pendingStart_) {
+        // Stopped before its first job: the run ends here.
+        pendingStart_.reset();
+        EndRun(true);
+        return;
+    }
     if (engine_.Running()) {
         if (!engine_.Stopping()) {
             engine_.Stop();
@@ -145,7 +151,7 @@ void ConversionSession::OnConvert() {
 }
 
 void ConversionSession::ConvertCommandLine(const std::wstring& input, const std::wstring& output) {
-    if (engine_.Running()) return;
+    if (Running()) return;
     commandLineRun_ = true;
     commandLineOk_ = false;
     planner_ = std::make_unique<CommandLinePlanner>(parts_.currentChoice, input, output);
@@ -173,24 +179,41 @@ void ConversionSession::StartRun(std::vector<uint64_t> rows, JobPlanner& planner
         }
     }
     if (taskbar_) taskbar_->SetProgressState(parts_.window, TBPF_NORMAL);
-    engine_.Start(std::move(rows), planner, concurrency_);
+    // The jobs start once the window has laid itself out (a message already waiting) and painted:
+    // started now, the FFmpeg starts would hold that painting up several times over (under Wine
+    // they keep the system busy), and the window would not answer meanwhile.
+    pendingStart_ = PendingStart{std::move(rows), &planner};
+    PostMessageW(parts_.window, WM_APP_CONVERSION_START, 0, 0);
     ShowButtonPicture();
 }
 
+void ConversionSession::OnStart() {
+    if (!pendingStart_) return;  // stopped meanwhile
+    PendingStart start = std::move(*pendingStart_);
+    pendingStart_.reset();
+    RedrawWindow(parts_.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    engine_.Start(std::move(start.rows), *start.planner, concurrency_);
+}
+
 void ConversionSession::RowAdded(uint64_t id) {
-    if (engine_.Running() && !commandLineRun_) engine_.Add(id);
+    if (commandLineRun_) return;
+    if (pendingStart_)
+        pendingStart_->rows.push_back(id);
+    else if (engine_.Running())
+        engine_.Add(id);
 }
 
 void ConversionSession::RequestExit() {
-    if (!engine_.Running()) {
+    if (!Running()) {
         parts_.endProgram();
         return;
     }
     exitWhenStopped_ = true;
-    if (!engine_.Stopping()) OnConvert();
+    if (pendingStart_ || !engine_.Stopping()) OnConvert();
 }
 
 void ConversionSession::EndSession() {
+    pendingStart_.reset();
     engine_.StopAndWait();
 }
 

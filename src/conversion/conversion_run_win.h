@@ -21,8 +21,9 @@
 
 namespace corvana {
 
-// Posted to the main window when the engine has reports waiting.
+// Posted to the main window when the engine has reports waiting, and when a run's jobs are to start.
 inline constexpr UINT WM_APP_CONVERSION = WM_APP + 10;
+inline constexpr UINT WM_APP_CONVERSION_START = WM_APP + 11;
 
 class ConversionSession {
 public:
@@ -61,6 +62,8 @@ public:
     void ConvertCommandLine(const std::wstring& input, const std::wstring& output);
     // The engine's reports, on the window's thread.
     void OnEngineReports();
+    // The run's jobs start (a run starts them once the window has painted its new state).
+    void OnStart();
     // A row added to the list during a run joins the run.
     void RowAdded(uint64_t id);
     // Ends the program; a run in progress is stopped first.
@@ -74,7 +77,7 @@ public:
     void SetConcurrency(unsigned setting);
     unsigned Concurrency() const { return concurrency_; }
 
-    bool Running() const { return engine_.Running(); }
+    bool Running() const { return pendingStart_ || engine_.Running(); }
     // The path is an output of the run going on (letter case aside): a folder added meanwhile
     // does not take it for a source.
     bool IsRunOutput(const std::wstring& path) const;
@@ -110,6 +113,12 @@ private:
     WindowsJobFiles files_;
     ConversionEngine engine_;
     std::unique_ptr<JobPlanner> planner_;
+    // A run whose jobs start at the next WM_APP_CONVERSION_START.
+    struct PendingStart {
+        std::vector<uint64_t> rows;
+        JobPlanner* planner;
+    };
+    std::optional<PendingStart> pendingStart_;
     bool commandLineRun_ = false;
     bool commandLineOk_ = false;
     bool exitWhenStopped_ = false;

@@ -93,7 +93,19 @@ void FileListView::Refresh() {
 }
 
 void FileListView::RedrawRows(size_t first, size_t last) {
-    ListView_RedrawItems(list_.Handle(), static_cast<int>(first), static_cast<int>(last));
+    // Only the rows in view, as one rectangle: the control would invalidate each row on its own.
+    const HWND list = list_.Handle();
+    const auto top = static_cast<size_t>(std::max(0, ListView_GetTopIndex(list)));
+    first = std::max(first, top);
+    last = std::min({last, top + static_cast<size_t>(std::max(0, ListView_GetCountPerPage(list))), rows_.Count() - 1});
+    RECT from, to;
+    if (rows_.Empty() || first > last || !ListView_GetItemRect(list, static_cast<int>(first), &from, LVIR_BOUNDS) ||
+        !ListView_GetItemRect(list, static_cast<int>(last), &to, LVIR_BOUNDS))
+        return;
+    RECT client;
+    GetClientRect(list, &client);
+    const RECT rows{client.left, from.top, client.right, to.bottom};
+    InvalidateRect(list, &rows, FALSE);
 }
 
 LRESULT FileListView::ItemData(NMLVDISPINFOW& info) {
