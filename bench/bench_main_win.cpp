@@ -436,26 +436,6 @@ int wmain(int argc, wchar_t** argv) {
     Pump();
 
 
-    if (part == L"slow") {
-        const std::wstring src = MakeFolder(home, L"slow src"), out = MakeFolder(home, L"slow out");
-        std::vector<std::wstring> files;
-        const std::string tone = test::ToneWav(0.5, 44100, 2);
-        for (int i = 0; i < 200; ++i) {
-            files.push_back(src + L"\\s " + std::to_wstring(i) + L".wav");
-            std::ofstream(std::filesystem::path(files.back()), std::ios::binary) << tone;
-        }
-        form.Files().AddPaths(files);
-        SetWindowTextW(form.Options().TargetFolderEdit(), out.c_str());
-        Pump();
-        for (int r = 0; r < rounds; ++r) {
-            RemoveFiles(out);
-            const RunFigures run = TimedRun(form);
-            wprintf(L"run %.1f s, slowest answer %.1f ms, click %.1f ms\n", run.seconds, run.slowestAnswer * 1000, run.clickTook * 1000);
-            for (const auto& m : run.slowest) wprintf(L"   0x%04X %ls %.1f ms at %.2f s\n", m.id, m.window.c_str(), m.took * 1000, m.at);
-            fflush(stdout);
-        }
-        return 0;
-    }
     const bool all = part.empty() || part == L"both";
 
     // ---- 1. Loading the tree ----

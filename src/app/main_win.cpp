@@ -192,13 +192,8 @@ void MainWindow::Layout() {
         std::max(0, std::min(Scale(optionPanelWidth_), width - splitterWidth - Scale(kSplitterMinSize)));
     const int panelLeft = width - panelWidth;
     PlaceWindow(splitter_.Handle(), panelLeft - splitterWidth, top, splitterWidth, bottom - top);
+    files_->SetColumnWidths(Scale(20), Scale(71));
     PlaceWindow(files_->Handle(), 0, top, std::max(0, panelLeft - splitterWidth), bottom - top);
-    RECT lv;
-    GetClientRect(files_->Handle(), &lv);
-    const int columnWidths[] = {std::max(Scale(20), static_cast<int>(lv.right) - Scale(71)), Scale(71)};
-    for (int column : {1, 0})
-        if (ListView_GetColumnWidth(files_->Handle(), column) != columnWidths[column])
-            ListView_SetColumnWidth(files_->Handle(), column, columnWidths[column]);
 
     // The option panel is laid out again only when its place or the DPI changed: laying it out
     // reads the font's measures, which costs milliseconds, and when the progress bar comes or goes

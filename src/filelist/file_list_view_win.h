@@ -45,6 +45,9 @@ public:
     const FileListModel& Rows() const { return rows_; }
     // Tells the control the number of rows and repaints it.
     void Refresh();
+    // "Result" this wide, and "File" the rest of the list's width, at least pathMinimum; kept so
+    // as the list's width changes.
+    void SetColumnWidths(int pathMinimum, int result);
     // Repaints the rows from one position to another (those in view) after their results changed.
     void RedrawRows(size_t first, size_t last);
 
@@ -85,6 +88,8 @@ public:
 
 private:
     void AddAsOneChange(const std::function<void()>& add);
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
+    void FitColumns();
 
     // ---- The control's notifications ----
     std::optional<LRESULT> OnNotify(NMHDR& header);
@@ -117,6 +122,7 @@ private:
     std::vector<std::wstring> scanList_;
     bool descending_ = false;
     int sortedColumn_ = 0;
+    int pathMinimum_ = 20, resultWidth_ = 71;
 };
 
 }  // namespace corvana

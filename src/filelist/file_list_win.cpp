@@ -27,6 +27,7 @@ FileListView::FileListView(HWND owner, std::wstring& lastFolder, Callbacks callb
     : owner_(owner), lastFolder_(lastFolder), callbacks_(std::move(callbacks)) {}
 
 FileListView::~FileListView() {
+    if (list_.Handle()) RemoveWindowSubclass(list_.Handle(), ListProc, 0);
     if (menu_) DestroyMenu(menu_);
 }
 
@@ -45,6 +46,7 @@ void FileListView::Create(int controlId) {
     col.pszText = const_cast<wchar_t*>(L"Result");
     col.cx = 71;
     ListView_InsertColumn(list_.Handle(), 1, &col);
+    SetWindowSubclass(list_.Handle(), ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
     menu_ = CreatePopupMenu();
     AppendMenuItems(menu_, {{CMD_Open, L"&Open"},
@@ -90,6 +92,29 @@ void FileListView::ShowContextMenu(LPARAM lp) {
 void FileListView::Refresh() {
     ListView_SetItemCountEx(list_.Handle(), static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
     InvalidateRect(list_.Handle(), nullptr, FALSE);
+}
+
+LRESULT CALLBACK FileListView::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListProc, 0);
+    const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+    // Also when a scroll bar came or went: the list's own width changed, not its window's.
+    if (msg == WM_SIZE) reinterpret_cast<FileListView*>(self)->FitColumns();
+    return result;
+}
+
+void FileListView::SetColumnWidths(int pathMinimum, int result) {
+    pathMinimum_ = pathMinimum;
+    resultWidth_ = result;
+    FitColumns();
+}
+
+void FileListView::FitColumns() {
+    RECT client;
+    GetClientRect(list_.Handle(), &client);
+    const int widths[] = {std::max(pathMinimum_, static_cast<int>(client.right) - resultWidth_), resultWidth_};
+    for (int column : {1, 0})
+        if (ListView_GetColumnWidth(list_.Handle(), column) != widths[column])
+            ListView_SetColumnWidth(list_.Handle(), column, widths[column]);
 }
 
 void FileListView::RedrawRows(size_t first, size_t last) {

@@ -314,6 +314,30 @@ TEST_F(MainWindowTest, DpiChangeScalesTheLayout) {
     EXPECT_EQ(rc.bottom - rc.top, 168);
 }
 
+// "File" takes the list's width beside "Result" whether a scroll bar shows or not: no horizontal
+// scroll bar, and "Result" whole, as rows come and go.
+TEST_F(MainWindowTest, TheColumnsFillTheListAsItsScrollBarComesAndGoes) {
+    Start();
+    const HWND list = form->Files().Handle();
+    const auto check = [&](bool scrollBar, const char* when) {
+        EXPECT_EQ((GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0, scrollBar) << when;
+        RECT client;
+        GetClientRect(list, &client);
+        EXPECT_EQ(ListView_GetColumnWidth(list, 0) + ListView_GetColumnWidth(list, 1), client.right) << when;
+        EXPECT_EQ(ListView_GetColumnWidth(list, 1), form->Scale(71)) << when;
+        EXPECT_FALSE(GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL) << when;
+    };
+    check(false, "empty");
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 200; ++i) paths.push_back(L"C:\\music\\track " + std::to_wstring(i) + L".mp3");
+    form->Files().AddPaths(paths);
+    check(true, "200 rows");
+    form->RunCommand(CMD_Clear);
+    check(false, "cleared");
+    for (const std::wstring& path : paths) form->Files().AddFile(path);
+    check(true, "200 rows added one by one");
+}
+
 TEST_F(MainWindowTest, ExitEndsTheMessageLoop) {
     Start();
     EXPECT_FALSE(form->EndRequested());
