@@ -249,10 +249,19 @@ void CALLBACK ConversionSession::OnRunStateTimer(HWND window, UINT, UINT_PTR id,
 
 void ConversionSession::ShowRunState() {
     runStateShown_ = GetTickCount64();
-    if (runStatus_) parts_.status.SetText(*runStatus_);
-    runStatus_.reset();
-    ShowProgress();
+    // The status line and the bar each paint at once when they change, under Wine for 5-30 ms:
+    // one of them a turn, so that no turn holds the window long, and the other at the next.
+    const bool progressBehind = static_cast<uint64_t>(engine_.WorkDone() * kProgressSteps) > workShown_;
+    if (runStatus_ && (statusTurn_ || !progressBehind)) {
+        parts_.status.SetText(*runStatus_);
+        runStatus_.reset();
+        statusTurn_ = false;
+    } else {
+        ShowProgress();
+        statusTurn_ = true;
+    }
     RedrawChangedRows();
+    if (runStatus_ || (!statusTurn_ && progressBehind)) ScheduleRunState();
 }
 
 void ConversionSession::ShowRowText(uint64_t id, const std::wstring& text) {

@@ -132,6 +132,7 @@ private:
     std::optional<std::wstring> runStatus_;  // what the latest reports leave, not shown yet
     ULONGLONG runStateShown_ = 0;
     UINT_PTR runStateTimer_ = 0;
+    bool statusTurn_ = true;  // the status line's turn to be shown, else the bar's
     std::set<uint64_t> changedRows_;  // rows whose text changed since they were last painted
     std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
     std::deque<std::wstring> pendingDetails_;

@@ -310,6 +310,35 @@ TEST_F(ConversionStop, StopEndsEveryRunningJobAndLeavesNoFile) {
     ExpectNothingLeft();
 }
 
+// The jobs start once the window has shown the run. Stop pressed before then ends the run with
+// no job started; a row added before then joins it.
+TEST_F(ConversionStop, BeforeTheFirstJobStopEndsTheRunAndAnAddedRowJoinsIt) {
+    Start();
+    for (const wchar_t* name : {L"a.wav", L"b.wav"}) {
+        MakeTone(work / name);
+        form->Files().AddFile(work / name);
+    }
+    SetTarget(work / L"out");
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(form->ConversionRunning());
+    EXPECT_EQ(GetWindowTextString(form->ConvertButton()), L"Stop");
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->ConversionRunning());
+    PumpFor(500);
+    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"", L""}));
+    EXPECT_EQ(form->StatusText(), L"Stopped");
+    ExpectIdle();
+    ExpectNothingLeft();
+
+    SendMessageW(form->ConvertButton(), BM_CLICK, 0, 0);
+    MakeTone(work / L"c.wav");
+    form->Files().AddFile(work / L"c.wav");
+    ASSERT_TRUE(PumpUntil([&] { return !form->ConversionRunning(); }, 60000));
+    EXPECT_EQ(Results(), (std::vector<std::wstring>{L"OK", L"OK", L"OK"}));
+    EXPECT_TRUE(DecodesCleanly(work / L"out\\c.mp3"));
+    EXPECT_EQ(form->StatusText(), L"Completed");
+}
+
 // An FFmpeg that does not listen (it waits for its input, which never comes) is ended outright.
 TEST_F(ConversionStop, AnFFmpegThatIgnoresTheRequestIsEnded) {
     Start();
