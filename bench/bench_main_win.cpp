@@ -435,7 +435,6 @@ int wmain(int argc, wchar_t** argv) {
     form.Show(SW_SHOWNOACTIVATE);
     Pump();
 
-
     const bool all = part.empty() || part == L"both";
 
     // ---- 1. Loading the tree ----
@@ -687,11 +686,10 @@ int wmain(int argc, wchar_t** argv) {
             wprintf(L"    ratio run / direct one by one    %9.3f   (median of per-round ratios %.3f)\n", c / d,
                     Median(binary.ratios));
             const double worstAnswer = *std::max_element(binary.slowestAnswers.begin(), binary.slowestAnswers.end());
-            wprintf(
-                L"    slowest answer of the window     %9.1f ms  (worst run %.1f ms, %ls)\n",
-                Median(binary.slowestAnswers) * 1000, worstAnswer * 1000,
-                targets.Check(what + L": the window's slowest answer in any run, ms", worstAnswer * 1000, 50, true)
-                    .c_str());
+            wprintf(L"    slowest answer of the window     %9.1f ms  (worst run %.1f ms, %ls)\n",
+                    Median(binary.slowestAnswers) * 1000, worstAnswer * 1000,
+                    targets.Check(what + L": the window's slowest answer in any run, ms", worstAnswer * 1000, 50, true)
+                        .c_str());
             wprintf(L"    working set before the run       %9.1f MB, peak during it %.1f MB\n",
                     binary.baseMemory / 1048576, Median(binary.peakMemory) / 1048576);
             if (!binary.programTimes.empty()) {

@@ -75,19 +75,16 @@ ChildOutput OutputFile() {
                                   std::to_wstring(counter++) + L".log";
         SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
         constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        UniqueKernelHandle write(CreateFileW(path.c_str(), GENERIC_WRITE, kShare, &inherit, CREATE_NEW,
-                                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-        if (write.get() == INVALID_HANDLE_VALUE) {
-            write.release();
+        UniqueFileHandle write(CreateFileW(path.c_str(), GENERIC_WRITE, kShare, &inherit, CREATE_NEW,
+                                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!write) {
             if (GetLastError() == ERROR_FILE_EXISTS) continue;  // a leftover of an earlier process
             return {};
         }
-        UniqueKernelHandle read(CreateFileW(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (read.get() == INVALID_HANDLE_VALUE) {
-            read.release();
-            return {};
-        }
-        return {std::move(write), std::move(read), false};
+        // Read through a handle of its own, with its own position.
+        UniqueFileHandle read(CreateFileW(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!read) return {};
+        return {UniqueKernelHandle(write.release()), UniqueKernelHandle(read.release()), false};
     }
     return {};
 }
@@ -167,10 +164,9 @@ ConsoleRun RunProcess(const std::wstring& application, const std::wstring& comma
     // child would otherwise get a console of its own, whose host costs every start (under Wine
     // about 75 ms of 205; a hidden console, CREATE_NO_WINDOW, still about 45). Suspended until it
     // is in the job, so that not even its first instant is outside it.
-    const BOOL started = CreateProcessW(
-        application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
-        DETACHED_PROCESS | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
-        workDir.empty() ? nullptr : workDir.c_str(), &si.StartupInfo, &pi);
+    const BOOL started = CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
+                                        DETACHED_PROCESS | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                        workDir.empty() ? nullptr : workDir.c_str(), &si.StartupInfo, &pi);
     run.startError = started ? 0 : GetLastError();
     // The child has its copies; ours of its ends must go, or a pipe never reports that the writers
     // are gone.

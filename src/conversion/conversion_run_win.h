@@ -29,9 +29,9 @@ class ConversionSession {
 public:
     // What a run needs of the window and its other parts.
     struct Parts {
-        HWND window = nullptr;       // the engine's reports are posted to it; it owns the boxes
-        std::wstring programFolder;  // where ffmpeg.exe is looked for first
-        FileListModel& rows;         // the list's rows, which a run converts and marks
+        HWND window = nullptr;                           // the engine's reports are posted to it; it owns the boxes
+        std::wstring programFolder;                      // where ffmpeg.exe is looked for first
+        FileListModel& rows;                             // the list's rows, which a run converts and marks
         std::function<void(size_t, size_t)> redrawRows;  // the rows from one position to another
         // The command line's files and folders go into the list through these: its one input, or
         // the files and folders it names, added together.
@@ -132,8 +132,8 @@ private:
     std::optional<std::wstring> runStatus_;  // what the latest reports leave, not shown yet
     ULONGLONG runStateShown_ = 0;
     UINT_PTR runStateTimer_ = 0;
-    bool statusTurn_ = true;  // the status line's turn to be shown, else the bar's
-    std::set<uint64_t> changedRows_;  // rows whose text changed since they were last painted
+    bool statusTurn_ = true;             // the status line's turn to be shown, else the bar's
+    std::set<uint64_t> changedRows_;     // rows whose text changed since they were last painted
     std::set<std::wstring> runOutputs_;  // the running run's, absolute, in lower case
     std::deque<std::wstring> pendingDetails_;
     bool showingDetails_ = false;

@@ -351,11 +351,10 @@ TEST_F(FFmpegJob, FFmpegInheritsOnlyItsOwnHandlesAndLeavesNoFileBehind) {
         std::string output;
         std::optional<uint32_t> exitStatus;
         std::thread job([&] {
-            exitStatus = RunProcess(
-                             folder / L"ffmpeg.exe",
-                             L"ffmpeg.exe -hide_banner -re -y -i \"" + (work / L"tone.wav") + L"\" \"" +
-                                 (work / L"out.mp3") + L"\"",
-                             work.Path(), [&](std::string_view bytes) { output.append(bytes); })
+            exitStatus = RunProcess(folder / L"ffmpeg.exe",
+                                    L"ffmpeg.exe -hide_banner -re -y -i \"" + (work / L"tone.wav") + L"\" \"" +
+                                        (work / L"out.mp3") + L"\"",
+                                    work.Path(), [&](std::string_view bytes) { output.append(bytes); })
                              .exitStatus;
         });
         std::vector<DWORD> children;
