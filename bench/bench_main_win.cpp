@@ -679,11 +679,11 @@ int wmain(int argc, wchar_t** argv) {
                     c * 1000 / batch.count);
             const std::wstring what =
                 std::wstring(batch.name) + L" files" + (binaries.size() > 1 ? L" with " + binary.name : std::wstring());
-            wprintf(L"    ratio run / direct N at a time   %9.3f   (median of per-round ratios %.3f, %ls)\n", c / p,
+            wprintf(L"    ratio run / direct N at a time   %9.3f   (median of per-run ratios %.3f, %ls)\n", c / p,
                     Median(binary.floorRatios),
                     targets.Check(what + L": run / direct N at a time", Median(binary.floorRatios), batch.floorTarget)
                         .c_str());
-            wprintf(L"    ratio run / direct one by one    %9.3f   (median of per-round ratios %.3f)\n", c / d,
+            wprintf(L"    ratio run / direct one by one    %9.3f   (median of per-run ratios %.3f)\n", c / d,
                     Median(binary.ratios));
             const double worstAnswer = *std::max_element(binary.slowestAnswers.begin(), binary.slowestAnswers.end());
             wprintf(L"    slowest answer of the window     %9.1f ms  (worst run %.1f ms, %ls)\n",

@@ -251,13 +251,15 @@ void ConversionSession::ShowRunState() {
     runStateShown_ = GetTickCount64();
     // The status line and the bar each paint at once when they change, under Wine for 5-30 ms:
     // one of them a turn, so that no turn holds the window long, and the other at the next.
-    const bool progressBehind = static_cast<uint64_t>(engine_.WorkDone() * kProgressSteps) > workShown_;
+    // The finished jobs and the running ones' fractions, in thousandths of a job.
+    const auto work = static_cast<uint64_t>(engine_.WorkDone() * kProgressSteps);
+    const bool progressBehind = work > workShown_;
     if (runStatus_ && (statusTurn_ || !progressBehind)) {
         parts_.status.SetText(*runStatus_);
         runStatus_.reset();
         statusTurn_ = false;
     } else {
-        ShowProgress();
+        ShowProgress(work);
         statusTurn_ = true;
     }
     RedrawChangedRows();
@@ -284,9 +286,8 @@ bool ConversionSession::IsRunOutput(const std::wstring& path) const {
     return !runOutputs_.empty() && runOutputs_.count(AsciiLowerCase(AbsolutePath(path))) != 0;
 }
 
-void ConversionSession::ShowProgress() {
-    // The finished jobs and the running ones' fractions, in thousandths of a job; never back.
-    const auto work = static_cast<uint64_t>(engine_.WorkDone() * kProgressSteps);
+void ConversionSession::ShowProgress(uint64_t work) {
+    // Never back.
     if (work <= workShown_) return;
     workShown_ = std::min<uint64_t>(work, total_ * kProgressSteps);
     progress_.SetPosition(workShown_);

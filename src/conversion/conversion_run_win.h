@@ -94,7 +94,8 @@ private:
     void Show(const EngineEvent& event);
     void ShowRowText(uint64_t id, const std::wstring& text);
     void RedrawChangedRows();
-    void ShowProgress();
+    // The bar and the taskbar at this much work done, in thousandths of a job.
+    void ShowProgress(uint64_t work);
     void ScheduleRunState();
     void ShowRunState();
     static void CALLBACK OnRunStateTimer(HWND window, UINT, UINT_PTR id, DWORD);

@@ -119,12 +119,13 @@ void FileListView::FitColumns() {
 
 void FileListView::RedrawRows(size_t first, size_t last) {
     // Only the rows in view, as one rectangle: the control would invalidate each row on its own.
+    if (rows_.Empty()) return;
     const HWND list = list_.Handle();
     const auto top = static_cast<size_t>(std::max(0, ListView_GetTopIndex(list)));
     first = std::max(first, top);
     last = std::min({last, top + static_cast<size_t>(std::max(0, ListView_GetCountPerPage(list))), rows_.Count() - 1});
     RECT from, to;
-    if (rows_.Empty() || first > last || !ListView_GetItemRect(list, static_cast<int>(first), &from, LVIR_BOUNDS) ||
+    if (first > last || !ListView_GetItemRect(list, static_cast<int>(first), &from, LVIR_BOUNDS) ||
         !ListView_GetItemRect(list, static_cast<int>(last), &to, LVIR_BOUNDS))
         return;
     RECT client;
